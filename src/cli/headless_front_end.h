@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+
+namespace vz::cli {
+
+/// The front end without windows: messages and error-list lines go to a stream (stderr), each
+/// as one UTF-8 line; what only a window would show is dropped.
+class HeadlessFrontEnd final : public run::FrontEnd,
+                               public run::ErrorSink,
+                               public platform::Messages,
+                               public platform::EventYield
+{
+public:
+    explicit HeadlessFrontEnd(std::FILE* out) : m_out(out) {}
+
+    void setCaption(const std::u16string&) override {}
+    void openConfig() override;
+    void showRunField(run::RunField, const std::u16string&) override {}
+    void setStopCaption(const std::u16string&) override {}
+
+    void appendLine(const std::u16string& line) override;
+    void information(const std::u16string& text) override;
+    void alert(const std::u16string& text) override;
+    void yieldEvents() override {}
+
+    /// Whether the configuration window would have been opened (so a person must edit the file).
+    bool configRequested() const { return m_configRequested; }
+
+private:
+    void print(const std::u16string& text);
+
+    std::FILE* m_out;
+    bool m_configRequested = false;
+};
+
+} // namespace vz::cli

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "extract/line_fitting.h"
+#include "platform/clock.h"
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+#include "run/reporter.h"
+#include "run/run_state.h"
+#include "run/site_list_file.h"
+
+namespace vz::gather {
+
+/// What the main window keeps for the run besides the shared run state.
+struct RunValues
+{
+    extract::LineFitting fitting; ///< FitToScreen as read, NrLtrLine, LetterWidths
+    run::SiteTable SiteTable;
+    std::u16string StandardHead;
+    /// Counters that run on for the life of the program, never reset. Wider than the design's
+    /// 16 bits, so a long-running program numbers on instead of overflowing.
+    std::int32_t PictureNumber = 0;
+    std::int32_t TopicFileNumber = 0;
+};
+
+/// The services start-up and Init talk to.
+struct Services
+{
+    const platform::Clock& clock;
+    platform::EventYield& events;
+    platform::Messages& messages;
+    run::FrontEnd& frontEnd;
+    run::Reporter& reporter;
+};
+
+/// The head of a site page that declares Shift_JIS.
+std::u16string standardHead();
+
+/// The message shown when the site list file did not exist or holds no site.
+std::u16string noSitesMessage(const std::u16string& iniPath);
+
+enum class InitResult {
+    Ready,   ///< settings and sites loaded, data folder prepared
+    NoSites, ///< the file was created or holds no site; the configuration window was opened
+    Failed,  ///< reported under "INIT"
+};
+
+/// Loads the run state from CurrentIniPath and prepares the data folder: the day folder when
+/// daily folders are on, a fresh log, the old pictures folder removed.
+InitResult Init(run::RunState& state, RunValues& values, Services& services);
+
+enum class StartUpResult { Ready, NoSites, NoIniFile, Failed };
+
+/// Start-up without the automatic run: program folder, today's site list file, the first log
+/// line, Init.
+StartUpResult startUp(run::RunState& state, RunValues& values, Services& services, const std::u16string& programFolder);
+
+/// What the program does as it closes: removes the temporary download file.
+void shutdown(const run::RunState& state, Services& services);
+
+} // namespace vz::gather

@@ -1,0 +1,93 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "cli/headless_front_end.h"
+#include "gather/startup.h"
+#include "platform/clock.h"
+#include "platform/program_folder.h"
+#include "run/reporter.h"
+#include "run/text.h"
+#include "version.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(Usage: vodezeva [OPTION]...
+Gathers news articles from the sites of a site list file into small HTML pages
+for reading offline.
+
+  --headless      gather once without windows, then exit (for cron and scripts)
+  --ini FILE      use FILE as the site list file instead of today's entry of
+                  the weekday table (with --headless)
+  --help          show this help and exit
+  --version       show the version and exit
+
+Files:
+  The program folder holds the weekday table vodeZeva.def and, by default, the
+  site list file vodeZeva.ini. It is $VODEZEVA_HOME when set; else the folder
+  of the program itself when it holds a vodeZeva.def; else
+  $XDG_CONFIG_HOME/vodezeva (default ~/.config/vodezeva), created when missing.
+
+Environment:
+  SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
+                     UTC), so that a run can be reproduced
+
+Exit status: 0 when a run went through, 1 when none could be made, 2 for a
+usage error. Reports and messages go to standard error.
+)";
+
+int usage(const char* problem)
+{
+    std::fprintf(stderr, "vodezeva: %s\nTry 'vodezeva --help' for more information.\n", problem);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool headless = false;
+    const char* ini = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("%s %s\n", vz::kProgramName, vz::kVersion);
+            return 0;
+        }
+        if (arg == "--headless") {
+            headless = true;
+        } else if (arg == "--ini") {
+            if (i + 1 >= argc) {
+                return usage("--ini needs a file");
+            }
+            ini = argv[++i];
+        } else {
+            return usage(("unknown option " + std::string(arg)).c_str());
+        }
+    }
+    if (!headless) {
+        return usage("this build has no windows; use --headless");
+    }
+    (void)ini;
+
+    vz::cli::HeadlessFrontEnd frontEnd(stderr);
+    vz::platform::SystemClock clock;
+    vz::run::RunState state;
+    vz::run::Reporter reporter(state, frontEnd, frontEnd);
+    vz::gather::RunValues values;
+    vz::gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
+
+    const auto folder = vz::platform::findProgramFolder();
+    if (!folder.folder) {
+        std::fprintf(stderr, "vodezeva: no program folder: %s\n", folder.error.c_str());
+        return 1;
+    }
+    const auto result = vz::gather::startUp(state, values, services, vz::text::fromPath(*folder.folder));
+    vz::gather::shutdown(state, services);
+    return result == vz::gather::StartUpResult::Ready ? 0 : 1;
+}

@@ -1,0 +1,167 @@
+#include "cp932.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+#include <unicode/ucnv.h>
+
+namespace vz::platform {
+namespace {
+
+struct ConverterCloser
+{
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+ConverterPtr openCp932()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    ConverterPtr cnv(ucnv_open("windows-31j", &status));
+    if (U_FAILURE(status) || !cnv) {
+        throw std::runtime_error("the CP932 converter is not available");
+    }
+    return cnv;
+}
+
+// JIS-based decoders give these code points where CP932 has its own; map them the way a
+// byte-level Japanese converter does instead of losing them.
+constexpr std::array<std::pair<char16_t, std::uint16_t>, 7> kJisVariants{{
+    {u'\u301C', 0x8160}, // wave dash -> full-width tilde
+    {u'\u2016', 0x8161}, // double vertical line -> parallel to
+    {u'\u2212', 0x817C}, // minus sign -> full-width hyphen-minus
+    {u'\u00A2', 0x8191}, // cent
+    {u'\u00A3', 0x8192}, // pound
+    {u'\u00AC', 0x81CA}, // not sign
+    {u'\u2014', 0x815C}, // em dash -> horizontal bar
+}};
+
+// Code of every BMP character: 0 when CP932 cannot hold it, 1..255 (plus 256 for NUL) for a
+// single byte, the two-byte code otherwise. Built once from ICU's round-trip mapping.
+class CodeTable
+{
+public:
+    CodeTable()
+    {
+        auto cnv = openCp932();
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        for (std::uint32_t c = 0; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF) {
+                continue;
+            }
+            const auto ch = static_cast<UChar>(c);
+            char out[8];
+            status = U_ZERO_ERROR;
+            const int32_t n = ucnv_fromUChars(cnv.get(), out, sizeof out, &ch, 1, &status);
+            if (U_FAILURE(status) || n <= 0 || n > 2) {
+                continue;
+            }
+            if (n == 1) {
+                m_codes[c] = static_cast<std::uint16_t>(c == 0 ? 256 : static_cast<unsigned char>(out[0]));
+            } else {
+                m_codes[c] = static_cast<std::uint16_t>((static_cast<unsigned char>(out[0]) << 8) |
+                                                        static_cast<unsigned char>(out[1]));
+            }
+        }
+        for (const auto& [ch, code] : kJisVariants) {
+            m_codes[ch] = code;
+        }
+    }
+    std::uint16_t raw(char16_t c) const { return m_codes[c]; }
+
+private:
+    std::array<std::uint16_t, 0x10000> m_codes{};
+};
+
+const CodeTable& table()
+{
+    static const CodeTable instance;
+    return instance;
+}
+
+void appendReference(std::string& out, char32_t cp)
+{
+    out += "&#";
+    out += std::to_string(static_cast<unsigned long>(cp));
+    out += ';';
+}
+
+} // namespace
+
+std::u16string decodeCp932(std::string_view bytes)
+{
+    if (bytes.empty()) {
+        return {};
+    }
+    auto cnv = openCp932();
+    std::u16string out(bytes.size() + 1, u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                                    bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status)) {
+        throw std::runtime_error("CP932 decoding failed");
+    }
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+Cp932Bytes encodeCp932(std::u16string_view text)
+{
+    const auto& codes = table();
+    Cp932Bytes result;
+    result.bytes.reserve(text.size() * 2);
+    auto noteUnmappable = [&](char32_t cp) {
+        for (char32_t seen : result.unmappable) {
+            if (seen == cp) {
+                return;
+            }
+        }
+        result.unmappable.push_back(cp);
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            char32_t cp = 0xFFFD;
+            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+                cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+                ++i;
+            }
+            appendReference(result.bytes, cp);
+            noteUnmappable(cp);
+            continue;
+        }
+        const std::uint16_t code = codes.raw(c);
+        if (code == 0) {
+            appendReference(result.bytes, c);
+            noteUnmappable(c);
+        } else if (code == 256) {
+            result.bytes += '\0';
+        } else if (code < 256) {
+            result.bytes += static_cast<char>(code);
+        } else {
+            result.bytes += static_cast<char>(code >> 8);
+            result.bytes += static_cast<char>(code & 0xFF);
+        }
+    }
+    return result;
+}
+
+int cp932Code(char16_t c)
+{
+    const std::uint16_t code = table().raw(c);
+    if (code == 0) {
+        return 63;
+    }
+    if (code == 256) {
+        return 0;
+    }
+    if (code < 256) {
+        return code;
+    }
+    return static_cast<std::int16_t>(code);
+}
+
+} // namespace vz::platform

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// CP932 (Windows Shift_JIS), the encoding of every text file the program reads and writes.
+namespace vz::platform {
+
+/// CP932 bytes to text. Bytes that form no CP932 character become U+FFFD, so decoding never fails.
+std::u16string decodeCp932(std::string_view bytes);
+
+struct Cp932Bytes
+{
+    std::string bytes;
+    /// Characters CP932 cannot hold, in order of first appearance, each once.
+    std::vector<char32_t> unmappable;
+};
+
+/// Text to CP932 bytes. A character CP932 cannot hold is written as a decimal character reference
+/// ("&#128512;"): nothing is lost, the output stays pure CP932, and a browser shows the character.
+/// The JIS-style code points of a few symbols (wave dash, double vertical line, minus sign, cent,
+/// pound, not sign, em dash) are written as the CP932 characters they stand for.
+Cp932Bytes encodeCp932(std::u16string_view text);
+
+/// The character's CP932 code: 0 to 255 for a single-byte character, the two bytes read as a
+/// signed 16-bit number (so negative) for a double-byte one. A character CP932 cannot hold counts
+/// as "?" (63), as the system's conversion would write it.
+int cp932Code(char16_t c);
+
+/// Whether the character takes two bytes in CP932.
+inline bool isDoubleByte(char16_t c)
+{
+    return cp932Code(c) < 0;
+}
+
+} // namespace vz::platform

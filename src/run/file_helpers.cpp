@@ -1,0 +1,165 @@
+#include "file_helpers.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <cstdio>
+
+#include "platform/cp932.h"
+#include "run/text.h"
+#include "run/text_file.h"
+
+namespace vz::run {
+
+namespace fs = std::filesystem;
+using text::fromUtf8;
+using text::toPath;
+
+namespace {
+
+std::u16string describe(const std::error_code& ec)
+{
+    return fromUtf8(ec.message());
+}
+
+} // namespace
+
+void DirCreateOne(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    if (!fs::create_directory(toPath(path), ec) && !ec) {
+        // The design's folder creation fails on a folder that is already there.
+        ec = std::make_error_code(std::errc::file_exists);
+    }
+    if (ec) {
+        reporter.DispErr(describe(ec), path, u"DirCreateOne", u"");
+    }
+}
+
+void DirCreate(Reporter& reporter, const std::u16string& path)
+{
+    if (path.find(u'/') == std::u16string::npos) {
+        DirCreateOne(reporter, path);
+        return;
+    }
+    for (std::size_t at = path.find(u'/'); at != std::u16string::npos; at = path.find(u'/', at + 1)) {
+        const std::u16string part = path.substr(0, at + 1);
+        if (part == u"/") {
+            continue; // the root is always there
+        }
+        if (!DirExists(reporter, part)) {
+            DirCreateOne(reporter, part);
+        }
+    }
+}
+
+bool DirExists(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    const bool exists = fs::is_directory(toPath(path), ec);
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+        reporter.DispErr(describe(ec), path, u"DirExists", u"");
+        return false;
+    }
+    return exists;
+}
+
+bool FileExists(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    const auto status = fs::status(toPath(path), ec);
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+        reporter.DispErr(describe(ec), path, u"FileExists", u"");
+        return false;
+    }
+    return fs::exists(status) && !fs::is_directory(status);
+}
+
+void FileDelete(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    if (!fs::remove(toPath(path), ec) && !ec) {
+        ec = std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    if (ec) {
+        reporter.DispErr(u"I/O Error:FileDelete:" + path + u":" + describe(ec), u"", u"", u"");
+    }
+}
+
+void FileCopy(Reporter& reporter, const std::u16string& source, const std::u16string& target)
+{
+    std::error_code ec;
+    fs::copy_file(toPath(source), toPath(target), fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        reporter.DispErr(u"I/O Error:FileCopy:" + source + u"->" + target + u":" + describe(ec), u"", u"", u"");
+    }
+}
+
+std::uintmax_t FileSize(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(toPath(path), ec);
+    if (ec) {
+        reporter.DispErr(u"I/O Error:FileSize:" + path + u":" + describe(ec), u"", u"", u"");
+        return 0;
+    }
+    return size;
+}
+
+void DirDelete(Reporter& reporter, const std::u16string& path)
+{
+    std::error_code ec;
+    const fs::path target = toPath(path);
+    if (!fs::is_directory(fs::symlink_status(target, ec))) {
+        if (!ec) {
+            ec = std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+    } else {
+        fs::remove_all(target, ec);
+    }
+    if (ec) {
+        reporter.DispErr(u"I/O Error:DirDelete:" + path + u":" + describe(ec), u"", u"", u"");
+    }
+}
+
+std::int32_t CountLine(Reporter& reporter, const std::u16string& path)
+{
+    std::string error;
+    const auto lines = readTextLines(toPath(path), error);
+    if (!lines) {
+        reporter.DispErr(fromUtf8(error), path, u"", u"CountLine");
+        return 0;
+    }
+    if (lines->empty()) {
+        reporter.DispErr(u"Input past end of file", path, u"", u"CountLine");
+        return 0;
+    }
+    return static_cast<std::int32_t>(lines->size());
+}
+
+bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u16string& content,
+                   const std::u16string& procedure)
+{
+    const platform::Cp932Bytes encoded = platform::encodeCp932(content);
+    if (!encoded.unmappable.empty()) {
+        std::u16string list;
+        for (char32_t cp : encoded.unmappable) {
+            list += u" U+" + text::fromUtf8([cp] {
+                        char buf[16];
+                        std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(cp));
+                        return std::string(buf);
+                    }());
+        }
+        reporter.DispErr(u"Characters Shift_JIS cannot hold were written as character references:" + list, path, u"",
+                         procedure);
+    }
+    std::string error;
+    if (!writeFileAtomic(text::toPath(path), encoded.bytes, error)) {
+        reporter.DispErr(u"The file could not be written, the old one is kept: " + text::fromUtf8(error), path, u"",
+                         procedure);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vz::run

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "run/reporter.h"
+
+/// File and folder chores. Each reports its own failure through DispErr and returns, so the
+/// caller goes on; none throws.
+namespace vz::run {
+
+void DirCreateOne(Reporter& reporter, const std::u16string& path);
+/// Creates every missing folder along `path`, up to its last "/" (text after it is not created).
+void DirCreate(Reporter& reporter, const std::u16string& path);
+bool DirExists(Reporter& reporter, const std::u16string& path);
+bool FileExists(Reporter& reporter, const std::u16string& path);
+void FileDelete(Reporter& reporter, const std::u16string& path);
+void FileCopy(Reporter& reporter, const std::u16string& source, const std::u16string& target);
+std::uintmax_t FileSize(Reporter& reporter, const std::u16string& path);
+void DirDelete(Reporter& reporter, const std::u16string& path);
+/// Writes text as a CP932 file with CR LF line ends, through a temporary file beside it.
+/// Characters CP932 cannot hold are written as character references and reported; a file that
+/// cannot be written is reported and the old one stays as it was. Returns whether it was written.
+bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u16string& text,
+                   const std::u16string& procedure);
+
+/// Lines of a text file; 0 with a report for an empty or unreadable file.
+std::int32_t CountLine(Reporter& reporter, const std::u16string& path);
+
+} // namespace vz::run

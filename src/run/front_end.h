@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace vz::run {
+
+/// The main window's text boxes that show where a run is.
+enum class RunField { SiteName, URL, URL2, File };
+
+/// What the core asks of the main window and the windows it opens. The windows implement it;
+/// the headless command prints what a person would need to see and ignores the rest.
+class FrontEnd
+{
+public:
+    virtual ~FrontEnd() = default;
+    /// Main window caption, after "vodeZeva  :  ".
+    virtual void setCaption(const std::u16string& fileName) = 0;
+    /// Shows the configuration window on the run state's EditIniPath.
+    virtual void openConfig() = 0;
+    virtual void showRunField(RunField field, const std::u16string& text) = 0;
+    /// The start/stop button's caption.
+    virtual void setStopCaption(const std::u16string& caption) = 0;
+};
+
+/// Receives error-list lines (the error list window, or stderr without windows).
+class ErrorSink
+{
+public:
+    virtual ~ErrorSink() = default;
+    /// One line as the error list shows it, ending in CR LF.
+    virtual void appendLine(const std::u16string& line) = 0;
+};
+
+} // namespace vz::run

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+#include "run/run_state.h"
+
+namespace vz::run {
+
+/// Log line: message, " : ", detail1, " ", detail2, " : ", procedure, CR LF.
+std::u16string logLine(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
+                       const std::u16string& procedure);
+/// Error-list line: as the log line but with nothing between the two details.
+std::u16string errorListLine(const std::u16string& message, const std::u16string& detail1,
+                             const std::u16string& detail2, const std::u16string& procedure);
+/// "yyyy/mm/dd hh:mm:ss"
+std::u16string dateTimeText(const platform::DateTime& t);
+/// "yyyy/mm/dd"
+std::u16string shortDateText(const platform::DateTime& t);
+
+/// The one reporting routine: every report becomes a line of the log in the data folder and a
+/// line of the error list. A report that cannot be logged raises an alert and the caller goes on.
+class Reporter
+{
+public:
+    Reporter(const RunState& state, ErrorSink& sink, platform::Messages& messages);
+
+    void DispErr(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
+                 const std::u16string& procedure);
+
+    /// The data folder's log, or the program folder's while no data folder is known.
+    std::filesystem::path logPath() const;
+
+    /// Replaces the log with its first line, "vodeZeva :" and the date and time. Returns false
+    /// (after an alert) when the log cannot be written.
+    bool startLog(const platform::DateTime& now);
+
+private:
+    bool appendToLog(const std::u16string& line, std::string& error);
+    void alertUnwritable(const std::string& error);
+
+    const RunState& m_state;
+    ErrorSink& m_sink;
+    platform::Messages& m_messages;
+};
+
+} // namespace vz::run

@@ -1,0 +1,121 @@
+#include "text_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/cp932.h"
+#include "run/text.h"
+
+namespace vz::run {
+
+FileBytes readFileBytes(const std::filesystem::path& path)
+{
+    FileBytes result;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.error = std::strerror(errno);
+        return result;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        result.error = "read error";
+        return result;
+    }
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+std::u16string decodeTextFile(std::string_view bytes)
+{
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        return text::fromUtf8(bytes.substr(3));
+    }
+    return platform::decodeCp932(bytes);
+}
+
+std::vector<std::u16string> splitLines(std::u16string_view t)
+{
+    std::vector<std::u16string> lines;
+    std::size_t start = 0;
+    while (start < t.size()) {
+        auto end = t.find(u'\n', start);
+        const bool last = end == std::u16string_view::npos;
+        if (last) {
+            end = t.size();
+        }
+        std::u16string_view line = t.substr(start, end - start);
+        if (!last && !line.empty() && line.back() == u'\r') {
+            line.remove_suffix(1);
+        }
+        lines.emplace_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::u16string>> readTextLines(const std::filesystem::path& path, std::string& error)
+{
+    FileBytes file = readFileBytes(path);
+    if (!file.bytes) {
+        error = file.error;
+        return std::nullopt;
+    }
+    return splitLines(decodeTextFile(*file.bytes));
+}
+
+std::u16string joinLines(const std::vector<std::u16string>& lines)
+{
+    std::u16string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += u"\r\n";
+    }
+    return out;
+}
+
+bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+{
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    std::filesystem::path temp = path;
+    temp += ".tmp-" + std::to_string(rng() % 1000000000ULL);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = std::strerror(errno);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int syncErrno = errno;
+    if (::close(fd) != 0 || !synced) {
+        error = std::strerror(synced ? errno : syncErrno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vz::run

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vz::run {
+
+/// A whole file's bytes, or the reason it could not be read.
+struct FileBytes
+{
+    std::optional<std::string> bytes;
+    std::string error;
+};
+FileBytes readFileBytes(const std::filesystem::path& path);
+
+/// A text file's bytes as text: UTF-8 when they begin with its byte-order mark (which is
+/// dropped), CP932 otherwise.
+std::u16string decodeTextFile(std::string_view bytes);
+
+/// Lines ended by CR LF or LF alone. A last line without its end still counts; an empty text
+/// has no lines.
+std::vector<std::u16string> splitLines(std::u16string_view text);
+
+/// A text file's lines; nullopt with `error` set when it cannot be read.
+std::optional<std::vector<std::u16string>> readTextLines(const std::filesystem::path& path, std::string& error);
+
+/// Writes `bytes` to a temporary file beside `path` and renames it into place, so a failure
+/// leaves the old file untouched. Returns false with `error` set on failure.
+bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string& error);
+
+/// Lines joined with CR LF after each.
+std::u16string joinLines(const std::vector<std::u16string>& lines);
+
+} // namespace vz::run

@@ -1,0 +1,69 @@
+#include "weekday_table.h"
+
+#include "run/file_helpers.h"
+#include "run/text.h"
+#include "run/text_file.h"
+
+namespace vz::run {
+
+int todayDigit(const platform::DateTime& date)
+{
+    // Counted with Sunday as day 1, less one; Sunday wraps round to 7.
+    const int digit = (date.weekday + 1) - 1;
+    return digit == 0 ? 7 : digit;
+}
+
+std::u16string weekdayTablePath(const RunState& state)
+{
+    return state.ProgramFolder + u"vodeZeva.def";
+}
+
+std::u16string weekdayTableText(const WeekdayTable& table)
+{
+    std::u16string out;
+    for (int day = 0; day < 7; ++day) {
+        out += text::number(day + 1) + u"\t" + table[static_cast<std::size_t>(day)] + u"\r\n";
+    }
+    return out;
+}
+
+ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield& events, platform::Messages& messages,
+                      const platform::Clock& clock)
+{
+    events.yieldEvents();
+    const std::u16string path = weekdayTablePath(state);
+    if (!FileExists(reporter, path)) {
+        initdef(state, reporter, messages);
+        return {};
+    }
+    std::string error;
+    const auto lines = readTextLines(text::toPath(path), error);
+    if (!lines) {
+        return {false, text::fromUtf8(error)};
+    }
+    if (lines->empty()) {
+        return {false, u"Input past end of file"};
+    }
+    const char16_t digit = static_cast<char16_t>(u'0' + todayDigit(clock.now()));
+    const std::u16string* last = nullptr;
+    for (const auto& line : *lines) {
+        last = &line;
+        if (!line.empty() && line.front() == digit) {
+            break;
+        }
+    }
+    const auto tab = last->find(u'\t');
+    state.CurrentIniPath = tab == std::u16string::npos ? *last : last->substr(tab + 1);
+    return {};
+}
+
+void initdef(RunState& state, Reporter& reporter, platform::Messages& messages)
+{
+    WeekdayTable table;
+    table.fill(state.ProgramFolder + u"vodeZeva.ini");
+    writeTextFile(reporter, weekdayTablePath(state), weekdayTableText(table), u"initdef");
+    messages.information(u"vodeZeva.defが存在しませんでしたので標準値で作成しました。 ");
+    state.CurrentIniPath = state.ProgramFolder + u"vodeZeva.ini";
+}
+
+} // namespace vz::run

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/reporter.h"
+#include "run/run_state.h"
+
+namespace vz::run {
+
+/// Weekday digit of a date: "1" Monday to "7" Sunday.
+int todayDigit(const platform::DateTime& date);
+
+/// The weekday table file beside the program.
+std::u16string weekdayTablePath(const RunState& state);
+
+/// One site list path per weekday, index 0 for "1" (Monday) to 6 for "7" (Sunday).
+using WeekdayTable = std::array<std::u16string, 7>;
+/// The file's text: seven lines "digit TAB path", "1" to "7".
+std::u16string weekdayTableText(const WeekdayTable& table);
+
+/// What reading today's entry can go wrong with.
+struct ReadDefResult
+{
+    bool ok = true;
+    std::u16string error; ///< description when the file could not be read
+};
+
+/// Sets CurrentIniPath from today's line of the weekday table, creating the table first when it
+/// is missing. Only the first character of a line is its key; when no line matches, the last line
+/// of the file is used.
+ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield& events, platform::Messages& messages,
+                      const platform::Clock& clock);
+
+/// Writes the default table (every day: the program folder's "vodeZeva.ini") and points
+/// CurrentIniPath at that file.
+void initdef(RunState& state, Reporter& reporter, platform::Messages& messages);
+
+} // namespace vz::run

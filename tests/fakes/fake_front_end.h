@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+
+namespace vz::test {
+
+/// Records everything the core shows, for the tests to read back.
+class FakeFrontEnd : public run::FrontEnd, public run::ErrorSink, public platform::Messages, public platform::EventYield
+{
+public:
+    void setCaption(const std::u16string& fileName) override { captions.push_back(fileName); }
+    void openConfig() override { ++configOpened; }
+    void showRunField(run::RunField field, const std::u16string& text) override { fields[field] = text; }
+    void setStopCaption(const std::u16string& caption) override { stopCaptions.push_back(caption); }
+    void appendLine(const std::u16string& line) override { errorLines.push_back(line); }
+    void information(const std::u16string& text) override { infos.push_back(text); }
+    void alert(const std::u16string& text) override { alerts.push_back(text); }
+    void yieldEvents() override
+    {
+        ++yields;
+        if (onYield) {
+            onYield();
+        }
+    }
+
+    std::vector<std::u16string> captions;
+    int configOpened = 0;
+    std::map<run::RunField, std::u16string> fields;
+    std::vector<std::u16string> stopCaptions;
+    std::vector<std::u16string> errorLines;
+    std::vector<std::u16string> infos;
+    std::vector<std::u16string> alerts;
+    int yields = 0;
+    /// Runs at every yield: a test presses the stop button here.
+    std::function<void()> onYield;
+};
+
+/// A clock that says what the test sets.
+class FakeClock : public platform::Clock
+{
+public:
+    explicit FakeClock(platform::DateTime t = {2026, 12, 7, 6, 30, 5, 1}) : time(t) {}
+    platform::DateTime now() const override { return time; }
+    platform::DateTime time;
+};
+
+} // namespace vz::test
