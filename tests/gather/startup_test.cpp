@@ -1,0 +1,171 @@
+#include "gather/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_front_end.h"
+#include "platform/cp932.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using gather::InitResult;
+using text::toUtf8;
+
+class StartupTest : public ::testing::Test
+{
+protected:
+    StartupTest() : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter}
+    {
+        state.ProgramFolder = home.folder();
+        state.CurrentIniPath = home.folder() + u"sites.ini";
+    }
+
+    void writeIni(const std::string& settings, const std::string& sites = "")
+    {
+        writeBytes(home.path() / "sites.ini", settings + "\r\n" + sites);
+    }
+    std::string data() const { return toUtf8(home.folder()) + "data"; }
+
+    TempDir home;
+    FakeClock clock; // Monday 2026-12-07 06:30:05
+    FakeFrontEnd fe;
+    run::RunState state;
+    run::Reporter reporter;
+    gather::RunValues values;
+    gather::Services services;
+};
+
+TEST_F(StartupTest, InitLoadsSettingsAndSwitchedOnSites)
+{
+    writeIni("E\t 12 \t" + data() + "\tAUTO\tNODAILY\t3\tCONTENTS\tSEPARATETOPICFILES",
+             "One\thttp://a/\r\n'Off\thttp://b/\r\nTwo\thttp://c/\r\n");
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_EQ(values.fitting.FitToScreen, u"E");
+    EXPECT_EQ(values.fitting.NrLtrLine, 12);
+    EXPECT_FLOAT_EQ(values.fitting.LetterWidths[u'W' - u'A'], 1.7F);
+    EXPECT_EQ(state.DataPath, home.folder() + u"data/");
+    EXPECT_TRUE(state.AutoStart);
+    EXPECT_FALSE(state.DailySort);
+    EXPECT_EQ(state.LastArticleIndex, 2);
+    EXPECT_TRUE(state.Contents);
+    EXPECT_TRUE(state.SeparateTopicFiles);
+    EXPECT_EQ(state.SiteCount, 3);
+    ASSERT_EQ(values.SiteTable.rows.size(), 4u);
+    EXPECT_EQ(values.SiteTable.rows[0].IndexName, u"One");
+    EXPECT_EQ(values.SiteTable.rows[1].IndexName, u"Two");
+    EXPECT_EQ(values.SiteTable.rows[2].IndexName, u"");
+    EXPECT_EQ(values.StandardHead, u"<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
+                                   u"content=\"text/html; charset=Shift_JIS\">\r\n</head>");
+}
+
+TEST_F(StartupTest, DailyFoldersAreCreatedAndTheLogIsReplacedBeforeTheyAreReported)
+{
+    writeIni("J\t0\t" + data() + "/\tNOAUTO\tDAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES", "S\thttp://a/\r\n");
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_EQ(state.DataPath, home.folder() + u"data/261207/");
+    EXPECT_EQ(state.LastArticleIndex, 9999);
+    EXPECT_EQ(readBytes(home.path() / "data" / "261207" / "vodeZeva.log"),
+              platform::encodeCp932(u"vodeZeva :2026/12/07 06:30:05\r\nディレクトリを作成しました。 : " +
+                                    state.DataPath + u"  : Init\r\n")
+                  .bytes);
+
+    // A second Init on the same day finds the folder, replaces the log and removes old pictures.
+    std::filesystem::create_directories(home.path() / "data" / "261207" / "pix");
+    writeBytes(home.path() / "data" / "261207" / "pix" / "00000.gif", "GIF89a");
+    clock.time.second = 9;
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_EQ(readBytes(home.path() / "data" / "261207" / "vodeZeva.log"), "vodeZeva :2026/12/07 06:30:09\r\n");
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "data" / "261207" / "pix"));
+}
+
+TEST_F(StartupTest, AMissingSiteListIsCreatedWithDefaultsAndTheConfigurationOpens)
+{
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::NoSites);
+    EXPECT_EQ(readBytes(home.path() / "sites.ini"),
+              "J\t0\t/tmp/news\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATEFILES\r\n");
+    EXPECT_EQ(fe.infos, std::vector<std::u16string>{gather::noSitesMessage(state.CurrentIniPath)});
+    EXPECT_EQ(fe.configOpened, 1);
+    EXPECT_EQ(state.EditIniPath, state.CurrentIniPath);
+    EXPECT_EQ(state.SiteCount, 0);
+}
+
+TEST_F(StartupTest, ASettingsLineWithoutSitesOpensTheConfiguration)
+{
+    writeIni("J\t0\t" + data());
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::NoSites);
+    EXPECT_EQ(fe.configOpened, 1);
+    EXPECT_EQ(state.EditIniPath, state.CurrentIniPath);
+    EXPECT_TRUE(values.SiteTable.rows.empty());
+}
+
+TEST_F(StartupTest, BadSettingsAreReportedUnderInit)
+{
+    const struct
+    {
+        std::string settings;
+        const char16_t* error;
+    } cases[] = {
+        {"J\tten\t" + data(), u"Type mismatch"},
+        {"J\t\t" + data(), u"Type mismatch"},
+        {"J\t99999\t" + data(), u"Overflow"},
+        {"J\t0\t" + data() + "\tNOAUTO\tNODAILY\tall", u"Type mismatch"},
+    };
+    for (const auto& c : cases) {
+        fe.errorLines.clear();
+        writeIni(c.settings, "S\thttp://a/\r\n");
+        EXPECT_EQ(gather::Init(state, values, services), InitResult::Failed) << c.settings;
+        ASSERT_FALSE(fe.errorLines.empty()) << c.settings;
+        EXPECT_EQ(fe.errorLines.back(), c.error + std::u16string(u" :  : INIT\r\n")) << c.settings;
+    }
+
+    fe.errorLines.clear();
+    writeIni("J\t0\t", "S\thttp://a/\r\n");
+    EXPECT_EQ(gather::Init(state, values, services), InitResult::Failed) << "no data folder";
+
+    writeBytes(home.path() / "sites.ini", "");
+    fe.errorLines.clear();
+    EXPECT_EQ(gather::Init(state, values, services), InitResult::Failed);
+    ASSERT_EQ(fe.errorLines.size(), 2u);
+    EXPECT_NE(fe.errorLines[0].find(u"CountLine"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines[1].find(u"INIT"), std::u16string::npos);
+}
+
+TEST_F(StartupTest, StartUpWithoutASiteListForTodayReportsUnderFormLoad)
+{
+    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
+    EXPECT_EQ(gather::startUp(state, values, services, home.folder()), gather::StartUpResult::NoIniFile);
+    EXPECT_EQ(readBytes(home.path() / "vodeZeva.log"),
+              "vodeZeva :2026/12/07 06:30:05\r\nNo .ini file defined on this week of day :   : FormLoad\r\n");
+    EXPECT_EQ(fe.captions.front(), u"vodeZeva.def");
+}
+
+TEST_F(StartupTest, FirstStartCreatesTheWeekdayTableAndTheSiteList)
+{
+    state = {};
+    const std::u16string folder = home.folder();
+    EXPECT_EQ(gather::startUp(state, values, services, u" " + folder.substr(0, folder.size() - 1) + u" "),
+              gather::StartUpResult::NoSites);
+    EXPECT_EQ(state.ProgramFolder, folder);
+    EXPECT_EQ(state.CurrentIniPath, folder + u"vodeZeva.ini");
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.ini"));
+    EXPECT_EQ(fe.captions.back(), u"vodeZeva.ini");
+    EXPECT_EQ(fe.infos.size(), 2u);
+}
+
+TEST_F(StartupTest, ShutdownRemovesTheTemporaryDownload)
+{
+    writeIni("J\t0\t" + data(), "S\thttp://a/\r\n");
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    writeBytes(home.path() / "data" / "raw.tmp", "<html>");
+    fe.errorLines.clear();
+    gather::shutdown(state, services);
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "data" / "raw.tmp"));
+    gather::shutdown(state, services);
+    EXPECT_EQ(fe.errorLines.size(), 0u) << "nothing to remove is no failure";
+}
+
+} // namespace
+} // namespace vz::test

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_front_end.h"
+#include "run/file_helpers.h"
+#include "run/string_helpers.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using namespace vz::run;
+
+TEST(TextHelpers, CutsClampInsteadOfReadingPastTheText)
+{
+    EXPECT_EQ(text::Mid(u"abcdef", 2, 3), u"bcd");
+    EXPECT_EQ(text::Mid(u"abc", 3, 10), u"c");
+    EXPECT_EQ(text::Mid(u"abc", 4, 1), u"");
+    EXPECT_EQ(text::Mid(u"abc", 0, 2), u"ab");
+    EXPECT_EQ(text::Mid(u"abc", 2, -1), u"");
+    EXPECT_EQ(text::Left(u"abc", 5), u"abc");
+    EXPECT_EQ(text::Right(u"abc", 2), u"bc");
+    EXPECT_EQ(text::Right(u"abc", -2), u"");
+    EXPECT_EQ(text::InStr(u"abcabc", u"c"), 3);
+    EXPECT_EQ(text::InStr(4, u"abcabc", u"c"), 6);
+    EXPECT_EQ(text::InStr(7, u"abcabc", u"c"), 0);
+    EXPECT_EQ(text::InStr(u"", u""), 0) << "an empty text holds nothing, not even an empty marker";
+    EXPECT_EQ(text::InStr(2, u"abc", u""), 2);
+}
+
+TEST(StringHelpers, NextFieldTrimsWhatItTakesButNotWhatItLeaves)
+{
+    std::u16string line = u"  one \t two \t";
+    EXPECT_EQ(NextField(line), u"one");
+    EXPECT_EQ(line, u" two \t");
+    EXPECT_EQ(NextField(line), u"two");
+    EXPECT_EQ(line, u"");
+    EXPECT_EQ(NextField(line), u"");
+
+    std::u16string last = u" x ";
+    EXPECT_EQ(NextField(last), u"x");
+    EXPECT_EQ(last, u"");
+}
+
+TEST(StringHelpers, CountMatchesLowersTheTextButNotThePattern)
+{
+    EXPECT_EQ(CountMatches(u"<A HREF=x><a href=y>", u"href"), 2);
+    EXPECT_EQ(CountMatches(u"<A HREF=x><a href=y>", u"HREF"), 0);
+    EXPECT_EQ(CountMatches(u"aaaa", u"aa"), 3) << "matches overlap";
+    EXPECT_EQ(CountMatches(u"", u"a"), 0);
+}
+
+TEST(StringHelpers, VisibleCharsAndFileNameOnly)
+{
+    EXPECT_EQ(VisibleChars(u"'\t\t\t \r\n"), u"'");
+    EXPECT_EQ(VisibleChars(u"日 本\x1F"), u"日本") << "double-byte characters stay";
+    EXPECT_EQ(FileNameOnly(u" /home/a/sites.ini "), u"sites.ini");
+    EXPECT_EQ(FileNameOnly(u"sites.ini"), u"sites.ini");
+    EXPECT_EQ(FileNameOnly(u"/home/a/"), u"");
+}
+
+TEST(StringHelpers, NumbersConvertAsTheSettingsFieldsExpect)
+{
+    EXPECT_EQ(CInt(u" 12 ").value, 12);
+    EXPECT_EQ(CInt(u"2.5").value, 2) << "halves go to the even neighbour";
+    EXPECT_EQ(CInt(u"3.5").value, 4);
+    EXPECT_EQ(CInt(u"-32768").value, -32768);
+    EXPECT_EQ(CInt(u"").error, u"Type mismatch");
+    EXPECT_EQ(CInt(u"12abc").error, u"Type mismatch");
+    EXPECT_EQ(CInt(u"40000").error, u"Overflow");
+    EXPECT_EQ(Val(u" 12abc"), 12.0);
+    EXPECT_EQ(Val(u"abc"), 0.0);
+    EXPECT_EQ(Val(u"-2.75x"), -2.75);
+    EXPECT_EQ(roundToInt16(1e9), 32767);
+}
+
+class FileHelpersTest : public ::testing::Test
+{
+protected:
+    FileHelpersTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
+
+    TempDir dir;
+    RunState state;
+    FakeFrontEnd fe;
+    Reporter reporter;
+};
+
+TEST_F(FileHelpersTest, DirCreateMakesEveryMissingFolderAndIsQuietWhenTheyExist)
+{
+    const std::u16string deep = dir.folder() + u"a/b/c/";
+    DirCreate(reporter, deep);
+    EXPECT_TRUE(DirExists(reporter, deep));
+    DirCreate(reporter, deep);
+    EXPECT_TRUE(fe.errorLines.empty());
+
+    DirCreate(reporter, dir.folder() + u"x/not-created");
+    EXPECT_TRUE(DirExists(reporter, dir.folder() + u"x/"));
+    EXPECT_FALSE(DirExists(reporter, dir.folder() + u"x/not-created")) << "text after the last slash is a name";
+}
+
+TEST_F(FileHelpersTest, FailuresAreReportedWithTheirOwnTextsAndAnswerSafely)
+{
+    const std::u16string missing = dir.folder() + u"nothing.txt";
+    FileDelete(reporter, missing);
+    EXPECT_EQ(FileSize(reporter, missing), 0u);
+    DirDelete(reporter, dir.folder() + u"nowhere");
+    EXPECT_EQ(CountLine(reporter, missing), 0);
+    DirCreateOne(reporter, dir.folder() + u"no/such/parent");
+    ASSERT_EQ(fe.errorLines.size(), 5u);
+    EXPECT_EQ(fe.errorLines[0], u"I/O Error:FileDelete:" + missing + u":No such file or directory :  : \r\n");
+    EXPECT_EQ(fe.errorLines[1].rfind(u"I/O Error:FileSize:" + missing, 0), 0u);
+    EXPECT_EQ(fe.errorLines[2].rfind(u"I/O Error:DirDelete:", 0), 0u);
+    EXPECT_EQ(fe.errorLines[3], u"No such file or directory : " + missing + u" : CountLine\r\n");
+    EXPECT_NE(fe.errorLines[4].find(u"DirCreateOne : \r\n"), std::u16string::npos);
+}
+
+TEST_F(FileHelpersTest, CountLineCountsCrLfAndLfLinesAndRefusesAnEmptyFile)
+{
+    writeBytes(dir.path() / "mixed.txt", "a\r\nb\nc");
+    EXPECT_EQ(CountLine(reporter, dir.folder() + u"mixed.txt"), 3);
+    writeBytes(dir.path() / "empty.txt", "");
+    EXPECT_EQ(CountLine(reporter, dir.folder() + u"empty.txt"), 0);
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_NE(fe.errorLines[0].find(u"CountLine"), std::u16string::npos);
+}
+
+TEST_F(FileHelpersTest, DirDeleteRemovesAFolderWithEverythingInIt)
+{
+    DirCreate(reporter, dir.folder() + u"pix/sub/");
+    writeBytes(dir.path() / "pix" / "sub" / "00001.gif", "GIF89a");
+    FileCopy(reporter, dir.folder() + u"pix/sub/00001.gif", dir.folder() + u"copy.gif");
+    DirDelete(reporter, dir.folder() + u"pix");
+    EXPECT_FALSE(DirExists(reporter, dir.folder() + u"pix/"));
+    EXPECT_EQ(readBytes(dir.path() / "copy.gif"), "GIF89a");
+    EXPECT_TRUE(fe.errorLines.empty());
+}
+
+} // namespace
+} // namespace vz::test

@@ -1,0 +1,72 @@
+#include "run/reporter.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_front_end.h"
+#include "platform/cp932.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+class ReporterTest : public ::testing::Test
+{
+protected:
+    ReporterTest() : reporter(state, fe, fe) {}
+
+    TempDir dir;
+    run::RunState state;
+    FakeFrontEnd fe;
+    run::Reporter reporter;
+};
+
+TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacing)
+{
+    state.DataPath = dir.folder();
+    ASSERT_TRUE(reporter.startLog({2026, 3, 4, 5, 6, 7, 3}));
+    reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", u"http://x/", u"", u"GetHTML");
+    reporter.DispErr(u"only message", u"", u"", u"FormLoad");
+    reporter.DispErr(u"a", u"b", u"c", u"d");
+
+    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
+              platform::encodeCp932(u"vodeZeva :2026/03/04 05:06:07\r\n"
+                                    u"HTMLファイルがダウンロードできませんでした。 : http://x/  : GetHTML\r\n"
+                                    u"only message :   : FormLoad\r\n"
+                                    u"a : b c : d\r\n")
+                  .bytes);
+    ASSERT_EQ(fe.errorLines.size(), 3u);
+    EXPECT_EQ(fe.errorLines[1], u"only message :  : FormLoad\r\n");
+    EXPECT_EQ(fe.errorLines[2], u"a : bc : d\r\n");
+}
+
+TEST_F(ReporterTest, TheMainReportLeavesAnEmptyLineAfterIt)
+{
+    state.DataPath = dir.folder();
+    reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/a", u"", u" MAIN\r\n");
+    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
+              platform::encodeCp932(u"ダウンロード処理できませんでした。  : http://x/a  :  MAIN\r\n\r\n").bytes);
+    EXPECT_EQ(fe.errorLines.at(0), u"ダウンロード処理できませんでした。  : http://x/a :  MAIN\r\n\r\n");
+}
+
+TEST_F(ReporterTest, ReportsBeforeADataFolderIsKnownGoToTheProgramFolder)
+{
+    state.ProgramFolder = dir.folder();
+    reporter.DispErr(u"early", u"", u"", u"FormLoad");
+    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"), "early :   : FormLoad\r\n");
+    EXPECT_TRUE(fe.alerts.empty());
+}
+
+TEST_F(ReporterTest, AnUnwritableLogRaisesAnAlertAndTheCallerGoesOn)
+{
+    state.DataPath = dir.folder() + u"missing/";
+    reporter.DispErr(u"one", u"", u"", u"X");
+    reporter.DispErr(u"two", u"", u"", u"X");
+    ASSERT_EQ(fe.alerts.size(), 2u);
+    EXPECT_EQ(fe.alerts[0],
+              u"No such file or directory : DispErr (Maybe path to output ;" + state.DataPath + u"; not available)");
+    EXPECT_EQ(fe.errorLines.size(), 2u) << "the error list still gets its lines";
+}
+
+} // namespace
+} // namespace vz::test

@@ -1,0 +1,204 @@
+#include "run/site_list_file.h"
+
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "fakes/fake_front_end.h"
+#include "platform/cp932.h"
+#include "run/file_helpers.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using run::EditSiteTable;
+using run::RunSettings;
+using run::SiteRecord;
+using text::u;
+
+SiteRecord site(const std::u16string& name)
+{
+    SiteRecord s;
+    s.IndexName = name;
+    s.IndexAddress = u"http://example.test/" + name + u"/index.html";
+    s.FileName = name + u".html";
+    s.FilterIndex1 = u"<!-- list -->";
+    s.FilterIndex2 = u"<!-- /list -->";
+    s.FilterHeadline1 = u"<h1>";
+    s.FilterHeadline2 = u"</h1>";
+    s.FilterText1 = u" <div class=\"body\">";
+    s.FilterText2 = u"</div> ";
+    s.TableOption = u"RemoveTable";
+    s.PixOption = u"KeepPix";
+    s.minPix = u"300";
+    return s;
+}
+
+class SiteListFileTest : public ::testing::Test
+{
+protected:
+    SiteListFileTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
+
+    TempDir dir;
+    run::RunState state;
+    FakeFrontEnd fe;
+    run::Reporter reporter;
+};
+
+TEST_F(SiteListFileTest, WrittenFileReadsBackWithSwitchedOffSitesAndIsExactlyTheStoredFormat)
+{
+    RunSettings settings;
+    settings.FitToScreen = true;
+    settings.NrLtrLine = u"12";
+    settings.DataPath = u"/tmp/news/";
+    settings.DailySort = true;
+    settings.Contents = true;
+
+    EditSiteTable table;
+    table.rows.resize(2 + EditSiteTable::kSpareRows);
+    table.SiteEnabled.assign(table.rows.size(), false);
+    table.rows[0] = site(u"朝刊");
+    table.SiteEnabled[0] = true;
+    table.rows[1] = site(u"夕刊");
+    table.SiteEnabled[1] = false;
+
+    const std::u16string path = dir.folder() + u"sites.ini";
+    ASSERT_TRUE(run::writeSiteListFile(reporter, path, settings, table, 2, u"Config"));
+
+    const std::string expected =
+        platform::encodeCp932(u"E\t12\t/tmp/news/\tNOAUTO\tDAILY\t\tCONTENTS\tNOSEPARATETOPICFILES\r\n" +
+                              run::siteLine(table.rows[0]) + u"\r\n'" + run::siteLine(table.rows[1]) + u"\r\n")
+            .bytes;
+    EXPECT_EQ(readBytes(dir.path() / "sites.ini"), expected);
+
+    const auto load = run::loadForEditing(reporter, path, u"Config");
+    ASSERT_TRUE(load);
+    EXPECT_EQ(load->settings, settings);
+    EXPECT_EQ(load->EditSiteCount, 2);
+    ASSERT_EQ(load->table.rows.size(), 22u);
+    EXPECT_EQ(load->table.rows[0], table.rows[0]);
+    EXPECT_EQ(load->table.rows[1], table.rows[1]);
+    EXPECT_TRUE(load->table.SiteEnabled[0]);
+    EXPECT_FALSE(load->table.SiteEnabled[1]);
+    EXPECT_TRUE(fe.errorLines.empty());
+}
+
+TEST(SiteLine, KeepsFifteenFieldsAndLeavesMissingOnesEmpty)
+{
+    std::u16string seventeen;
+    for (int i = 0; i < 17; ++i) {
+        seventeen += (i ? u"\t" : u"") + text::number(i);
+    }
+    const SiteRecord wide = run::parseSiteLine(seventeen);
+    EXPECT_EQ(wide.IndexName, u"0");
+    EXPECT_EQ(wide.minPix, u"14");
+
+    const SiteRecord narrow = run::parseSiteLine(u" a \tb\tc");
+    EXPECT_EQ(narrow.IndexName, u" a ") << "site fields are not trimmed";
+    EXPECT_EQ(narrow.ServerAddressHeader, u"c");
+    EXPECT_EQ(narrow.FileName, u"");
+    EXPECT_EQ(narrow.minPix, u"");
+}
+
+TEST(SettingsLine, KeywordsAreTrimmedButCaseSensitive)
+{
+    const RunSettings on = run::parseSettingsLine(u"E\t5\t/data\t AUTO \tDAILY\t3\tCONTENTS\tSEPARATETOPICFILES");
+    EXPECT_TRUE(on.FitToScreen);
+    EXPECT_TRUE(on.AutoStart);
+    EXPECT_EQ(on.DataPath, u"/data/");
+    EXPECT_TRUE(on.SeparateTopicFiles);
+
+    const RunSettings off = run::parseSettingsLine(u"e\t5\t/data/\tauto\tNODAILY");
+    EXPECT_FALSE(off.FitToScreen);
+    EXPECT_FALSE(off.AutoStart);
+    EXPECT_FALSE(off.Contents);
+    EXPECT_EQ(off.NrPage, u"");
+}
+
+TEST(SiteTable, SkipsSwitchedOffLinesAndKeepsTheRowCount)
+{
+    const std::vector<std::u16string> lines{u"A\ta", u"'B\tb", u"C\tc", u"'D\td", u"E\te"};
+    const run::SiteTable table = run::buildSiteTable(lines, 5);
+    ASSERT_EQ(table.rows.size(), 6u);
+    EXPECT_EQ(table.rows[0].IndexName, u"A");
+    EXPECT_EQ(table.rows[1].IndexName, u"C");
+    EXPECT_EQ(table.rows[2].IndexName, u"E");
+    for (std::size_t row = 3; row < 6; ++row) {
+        EXPECT_EQ(table.rows[row], SiteRecord{});
+    }
+
+    const run::SiteTable blanks = run::buildSiteTable({u"", u"X\tx"}, 2);
+    EXPECT_EQ(blanks.rows[0].IndexName, u"") << "a blank line takes a row";
+    EXPECT_EQ(blanks.rows[1].IndexName, u"X");
+}
+
+TEST(SiteListText, LeavesNoLineForSpareRowsOrABareSwitchOffMark)
+{
+    EditSiteTable table;
+    table.rows.resize(21);
+    table.SiteEnabled.assign(21, false); // row 0 switched off but empty: only the "'" would remain
+    EXPECT_EQ(run::siteListText(RunSettings{}, table, 1),
+              u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n");
+}
+
+TEST_F(SiteListFileTest, AFailedWriteKeepsTheOldFileAndIsReported)
+{
+    const auto file = dir.path() / "keep.ini";
+    writeBytes(file, "old settings\r\n");
+    // A file size limit makes the write fail half way, as a full disk would, even for root.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = run::writeTextFile(reporter, text::fromPath(file), std::u16string(200, u'x'), u"Config");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readBytes(file), "old settings\r\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "temporary file left behind";
+    }
+    ASSERT_FALSE(fe.errorLines.empty());
+    EXPECT_NE(fe.errorLines.back().find(u"old one is kept"), std::u16string::npos);
+}
+
+TEST_F(SiteListFileTest, CharactersShiftJisCannotHoldAreKeptAsReferencesAndReported)
+{
+    const std::u16string path = dir.folder() + u"emoji.ini";
+    ASSERT_TRUE(run::writeTextFile(reporter, path, u"J\t0\t/tmp/😀\r\n", u"Config"));
+    EXPECT_EQ(readBytes(text::toPath(path)), "J\t0\t/tmp/&#128512;\r\n");
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_NE(fe.errorLines[0].find(u"U+1F600"), std::u16string::npos);
+}
+
+TEST_F(SiteListFileTest, LoadingReadsUtf8WithByteOrderMarkAndLfLines)
+{
+    const auto file = dir.path() / "utf8.ini";
+    writeBytes(file, "\xEF\xBB\xBFJ\t0\t/d\n\xE6\x9C\x9D\thttp://a/\n'\xE5\xA4\x95\thttp://b/");
+    const auto load = run::loadForEditing(reporter, text::fromPath(file), u"Config");
+    ASSERT_TRUE(load);
+    EXPECT_EQ(load->EditSiteCount, 2);
+    EXPECT_EQ(load->table.rows[0].IndexName, u"朝");
+    EXPECT_EQ(load->table.rows[1].IndexName, u"夕");
+    EXPECT_FALSE(load->table.SiteEnabled[1]);
+}
+
+TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)
+{
+    std::string bytes = "J\t0\t/d\r\n";
+    for (int i = 0; i < run::kMaxSiteLines + 1; ++i) {
+        bytes += "s\r\n";
+    }
+    writeBytes(dir.path() / "huge.ini", bytes);
+    EXPECT_FALSE(run::loadForEditing(reporter, dir.folder() + u"huge.ini", u"Config"));
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_NE(fe.errorLines[0].find(u"Too many sites"), std::u16string::npos);
+}
+
+} // namespace
+} // namespace vz::test
