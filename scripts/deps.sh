@@ -1,0 +1,27 @@
+# Installs the Debian packages named as arguments when any of them is missing.
+# Sourced by the project's scripts; quick when everything is already there.
+vz_install_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building the program needs.
+VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
+                   libcpp-httplib-dev zlib1g-dev)
+# What the tests, the benchmarks and the checks need on top.
+VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format)

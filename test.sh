@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors, and runs every test:
+# the whole suite, then the extraction tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the format check.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+vz_install_packages "${VZ_BUILD_PACKAGES[@]}" "${VZ_TEST_PACKAGES[@]}"
+
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVZ_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVZ_WERROR=ON -DVZ_SANITIZE=ON \
+      -DVZ_BUILD_BENCH=OFF >/dev/null
+cmake --build build-sanitize -j "$jobs" --target vz_extract_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -L extract
+
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench tools -name '*.cpp' -o -name '*.h')
+clang-format --dry-run -Werror $files
+echo "All tests passed."
