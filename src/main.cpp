@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     }
     (void)ini;
 
-    vz::cli::HeadlessFrontEnd frontEnd(stderr);
+    vz::cli::HeadlessFrontEnd frontEnd(stderr, false);
     vz::platform::SystemClock clock;
     vz::run::RunState state;
     vz::run::Reporter reporter(state, frontEnd, frontEnd);

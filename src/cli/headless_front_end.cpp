@@ -4,8 +4,35 @@
 
 namespace vz::cli {
 
+void HeadlessFrontEnd::clearLiveLine()
+{
+    if (m_liveLineShown) {
+        std::fputs("\r\x1b[K", m_out);
+        m_liveLineShown = false;
+    }
+}
+
+void HeadlessFrontEnd::showRunField(run::RunField field, const std::u16string& value)
+{
+    if (!m_live || field != run::RunField::URL2 || value.empty()) {
+        return;
+    }
+    clearLiveLine();
+    // One terminal line at most, so that rewriting it in place works.
+    const std::string line = "  " + text::toUtf8(value.size() > 72 ? value.substr(0, 69) + u"..." : value);
+    std::fputs(line.c_str(), m_out);
+    std::fflush(m_out);
+    m_liveLineShown = true;
+}
+
+void HeadlessFrontEnd::siteFinished(const std::u16string& indexName, int gathered, int failed)
+{
+    print(indexName + u": " + text::number(gathered) + u" gathered, " + text::number(failed) + u" failed");
+}
+
 void HeadlessFrontEnd::print(const std::u16string& text)
 {
+    clearLiveLine();
     // CR LF becomes a plain line end on a terminal; an empty line stays an empty line.
     std::u16string plain;
     plain.reserve(text.size());

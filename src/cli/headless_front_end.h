@@ -17,12 +17,15 @@ class HeadlessFrontEnd final : public run::FrontEnd,
                                public platform::EventYield
 {
 public:
-    explicit HeadlessFrontEnd(std::FILE* out) : m_out(out) {}
+    /// `out` takes every line; `live` says whether it is a terminal, where the article being
+    /// fetched is shown on one line that is rewritten in place.
+    HeadlessFrontEnd(std::FILE* out, bool live) : m_out(out), m_live(live) {}
 
     void setCaption(const std::u16string&) override {}
     void openConfig() override;
-    void showRunField(run::RunField, const std::u16string&) override {}
+    void showRunField(run::RunField field, const std::u16string& text) override;
     void setStopCaption(const std::u16string&) override {}
+    void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
 
     void appendLine(const std::u16string& line) override;
     void information(const std::u16string& text) override;
@@ -34,8 +37,11 @@ public:
 
 private:
     void print(const std::u16string& text);
+    void clearLiveLine();
 
     std::FILE* m_out;
+    bool m_live;
+    bool m_liveLineShown = false;
     bool m_configRequested = false;
 };
 

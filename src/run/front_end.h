@@ -20,6 +20,8 @@ public:
     virtual void showRunField(RunField field, const std::u16string& text) = 0;
     /// The start/stop button's caption.
     virtual void setStopCaption(const std::u16string& caption) = 0;
+    /// A site of the run is done: how many articles were gathered and how many failed.
+    virtual void siteFinished(const std::u16string& indexName, int gathered, int failed) = 0;
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).

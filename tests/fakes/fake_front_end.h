@@ -9,6 +9,7 @@
 #include "platform/event_yield.h"
 #include "platform/messages.h"
 #include "run/front_end.h"
+#include "run/text.h"
 
 namespace vz::test {
 
@@ -20,6 +21,10 @@ public:
     void openConfig() override { ++configOpened; }
     void showRunField(run::RunField field, const std::u16string& text) override { fields[field] = text; }
     void setStopCaption(const std::u16string& caption) override { stopCaptions.push_back(caption); }
+    void siteFinished(const std::u16string& name, int gathered, int failed) override
+    {
+        sites.push_back(name + u" " + text::number(gathered) + u"/" + text::number(failed));
+    }
     void appendLine(const std::u16string& line) override { errorLines.push_back(line); }
     void information(const std::u16string& text) override { infos.push_back(text); }
     void alert(const std::u16string& text) override { alerts.push_back(text); }
@@ -35,6 +40,7 @@ public:
     int configOpened = 0;
     std::map<run::RunField, std::u16string> fields;
     std::vector<std::u16string> stopCaptions;
+    std::vector<std::u16string> sites; ///< "name gathered/failed" per finished site
     std::vector<std::u16string> errorLines;
     std::vector<std::u16string> infos;
     std::vector<std::u16string> alerts;
