@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 namespace vz::platform {
 namespace {
@@ -82,6 +83,18 @@ const CodeTable& table()
     return instance;
 }
 
+// ICU's own stand-in for bytes that form no character is the invisible SUB control; a reader
+// should see that something was there.
+void substituteVisible(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                       UConverterCallbackReason reason, UErrorCode* err)
+{
+    if (reason <= UCNV_IRREGULAR) {
+        *err = U_ZERO_ERROR;
+        static const UChar replacement = 0xFFFD;
+        ucnv_cbToUWriteUChars(args, &replacement, 1, 0, err);
+    }
+}
+
 void appendReference(std::string& out, char32_t cp)
 {
     out += "&#";
@@ -97,8 +110,9 @@ std::u16string decodeCp932(std::string_view bytes)
         return {};
     }
     auto cnv = openCp932();
-    std::u16string out(bytes.size() + 1, u'\0');
     UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(cnv.get(), substituteVisible, nullptr, nullptr, nullptr, &status);
+    std::u16string out(bytes.size() + 1, u'\0');
     const int32_t n = ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
                                     bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status)) {
