@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "extract/extract_context.h"
+
+namespace vz::extract {
+
+/// Cuts the headline and the text out of an article page by their marker pairs (searched
+/// case-sensitively; neither marker is part of the result) and cleans them as the site's options
+/// say: "RemoveAll" in `TagOption` gives plain text, "RemoveTable" or "RemoveTableTag" in
+/// `TableOption` removes tables or only their tags, "KeepPix" in `PixOption` keeps pictures
+/// (KeepPix), otherwise picture tags go. Returns the headline part followed by the text part,
+/// or, after a report, nothing when a marker is missing.
+std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+                       std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                       std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
+                       std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
+                       std::u16string_view articleAddress, std::int32_t& minPix);
+
+/// The text strictly between a start marker found at 1-based `start` and the first end marker
+/// at or after it. When that end marker begins inside the start marker itself (">" after "<h1>"),
+/// the next one after the start marker ends the text; without one the text is empty.
+std::u16string betweenMarkers(std::u16string_view page, std::ptrdiff_t start, std::u16string_view startMarker,
+                              std::u16string_view endMarker);
+
+} // namespace vz::extract

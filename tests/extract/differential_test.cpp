@@ -1,0 +1,317 @@
+// The fast filters against the literal loops they replace, on seeded generated HTML-like texts.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "extract/article_cutting.h"
+#include "extract/index_cutting.h"
+#include "extract/picture_keeping.h"
+#include "extract/tag_filters.h"
+#include "extract/extract_harness.h"
+#include "extract/literal_filters.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using Str = std::u16string;
+using Pieces = std::vector<Str>;
+using text::toUtf8;
+
+constexpr int kInputs = 10000;
+
+Pieces pieces(std::initializer_list<const char*> list)
+{
+    Pieces out;
+    for (const char* p : list) {
+        out.push_back(text::u(p));
+    }
+    return out;
+}
+
+// Tags in both cases, markers cut short or run together, unclosed tags, entities without
+// "nbsp", Japanese text, blanks and line ends.
+const Pieces kHtml = pieces({"<",
+                             ">",
+                             "<<",
+                             ">>",
+                             "<br>",
+                             "<BR>",
+                             "<br",
+                             "<br />",
+                             "br>",
+                             "&nbsp;",
+                             "&NBSP;",
+                             "&nbsp",
+                             "&",
+                             "nbsp",
+                             ";",
+                             "<p>",
+                             "</p>",
+                             "<P class=x>",
+                             "<pre>",
+                             "</p",
+                             "<table>",
+                             "<TABLE border=1>",
+                             "</table>",
+                             "/table>",
+                             "<table",
+                             "</TABLE",
+                             "<tr>",
+                             "</tr>",
+                             "<TR",
+                             "<td>",
+                             "</td>",
+                             "<th>",
+                             "</th>",
+                             "<a href=\"x.html\">",
+                             "<A HREF=x>",
+                             "</a>",
+                             "<abbr>",
+                             "<a",
+                             "<script>",
+                             "</script>",
+                             "</SCRIPT>",
+                             "<script",
+                             "<img src=\"a.gif\">",
+                             "<IMG SRC='b.gif'>",
+                             "<img",
+                             "<!-- c -->",
+                             "<!",
+                             "-->",
+                             " ",
+                             "  ",
+                             "\r\n",
+                             "\n",
+                             "\t",
+                             "x",
+                             "text",
+                             "ab",
+                             "ニュース",
+                             "　",
+                             "=",
+                             "\"",
+                             "'",
+                             "/"});
+// Runs of breaks and no-break spaces with little between.
+const Pieces kBreaks = pieces({"<br>", "<BR>", "<br", "<br />", "&nbsp;", "&nbsp", "nbsp;", "&", " ", "\r\n", "x",
+                               "<b>", "</b>", "<", ">", "　", "ア"});
+const Pieces kLinks = pieces({"<a href=\"", "<A HREF=", "a href",
+                              "\">",        ">",        ".html",
+                              ".htm",       ".HTML",    ".asp?",
+                              ".asp",       "id=3",     ".shtml",
+                              ".php",       "news/1",   "x",
+                              " ",          "'",        ",",
+                              "\"",         "</a>",     "see page.html ",
+                              "href",       "#top",     " target=\"_top\"",
+                              "\r\n",       "ニュース"});
+const Pieces kPictures =
+    pieces({"<img src=\"kept.gif\">", "<IMG SRC='news/b.jpg' alt=\"x\">", "<img src=http://pics/c.png>",
+            "<img src=\"http://pics/c.png\">", "<img>", "<img src=\"\">", "<img", "<img src=\"small.gif\" width=1>",
+            "<img alt=x src=\"img.php?id=3\">", "text", ">", " ", "<p>", "ニュース", "<img src=\"gone.gif\">"});
+
+Str generate(std::mt19937& rng, const Pieces& from, int maxPieces)
+{
+    std::uniform_int_distribution<int> count(0, maxPieces);
+    std::uniform_int_distribution<std::size_t> pick(0, from.size() - 1);
+    Str s;
+    for (int n = count(rng); n > 0; --n) {
+        s += from[pick(rng)];
+    }
+    return s;
+}
+
+// A marker drawn from the pieces, lower-cased as callers pass them: 1 to 3 characters.
+Str drawMarker(std::mt19937& rng)
+{
+    const Str& piece = kHtml[std::uniform_int_distribution<std::size_t>(0, kHtml.size() - 1)(rng)];
+    const std::size_t length = std::uniform_int_distribution<std::size_t>(1, 3)(rng);
+    const std::size_t from = std::uniform_int_distribution<std::size_t>(0, piece.size() - 1)(rng);
+    return text::LCase(piece.substr(from, length));
+}
+
+struct Markers
+{
+    Str opening, closing, replacement;
+};
+
+// The markers and replacements article cutting uses.
+const std::vector<Markers> kUsed = {
+    {u"<", u">", u""},
+    {u"<img", u">", u""},
+    {u"<table", u"/table>", u""},
+    {u"<table", u">", u""},
+    {u"</table", u">", u""},
+    {u"<tr", u">", u""},
+    {u"</tr", u">", u""},
+    {u"<td", u">", u""},
+    {u"</td", u">", u""},
+    {u"<th", u">", u""},
+    {u"</th", u">", u""},
+    {u"<a", u">", u""},
+    {u"</a", u">", u""},
+    {u"<script", u"</script>", u""},
+    {u"&", u"nbsp", u""},
+    {u"</table", u">", u"<br>&nbsp;<br>"},
+    {u"</tr", u">", u"<br>"},
+    {u"</td", u">", u"<br>"},
+    {u"</th", u">", u"<br>"},
+    {u"<br", u">", u"\n\r"},
+    {u"<p", u">", u"\n\r"},
+    {u"</p", u">", u"\n\r"},
+};
+
+std::string describe(const Str& input, const Markers& m)
+{
+    return "input [" + toUtf8(input) + "] opening [" + toUtf8(m.opening) + "] closing [" + toUtf8(m.closing) +
+           "] replacement [" + toUtf8(m.replacement) + "]";
+}
+
+TEST(RemoveAndReplaceTags, MatchTheLiteralLoopOnGeneratedTexts)
+{
+    std::mt19937 rng(1);
+    for (int n = 0; n < 2 * kInputs; ++n) {
+        const Str input = generate(rng, kHtml, 60);
+        // Drawn replacements may hold their own opening marker: both must stop the same way.
+        const Markers m = n % 2 ? kUsed[static_cast<std::size_t>(n / 2) % kUsed.size()]
+                                : Markers{drawMarker(rng), drawMarker(rng), n % 4 ? generate(rng, kHtml, 2) : Str()};
+        ASSERT_EQ(toUtf8(extract::ReplaceTags(input, m.opening, m.closing, m.replacement)),
+                  toUtf8(literal::ReplaceTags(input, m.opening, m.closing, m.replacement)))
+            << describe(input, m);
+        if (m.replacement.empty()) {
+            ASSERT_EQ(toUtf8(extract::RemoveTags(input, m.opening, m.closing)),
+                      toUtf8(literal::RemoveTags(input, m.opening, m.closing)))
+                << describe(input, m);
+        }
+    }
+}
+
+TEST(CollapseBreaksAndNbsp, MatchTheLiteralLoopsOnGeneratedTexts)
+{
+    std::mt19937 rng(3);
+    for (int n = 0; n < kInputs; ++n) {
+        const Str input = generate(rng, n % 4 ? kBreaks : kHtml, 60);
+        ASSERT_EQ(toUtf8(extract::CollapseBreaks(input)), toUtf8(literal::CollapseBreaks(input))) << toUtf8(input);
+        ASSERT_EQ(toUtf8(extract::CollapseNbsp(input)), toUtf8(literal::CollapseNbsp(input))) << toUtf8(input);
+    }
+}
+
+TEST(PickHeadline, MatchesTheLiteralFiltersOnGeneratedArticles)
+{
+    std::mt19937 rng(4);
+    extract::LineFitting fitting{u"E", 8, {}};
+    extract::SetLetterWidths(fitting.LetterWidths);
+    for (int n = 0; n < kInputs; ++n) {
+        const Str input = (n % 2 ? u"<p><h4>" + generate(rng, kBreaks, 8) + u"</h4></p>" : Str()) +
+                          generate(rng, n % 3 ? kHtml : kBreaks, 40);
+        ASSERT_EQ(toUtf8(extract::PickHeadline(fitting, input)), toUtf8(literal::PickHeadline(fitting, input)))
+            << toUtf8(input);
+    }
+}
+
+TEST(CutMsg, MatchesTheLiteralLoopOnGeneratedLinkParts)
+{
+    std::mt19937 rng(5);
+    ExtractHarness h;
+    for (int n = 0; n < kInputs; ++n) {
+        Str fastPart = generate(rng, kLinks, 40);
+        Str literalPart = fastPart;
+        const Str input = fastPart;
+        std::vector<Str> fastList;
+        std::vector<Str> literalList;
+        const auto fastLast = extract::CutMsg(h.reporter, fastPart, fastList);
+        ASSERT_EQ(fastLast, literal::CutMsg(literalPart, literalList)) << toUtf8(input);
+        ASSERT_EQ(fastList, literalList) << toUtf8(input);
+        ASSERT_EQ(fastPart, literalPart) << toUtf8(input);
+    }
+}
+
+// Pictures of every kind the fetching rules tell apart: kept, too small, absolute, found only
+// through the article's folder, never found.
+void servePictures(FakeDownloader& downloader)
+{
+    downloader.resources = {{"http://site/kept.gif", std::string(300, 'k')},
+                            {"http://site/news/b.jpg", std::string(100, 'b')},
+                            {"http://pics/c.png", std::string(500, 'c')},
+                            {"http://site/news/small.gif", std::string(256, 's')},
+                            {"http://site/news/img.php?id=3", std::string(1000, 'p')}};
+}
+
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = readBytes(entry.path());
+    }
+    return files;
+}
+
+TEST(KeepPix, MatchesTheLiteralLoopOnGeneratedTexts)
+{
+    std::mt19937 rng(6);
+    ExtractHarness fast;
+    ExtractHarness slow;
+    servePictures(fast.downloader);
+    servePictures(slow.downloader);
+    const std::int32_t sizes[] = {0, 256, 400, -1};
+    for (int n = 0; n < kInputs; ++n) {
+        // Every kept download writes a file, which is slow on some disks: only every tenth text is
+        // built from picture tags that can be fetched.
+        const Str input = n % 10 ? generate(rng, kHtml, 20) : generate(rng, kPictures, 5);
+        std::int32_t fastMin = sizes[n % 4];
+        std::int32_t slowMin = fastMin;
+        ASSERT_EQ(toUtf8(extract::KeepPix(fast.ctx, input, u"http://site/", u"http://site/news/today.html", fastMin)),
+                  toUtf8(literal::KeepPix(slow.ctx, input, u"http://site/", u"http://site/news/today.html", slowMin)))
+            << toUtf8(input);
+        ASSERT_EQ(fast.PictureNumber, slow.PictureNumber) << toUtf8(input);
+        ASSERT_EQ(fastMin, slowMin);
+    }
+    EXPECT_GT(fast.PictureNumber, 200);
+    EXPECT_EQ(folderContents(fast.dir.path() / "pix"), folderContents(slow.dir.path() / "pix"));
+}
+
+TEST(CutNews, MatchesTheLiteralVersionOnGeneratedPages)
+{
+    std::mt19937 rng(7);
+    ExtractHarness fast;
+    ExtractHarness slow;
+    for (ExtractHarness* h : {&fast, &slow}) {
+        servePictures(h->downloader);
+        h->fitting = {u"E", 12, {}};
+        extract::SetLetterWidths(h->fitting.LetterWidths);
+    }
+    const Str tagOptions[] = {u"RemoveAll", u"", u"removeall"};
+    const Str tableOptions[] = {u"RemoveTable", u"RemoveTableTag", u"", u"RemoveAll"};
+    const Str pixOptions[] = {u"KeepPix", u"", u"keeppix"};
+    for (int n = 0; n < 2000; ++n) {
+        const Str page = generate(rng, kHtml, 10) + u"<h1>" + generate(rng, kHtml, 10) + u"</h1>" +
+                         generate(rng, kHtml, 10) + u"<div id=t>" +
+                         (n % 10 ? generate(rng, kHtml, 40) : generate(rng, kPictures, 8)) + u"</div>" +
+                         generate(rng, kHtml, 10);
+        // Mostly the page's own markers; now and then drawn ones, which may be missing.
+        const Str h1 = n % 5 ? u"<h1>" : drawMarker(rng);
+        const Str t2 = n % 7 ? u"</div>" : drawMarker(rng);
+        const Str& tag = tagOptions[n % 3];
+        const Str& table = tableOptions[n % 4];
+        const Str& pix = pixOptions[n % 5 % 3];
+        std::int32_t fastMin = 0;
+        std::int32_t slowMin = 0;
+        const Str expected = literal::CutNews(slow.ctx, page, h1, u"</h1>", u"<div id=t>", t2, tag, table, pix,
+                                              u"http://site/", u"http://site/news/today.html", slowMin);
+        ASSERT_EQ(toUtf8(extract::CutNews(fast.ctx, page, h1, u"</h1>", u"<div id=t>", t2, tag, table, pix,
+                                          u"http://site/", u"http://site/news/today.html", fastMin)),
+                  toUtf8(expected))
+            << toUtf8(page);
+        ASSERT_EQ(fast.PictureNumber, slow.PictureNumber);
+    }
+}
+
+} // namespace
+} // namespace vz::test

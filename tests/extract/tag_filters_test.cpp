@@ -1,0 +1,110 @@
+#include "extract/tag_filters.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "run/text.h"
+
+namespace vz::test {
+namespace {
+
+using text::toUtf8;
+using text::u;
+
+TEST(RemoveTags, CutsEveryStretchFromOpeningThroughClosingMarker)
+{
+    struct Case
+    {
+        const char* text;
+        const char* opening;
+        const char* closing;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"a<B>b</b>c", "<", ">", "abc"},
+        {"x<TABLE border=1>y", "<table", ">", "xy"},
+        {"<a href=x>link</a>", "<a", ">", "link</a>"},
+        {"A&nbsp;B", "&", "nbsp", "A;B"},
+        {"A&amp;B>C", "&", "nbsp", "AC"}, // no closing marker: through the next ">"
+        {"a < b", "<", ">", "a < b"},     // neither: the rest stays
+        {"x<table>1</table>y<TABLE>2</TABLE>z<table>3", "<table", "/table>", "xyz3"},
+        {"<table>a<table>b</table>c</table>d", "<table", "/table>", "c</table>d"},
+        {"<<a>a>", "<a", ">", ""}, // a stretch joined by a cut goes too
+        {"abc", "", ">", "abc"},
+        {"abc", "a", "", "abc"},
+        {"<SCRIPT>x()</Script>y", "<script", "</script>", "y"},
+        {"<p>ニュース</p>", "<", ">", "ニュース"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(toUtf8(extract::RemoveTags(u(c.text), u(c.opening), u(c.closing))), c.expected) << c.text;
+    }
+}
+
+TEST(ReplaceTags, PutsTheReplacementInPlaceOfEachStretch)
+{
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"r1</tr>r2</TR>", u"</tr", u">", u"<br>")), "r1<br>r2<br>");
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"a<BR>b<p class=x>c</P>", u"<br", u">", u"\n\r")), "a\n\rb<p class=x>c</P>");
+    // A replacement that re-creates its own marker would never end; it stops after as many
+    // replacements as the text had characters.
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<a>", u"<a", u">", u"<a>")), "<a>");
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<b>", u"<", u">", u"<>>")), "<>>>>");
+}
+
+TEST(CollapseBreaks, LeavesOnlyTheLastBreakOfARunSeparatedByBlanks)
+{
+    struct Case
+    {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"A<br>\r\n<br>  <br>B", "A\r\n  <br>B"},
+        {"A<br>x<br>B", "A<br>x<br>B"},
+        {"A<BR><br />B", "A<br />B"},
+        {"A<br <br>B", "A<br>B"},
+        {"A<br /><br>B", "A<br /><br>B"}, // the rest of a longer break tag is content
+        {"A<br<br>B", "A<br<br>B"},       // the second begins inside the first: nothing is cut into it
+        {"<br>　<br>", "<br>　<br>"},     // an ideographic space is content
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(toUtf8(extract::CollapseBreaks(u(c.text))), c.expected) << c.text;
+    }
+}
+
+TEST(CollapseNbsp, JoinsNoBreakSpacesWithOnlyTagsAndBlanksBetween)
+{
+    struct Case
+    {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"&nbsp;<br>&nbsp;", "&nbsp;"},         {"&nbsp;&nbsp;&nbsp;&nbsp;", "&nbsp;&nbsp;"},
+        {"&nbsp;x&nbsp;", "&nbsp;x&nbsp;"},     {"a&nbsp; <b>\r\n</b> &nbsp;b", "a&nbsp;b"},
+        {"&nbsp;<br&nbsp;", "&nbsp;<br&nbsp;"}, // an unclosed "<" is content
+        {"&NBSP;&nbsp;", "&NBSP;&nbsp;"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(toUtf8(extract::CollapseNbsp(u(c.text))), c.expected) << c.text;
+    }
+}
+
+TEST(Headline, BlockAndPickRoundTrip)
+{
+    extract::LineFitting off;
+    EXPECT_EQ(toUtf8(extract::HeadlineBlock(off, u"")), "<p><h4></h4></p>");
+    EXPECT_EQ(toUtf8(extract::HeadlineBlock(off, u"Big <b>news</b>")), "<p><h4>Big news</h4></p>");
+    EXPECT_EQ(toUtf8(extract::PickHeadline(off, u"<p><h4>Title</h4></p>body")), "Title");
+    // Without a block (or with an empty one): the first 30 characters left after the removals.
+    EXPECT_EQ(toUtf8(extract::PickHeadline(off, u"A&nbsp;B <b>bold</b> 123456789012345678901234567890")),
+              "A;B bold 123456789012345678901");
+    EXPECT_EQ(toUtf8(extract::PickHeadline(off, u"<p><h4></h4></p>Text")), "Text");
+
+    extract::LineFitting on{u"E", 3, {}};
+    extract::SetLetterWidths(on.LetterWidths);
+    EXPECT_EQ(toUtf8(extract::PickHeadline(on, u("<p><h4>ニュース</h4></p>"))), "ニュー ス");
+}
+
+} // namespace
+} // namespace vz::test
