@@ -3,11 +3,12 @@
 #include <string>
 #include <string_view>
 
-#include "cli/headless_front_end.h"
-#include "gather/startup.h"
+#include <unistd.h>
+
+#include "cli/headless_command.h"
 #include "platform/clock.h"
+#include "platform/curl_downloader.h"
 #include "platform/program_folder.h"
-#include "run/reporter.h"
 #include "run/text.h"
 #include "version.h"
 
@@ -73,21 +74,18 @@ int main(int argc, char** argv)
     if (!headless) {
         return usage("this build has no windows; use --headless");
     }
-    (void)ini;
-
-    vz::cli::HeadlessFrontEnd frontEnd(stderr, false);
-    vz::platform::SystemClock clock;
-    vz::run::RunState state;
-    vz::run::Reporter reporter(state, frontEnd, frontEnd);
-    vz::gather::RunValues values;
-    vz::gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
-
+    vz::cli::HeadlessFrontEnd frontEnd(stderr, ::isatty(::fileno(stderr)) != 0);
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
         std::fprintf(stderr, "vodezeva: no program folder: %s\n", folder.error.c_str());
         return 1;
     }
-    const auto result = vz::gather::startUp(state, values, services, vz::text::fromPath(*folder.folder));
-    vz::gather::shutdown(state, services);
-    return result == vz::gather::StartUpResult::Ready ? 0 : 1;
+    vz::cli::HeadlessOptions options;
+    options.programFolder = vz::text::fromPath(*folder.folder);
+    if (ini) {
+        options.iniFile = vz::text::fromUtf8(ini);
+    }
+    vz::platform::SystemClock clock;
+    vz::platform::CurlDownloader downloader;
+    return vz::cli::runHeadless(options, frontEnd, clock, downloader);
 }

@@ -1,0 +1,86 @@
+#include "headless_command.h"
+
+#include <filesystem>
+
+#include "gather/gathering_run.h"
+#include "gather/page_fetch.h"
+#include "gather/startup.h"
+#include "run/string_helpers.h"
+#include "run/text.h"
+
+namespace vz::cli {
+
+namespace {
+
+gather::StartUpResult prepareWithFile(run::RunState& state, gather::RunValues& values, gather::Services& services,
+                                      const std::u16string& programFolder, const std::u16string& iniFile)
+{
+    state.ProgramFolder = programFolder;
+    if (state.ProgramFolder.empty() || state.ProgramFolder.back() != u'/') {
+        state.ProgramFolder += u'/';
+    }
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(text::toPath(iniFile), ec);
+    state.CurrentIniPath = ec ? iniFile : text::fromPath(absolute);
+    state.IniChosenByHand = true;
+    services.frontEnd.setCaption(run::FileNameOnly(state.CurrentIniPath));
+    services.reporter.startLog(services.clock.now());
+    switch (gather::Init(state, values, services)) {
+    case gather::InitResult::Ready:
+        return gather::StartUpResult::Ready;
+    case gather::InitResult::NoSites:
+        return gather::StartUpResult::NoSites;
+    case gather::InitResult::Failed:
+        break;
+    }
+    return gather::StartUpResult::Failed;
+}
+
+std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state)
+{
+    switch (result) {
+    case gather::StartUpResult::NoIniFile:
+        return u"vodezeva: no site list file is set for today in " + state.ProgramFolder + u"vodeZeva.def";
+    case gather::StartUpResult::NoSites:
+        return u"vodezeva: " + state.CurrentIniPath + u" holds no site to gather; add sites and run again";
+    case gather::StartUpResult::Failed:
+        return u"vodezeva: the run could not be prepared (see the reports above)";
+    case gather::StartUpResult::Ready:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
+                platform::Downloader& downloader)
+{
+    run::RunState state;
+    run::Reporter reporter(state, frontEnd, frontEnd);
+    gather::RunValues values;
+    gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
+
+    const gather::StartUpResult prepared =
+        options.iniFile ? prepareWithFile(state, values, services, options.programFolder, *options.iniFile)
+                        : gather::startUp(state, values, services, options.programFolder);
+    if (prepared != gather::StartUpResult::Ready) {
+        frontEnd.alert(whyNoRun(prepared, state));
+        gather::shutdown(state, services);
+        return 1;
+    }
+
+    gather::PageFetcher fetcher(state, reporter, downloader, frontEnd);
+    gather::RunContext context{state, values, services, fetcher, downloader};
+    gather::RunDriver driver(context);
+    const bool ran = driver.runOnce();
+    gather::shutdown(state, services);
+    if (!ran) {
+        frontEnd.alert(u"vodezeva: the run ended early (see the report above)");
+        return 1;
+    }
+    frontEnd.information(u"vodezeva: pages are in " + state.DataPath);
+    return 0;
+}
+
+} // namespace vz::cli

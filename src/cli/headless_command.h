@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/headless_front_end.h"
+#include "platform/clock.h"
+#include "platform/downloader.h"
+
+namespace vz::cli {
+
+struct HeadlessOptions
+{
+    std::u16string programFolder;
+    /// The site list file picked on the command line; today's entry of the weekday table without it.
+    std::optional<std::u16string> iniFile;
+};
+
+/// Start-up, Init, exactly one gathering run whatever AutoStart says, shutdown. Returns the exit
+/// status: 0 when a run went through, 1 when none could be made (the reason goes to the front end).
+int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
+                platform::Downloader& downloader);
+
+} // namespace vz::cli

@@ -1,0 +1,266 @@
+#include "gathering_run.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "extract/article_cutting.h"
+#include "extract/index_cutting.h"
+#include "extract/tag_filters.h"
+#include "gather/contents_page.h"
+#include "gather/output_file.h"
+#include "gather/page_fetch.h"
+#include "gather/page_head.h"
+#include "run/string_helpers.h"
+#include "run/text.h"
+
+namespace vz::gather {
+
+using run::RunField;
+
+std::u16string articleAddress(const std::u16string& serverAddressHeader, const std::u16string& link)
+{
+    const std::u16string trimmed = text::Trim(link);
+    // A secure address is as absolute as a plain one; joining it to the base would make an
+    // address that cannot exist.
+    if (trimmed.rfind(u"http:", 0) == 0 || trimmed.rfind(u"https:", 0) == 0) {
+        return link;
+    }
+    return extract::MergeAddress(serverAddressHeader, link);
+}
+
+namespace {
+
+constexpr const char16_t* kRemoveAll = u"RemoveAll";
+
+/// The number a site's NrPage begins with; 0 when it is empty or begins with no number.
+int siteArticleLimit(const std::u16string& nrPage)
+{
+    const double value = run::Val(nrPage);
+    if (value >= 32767.0) {
+        return 32767;
+    }
+    return value < 0 ? static_cast<int>(std::ceil(value)) : static_cast<int>(value);
+}
+
+/// The minimum picture size: the number minPix begins with, rounded, or 0 when it is blank.
+std::int32_t minimumPictureSize(const std::u16string& minPix)
+{
+    if (text::Trim(minPix).empty()) {
+        return 0;
+    }
+    const double value = std::nearbyint(run::Val(minPix));
+    return static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+class SiteGatherer
+{
+public:
+    SiteGatherer(RunContext& context, const run::SiteRecord& site)
+        : m_ctx(context), m_site(site), m_fe(context.services.frontEnd),
+          m_outputFilePath(context.state.DataPath + site.FileName)
+    {
+    }
+
+    SiteOutcome gather()
+    {
+        SiteOutcome outcome{m_site.IndexName, 0, 0};
+        for (auto field : {RunField::SiteName, RunField::URL, RunField::URL2, RunField::File}) {
+            m_fe.showRunField(field, u"");
+        }
+        const int last = collectLinks();
+        m_fe.showRunField(RunField::SiteName, m_site.IndexName);
+        m_fe.showRunField(RunField::File, m_outputFilePath);
+        startPage();
+
+        for (int j = 0; j <= last; ++j) {
+            const std::u16string& link = linkAt(j);
+            const std::u16string address = articleAddress(m_site.ServerAddressHeader, link);
+            m_fe.showRunField(RunField::URL2, address);
+            const bool fetch =
+                link.find(u"index.htm") == std::u16string::npos && (last == 0 || j == 0 || link != linkAt(j - 1));
+            if (fetch) {
+                if (gatherArticle(address)) {
+                    ++outcome.gathered;
+                } else {
+                    ++outcome.failed;
+                }
+            }
+            if (!m_ctx.state.Running) {
+                break;
+            }
+        }
+        if (m_site.TagOption != kRemoveAll) {
+            appendOutput(m_outputFilePath, u"</html>\r\n");
+        }
+        return outcome;
+    }
+
+private:
+    const std::u16string& linkAt(int index) const
+    {
+        static const std::u16string none;
+        return index >= 0 && index < static_cast<int>(m_links.size()) ? m_links[static_cast<std::size_t>(index)] : none;
+    }
+
+    /// Fills the link list and returns the highest index to fetch.
+    int collectLinks()
+    {
+        if (m_site.FilterIndex1.empty() && m_site.FilterIndex2.empty()) {
+            // Without index markers the index page itself is the one article.
+            m_links = {m_site.IndexAddress};
+            m_fe.showRunField(RunField::URL, m_site.IndexAddress);
+            return 0;
+        }
+        std::u16string page = m_ctx.fetcher.GetHTML(m_site.IndexAddress);
+        m_fe.showRunField(RunField::URL, m_site.IndexAddress);
+        std::u16string part =
+            extract::CutHeader(m_ctx.services.reporter, page, m_site.FilterIndex1, m_site.FilterIndex2);
+        int last = extract::CutMsg(m_ctx.services.reporter, part, m_links);
+        if (last > m_ctx.state.LastArticleIndex) {
+            last = m_ctx.state.LastArticleIndex;
+        }
+        const int own = siteArticleLimit(m_site.NrPage);
+        if (own > 0 && own < last) {
+            last = own;
+        }
+        return last;
+    }
+
+    void startPage()
+    {
+        if (m_site.TagOption == kRemoveAll) {
+            writeOutput(m_outputFilePath, u"\r\n" + m_site.IndexName + u"\n\r\r\n");
+            return;
+        }
+        std::u16string head = m_ctx.values.StandardHead;
+        if (!m_links.empty()) {
+            const std::u16string first = m_ctx.fetcher.GetHTML(articleAddress(m_site.ServerAddressHeader, m_links[0]));
+            m_ctx.state.PageCharsetKnown = CheckCharset(first);
+            if (!m_ctx.state.PageCharsetKnown) {
+                head = MakePageHead(first, m_ctx.values.StandardHead);
+            }
+        }
+        writeOutput(m_outputFilePath, u"\r\n" + head + u"\r\n<title>" + m_site.IndexName + u"</title>\r\n<br>\r\n<B>" +
+                                          m_site.IndexName + u"</B>\r\n" + kRule + u"\r\n");
+    }
+
+    bool gatherArticle(const std::u16string& address)
+    {
+        const std::u16string page = m_ctx.fetcher.GetHTML(address);
+        extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_ctx.downloader,
+                                        m_ctx.state.DataPath, m_ctx.values.PictureNumber};
+        std::int32_t minPix = minimumPictureSize(m_site.minPix);
+        const std::u16string cut = extract::CutNews(
+            article, page, m_site.FilterHeadline1, m_site.FilterHeadline2, m_site.FilterText1, m_site.FilterText2,
+            m_site.TagOption, m_site.TableOption, m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+        if (cut.empty()) {
+            m_ctx.services.reporter.DispErr(u"ダウンロード処理できませんでした。 ", address, u"", u" MAIN\r\n");
+            return false;
+        }
+        std::u16string entry;
+        if (m_ctx.state.SeparateTopicFiles) {
+            const std::u16string headline = extract::PickHeadline(m_ctx.values.fitting, cut);
+            std::int32_t& number = m_ctx.values.TopicFileNumber;
+            WriteTopicFile(m_ctx.state, cut, number);
+            entry = u"<a href=\"" + topicFileName(number) + u"\">" + headline + u"</a><br><br>\r\n";
+            ++number;
+        } else {
+            entry = cut + u"\r\n";
+        }
+        if (m_site.TagOption == kRemoveAll) {
+            entry += u"\n\r\r\n";
+        } else if (!m_ctx.state.SeparateTopicFiles) {
+            entry += kRule + std::u16string(u"\r\n");
+        }
+        appendOutput(m_outputFilePath, entry);
+        return true;
+    }
+
+    RunContext& m_ctx;
+    const run::SiteRecord& m_site;
+    run::FrontEnd& m_fe;
+    const std::u16string m_outputFilePath;
+    std::vector<std::u16string> m_links;
+};
+
+} // namespace
+
+std::vector<SiteOutcome> gatherSites(RunContext& context)
+{
+    run::RunState& state = context.state;
+    Services& services = context.services;
+    std::vector<SiteOutcome> outcomes;
+    services.events.yieldEvents();
+    if (state.Contents) {
+        MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+    }
+    // The table may be reloaded while the run walks it (the windows stay usable), so the run
+    // walks a copy taken at its start.
+    const run::SiteTable table = context.values.SiteTable;
+    const int lastRow = state.SiteCount;
+    for (int row = 0; row <= lastRow; ++row) {
+        if (row < static_cast<int>(table.rows.size()) && !table.rows[static_cast<std::size_t>(row)].IndexName.empty()) {
+            SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)]);
+            outcomes.push_back(site.gather());
+            services.frontEnd.siteFinished(outcomes.back().IndexName, outcomes.back().gathered, outcomes.back().failed);
+        }
+        if (!state.Running) {
+            break;
+        }
+    }
+    state.Running = false;
+    services.frontEnd.setStopCaption(kStartCaption);
+    if (!state.AutoStart) {
+        services.messages.information(kFinishedMessage);
+    }
+    return outcomes;
+}
+
+bool RunDriver::run(const std::u16string& procedure)
+{
+    try {
+        m_outcome = gatherSites(m_context);
+        return true;
+    } catch (const OutputError& e) {
+        m_context.state.Running = false;
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        m_context.services.reporter.DispErr(text::fromUtf8(e.what()), u"", u"", procedure);
+        return false;
+    }
+}
+
+bool RunDriver::automaticRun()
+{
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    m_context.state.Running = true;
+    run(u"FormLoad");
+    return m_context.state.AutoStart;
+}
+
+bool RunDriver::runOnce()
+{
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    m_context.state.Running = true;
+    return run(u"FormLoad");
+}
+
+bool RunDriver::pressStartStop()
+{
+    run::RunState& state = m_context.state;
+    if (state.Running) {
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        state.AutoStart = false;
+        state.Running = false;
+        return true;
+    }
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
+        // Nothing to gather: a run over a failed load would only write empty pages.
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        return false;
+    }
+    state.Running = true;
+    return run(u"cmdStop");
+}
+
+} // namespace vz::gather

@@ -1,0 +1,194 @@
+#include "gather/gathering_run.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/headless_command.h"
+#include "fakes/fake_downloader.h"
+#include "fakes/fake_front_end.h"
+#include "gather/contents_page.h"
+#include "gather/page_fetch.h"
+#include "platform/cp932.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using text::toUtf8;
+
+std::string page(const std::u16string& headline, const std::u16string& body)
+{
+    return platform::encodeCp932(u"<html><body><h1>" + headline + u"</h1><div>" + body + u"</div></body></html>").bytes;
+}
+
+class GatheringRunTest : public ::testing::Test
+{
+protected:
+    GatheringRunTest()
+        : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter},
+          fetcher(state, reporter, downloader, fe), context{state, values, services, fetcher, downloader},
+          driver(context)
+    {
+        state.ProgramFolder = dir.folder();
+        state.CurrentIniPath = dir.folder() + u"sites.ini";
+        addSite(u"朝刊", "a", 3);
+        addSite(u"夕刊", "b", 2);
+    }
+
+    /// A site whose index lists `articles` links, each with its own article page.
+    void addSite(const std::u16string& name, const std::string& key, int articles)
+    {
+        std::string list = "<p>news<!--list-->";
+        for (int i = 1; i <= articles; ++i) {
+            const std::string file = key + std::to_string(i) + ".html";
+            list += "<a href=\"" + file + "\">" + file + "</a><br>";
+            downloader.resources["http://news.test/" + key + "/" + file] =
+                page(name + text::number(i), u"本文" + text::number(i) + u"です。");
+        }
+        downloader.resources["http://news.test/" + key + "/index.html"] = list + "<!--/list--></p>";
+        sites += toUtf8(name) + "\thttp://news.test/" + key + "/index.html\thttp://news.test/" + key + "/\t" + key +
+                 ".html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
+    }
+
+    void writeIni(const std::string& settings)
+    {
+        writeBytes(dir.path() / "sites.ini", platform::encodeCp932(text::fromUtf8(settings + "\r\n" + sites)).bytes);
+        ASSERT_EQ(gather::Init(state, values, services), gather::InitResult::Ready);
+    }
+    std::string data() const { return toUtf8(dir.folder()) + "data"; }
+    std::u16string output(const std::string& name) const
+    {
+        return platform::decodeCp932(readBytes(dir.path() / "data" / name));
+    }
+
+    TempDir dir;
+    FakeClock clock;
+    FakeFrontEnd fe;
+    FakeDownloader downloader;
+    run::RunState state;
+    run::Reporter reporter;
+    gather::RunValues values;
+    gather::Services services;
+    gather::PageFetcher fetcher;
+    gather::RunContext context;
+    gather::RunDriver driver;
+    std::string sites;
+};
+
+TEST_F(GatheringRunTest, AStopDuringAnArticleEndsTheRunAfterItWithTheSitePageClosed)
+{
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
+    writeBytes(dir.path() / "data" / "b.html", "from an earlier run");
+    // Yields: the run's start, the index page, the page checked for the head, then the first article.
+    fe.onYield = [this] {
+        if (fe.yields == 4) {
+            driver.pressStartStop();
+        }
+    };
+    ASSERT_TRUE(driver.pressStartStop());
+
+    const std::u16string first = output("a.html");
+    EXPECT_NE(first.find(u"本文1です。"), std::u16string::npos);
+    EXPECT_EQ(first.find(u"本文2です。"), std::u16string::npos);
+    EXPECT_TRUE(first.ends_with(u"</html>\r\n"));
+    EXPECT_EQ(readBytes(dir.path() / "data" / "b.html"), "from an earlier run") << "later sites stay as they were";
+    EXPECT_NE(output("index.html").find(u"夕刊"), std::u16string::npos) << "the contents page lists every site";
+    EXPECT_FALSE(state.Running);
+    EXPECT_FALSE(state.AutoStart);
+    EXPECT_EQ(fe.stopCaptions, (std::vector<std::u16string>{u"終了", u"開始", u"開始"}));
+    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
+}
+
+TEST_F(GatheringRunTest, TheAutomaticRunClosesTheProgramUnlessStopped)
+{
+    writeIni("J\t0\t" + data() + "\tAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    EXPECT_TRUE(driver.automaticRun());
+    EXPECT_TRUE(fe.infos.empty()) << "no end message when the program closes by itself";
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 3/0", u"夕刊 2/0"}));
+
+    fe.onYield = [this] {
+        if (fe.yields == 12) {
+            driver.pressStartStop();
+        }
+    };
+    EXPECT_FALSE(driver.automaticRun());
+    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
+}
+
+TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
+{
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t2\tNOCONTENTS\tSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    ASSERT_TRUE(driver.runOnce());
+    // Two articles a site, two sites, two runs.
+    for (int n = 0; n < 8; ++n) {
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / "data" / toUtf8(gather::topicFileName(n)))) << n;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "00008.html"));
+    const std::u16string second = output("b.html");
+    EXPECT_NE(second.find(u"<a href=\"00006.html\">"), std::u16string::npos) << toUtf8(second);
+    EXPECT_EQ(second.find(u"<hr"), second.rfind(u"<hr")) << "link lines get no rule of their own";
+    EXPECT_EQ(values.TopicFileNumber, 8);
+}
+
+TEST_F(GatheringRunTest, AFailedArticleIsReportedAndTheRunGoesOn)
+{
+    downloader.resources.erase("http://news.test/a/a2.html");
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 2/1", u"夕刊 2/0"}));
+    const std::u16string log = platform::decodeCp932(readBytes(dir.path() / "data" / "vodeZeva.log"));
+    EXPECT_NE(log.find(u"ダウンロード処理できませんでした。  : http://news.test/a/a2.html  :  MAIN\r\n\r\n"),
+              std::u16string::npos)
+        << toUtf8(log);
+    EXPECT_EQ(output("a.html").find(u"本文1です。"), output("a.html").rfind(u"本文1です。"))
+        << "the page of the failed fetch is not the previous one again";
+}
+
+TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
+{
+    writeBytes(dir.path() / "sites.ini", "J\tmany\t/tmp\r\nS\thttp://x/\r\n");
+    EXPECT_FALSE(driver.pressStartStop());
+    EXPECT_FALSE(state.Running);
+    EXPECT_EQ(fe.stopCaptions.back(), u"開始");
+    EXPECT_TRUE(downloader.requested.empty());
+}
+
+TEST(ArticleAddress, AbsoluteLinksStandAndOthersJoinTheBase)
+{
+    EXPECT_EQ(gather::articleAddress(u"http://a.test/news/", u"https://b.test/x.html"), u"https://b.test/x.html");
+    EXPECT_EQ(gather::articleAddress(u"http://a.test/news/", u" http://b.test/x.html"), u" http://b.test/x.html");
+    EXPECT_EQ(gather::articleAddress(u"http://a.test/news", u"x.html"), u"http://a.test/news/x.html");
+    EXPECT_EQ(gather::articleAddress(u"", u"HTTP://b.test/"), u"HTTP://b.test/") << "an empty base leaves the link";
+}
+
+TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
+{
+    TempDir home;
+    FakeClock clock;
+    FakeDownloader downloader;
+    std::FILE* err = std::tmpfile();
+    cli::HeadlessFrontEnd frontEnd(err, false);
+    cli::HeadlessOptions options{home.folder(), std::nullopt};
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+
+    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "no site list for today";
+
+    options.iniFile = home.folder() + u"elsewhere.ini";
+    writeBytes(home.path() / "elsewhere.ini",
+               "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\r\n");
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 0) << "failed articles still make a run";
+
+    std::rewind(err);
+    std::string printed(4096, '\0');
+    printed.resize(std::fread(printed.data(), 1, printed.size(), err));
+    std::fclose(err);
+    EXPECT_NE(printed.find("holds no site to gather"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
+}
+
+} // namespace
+} // namespace vz::test
