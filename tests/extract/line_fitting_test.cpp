@@ -1,6 +1,10 @@
 #include "extract/line_fitting.h"
 
+#include <ostream>
+
 #include <gtest/gtest.h>
+
+#include "run/text.h"
 
 namespace vz::test {
 namespace {
@@ -41,6 +45,11 @@ struct Case
     const char16_t* out;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << text::toUtf8(c.in);
+}
+
 class AddSpcBoundaries : public ::testing::TestWithParam<Case>
 {
 };
@@ -56,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{u"a  b", u"a b"}, Case{u"a <br>b", u"a<br>b"}, Case{u"a \r\nb", u"a\r\nb"},
                       Case{u"日 本", u"日  本"}, Case{u"日 a", u"日 a"}, Case{u"a\u3000b", u"a\u3000 b"},
                       Case{u"<a href=x>unclosed", u"<a href=x>unclosed"}, Case{u"<unclosed", u"<unclosed"},
-                      Case{u"&nbsp;日", u"&nbsp; 日"}, Case{u"ｱｲｳ日", u"ｱｲｳ 日"}));
+                      Case{u"&nbsp;日", u"&nbsp; 日"}, Case{u"ｱｲｳ日", u"ｱｲｳ 日"}),
+    [](const ::testing::TestParamInfo<Case>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(AddSpc, ParagraphAndBreakTagsStartANewLineInAnyCase)
 {
