@@ -131,20 +131,6 @@ TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
     EXPECT_EQ(values.TopicFileNumber, 8);
 }
 
-TEST_F(GatheringRunTest, AFailedArticleIsReportedAndTheRunGoesOn)
-{
-    downloader.resources.erase("http://news.test/a/a2.html");
-    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
-    ASSERT_TRUE(driver.runOnce());
-    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 2/1", u"夕刊 2/0"}));
-    const std::u16string log = platform::decodeCp932(readBytes(dir.path() / "data" / "vodeZeva.log"));
-    EXPECT_NE(log.find(u"ダウンロード処理できませんでした。  : http://news.test/a/a2.html  :  MAIN\r\n\r\n"),
-              std::u16string::npos)
-        << toUtf8(log);
-    EXPECT_EQ(output("a.html").find(u"本文1です。"), output("a.html").rfind(u"本文1です。"))
-        << "the page of the failed fetch is not the previous one again";
-}
-
 TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
 {
     writeBytes(dir.path() / "sites.ini", "J\tmany\t/tmp\r\nS\thttp://x/\r\n");
@@ -152,14 +138,6 @@ TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
     EXPECT_FALSE(state.Running);
     EXPECT_EQ(fe.stopCaptions.back(), u"開始");
     EXPECT_TRUE(downloader.requested.empty());
-}
-
-TEST(ArticleAddress, AbsoluteLinksStandAndOthersJoinTheBase)
-{
-    EXPECT_EQ(gather::articleAddress(u"http://a.test/news/", u"https://b.test/x.html"), u"https://b.test/x.html");
-    EXPECT_EQ(gather::articleAddress(u"http://a.test/news/", u" http://b.test/x.html"), u" http://b.test/x.html");
-    EXPECT_EQ(gather::articleAddress(u"http://a.test/news", u"x.html"), u"http://a.test/news/x.html");
-    EXPECT_EQ(gather::articleAddress(u"", u"HTTP://b.test/"), u"HTTP://b.test/") << "an empty base leaves the link";
 }
 
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)

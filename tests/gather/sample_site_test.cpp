@@ -1,5 +1,5 @@
-// The sample news site's helpers: the server program that serves it and the script that writes a
-// site list for it. Both are run as the README runs them, as separate programs.
+// The README's main job on the bundled sample site: the server program and the site list script
+// run as separate programs, as the README runs them, and one headless gathering over them.
 
 #include <algorithm>
 #include <chrono>
@@ -17,9 +17,11 @@
 
 #include <curl/curl.h>
 
-#include "run/site_list_file.h"
+#include "cli/headless_command.h"
+#include "fakes/fake_front_end.h"
+#include "platform/cp932.h"
+#include "platform/curl_downloader.h"
 #include "run/text.h"
-#include "run/text_file.h"
 #include "support/temp_dir.h"
 #include "test_paths.h"
 
@@ -144,149 +146,58 @@ private:
     int m_port = 0;
 };
 
-class SampleSiteServer : public ::testing::Test
+TEST(SampleSite, GathersIntoReadableShiftJisPages)
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(fs::exists(kServer)) << kServer << " is missing: build the sample_site_server target";
-        root = dir.path() / "site";
-        fs::create_directories(root / "news" / "img");
-        writeBytes(root / "news" / "index.html", "<html>\r\n\x8c\x8e\x8a\xd4</html>\r\n");
-        writeBytes(root / "news" / "a.htm", "<meta charset=EUC-JP>\xb7\xee");
-        writeBytes(root / "news" / "img" / "p.gif", std::string("GIF89a\0\x01", 8));
-        writeBytes(root / "news" / "img" / "p.PNG", "\x89PNG");
-        writeBytes(root / "news" / "img" / "p.jpg", "\xff\xd8\xff");
-        writeBytes(root / "news" / "notes.dat", "x");
-        writeBytes(dir.path() / "secret.txt", "outside");
-        fs::create_symlink(dir.path() / "secret.txt", root / "news" / "link.html");
-    }
-
+    ASSERT_TRUE(fs::exists(kServer)) << kServer << " is missing: build the sample_site_server target";
     TempDir dir;
-    fs::path root;
-};
-
-TEST_F(SampleSiteServer, ServesEachFileUnchangedWithTheTypeOfItsExtensionUntilSigterm)
-{
-    const fs::path portFile = dir.path() / "port";
-    ServerProcess server(root, portFile);
+    ServerProcess server(fs::path(kSourceDir) / "demo" / "site", dir.path() / "port");
     ASSERT_GT(server.port(), 0);
-    struct Case
-    {
-        std::string path;
-        fs::path file;
-        std::string type;
-    };
-    const std::vector<Case> cases = {
-        // No charset on pages: the page's own declaration has to count.
-        {"/news/index.html", "news/index.html", "text/html"},
-        {"/news/a.htm", "news/a.htm", "text/html"},
-        {"/news/", "news/index.html", "text/html"},
-        {"/news/./img/p.gif", "news/img/p.gif", "image/gif"},
-        {"/news/img/p.PNG", "news/img/p.PNG", "image/png"},
-        {"/news/img/p.jpg", "news/img/p.jpg", "image/jpeg"},
-        {"/news/notes.dat", "news/notes.dat", "application/octet-stream"},
-    };
-    for (const auto& c : cases) {
-        const Reply reply = get(server.port(), c.path);
-        EXPECT_EQ(reply.status, 200) << c.path;
-        EXPECT_EQ(reply.contentType, c.type) << c.path;
-        EXPECT_EQ(reply.body, readBytes(root / c.file)) << c.path;
-    }
-    EXPECT_EQ(get(server.port(), "/news").status, 301);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    const fs::path data = dir.path() / "news";
+    ASSERT_EQ(run({"/bin/sh", std::string(kSourceDir) + "/demo/make_sample.sh", base, data.string(),
+                   (dir.path() / "sample.ini").string()}),
+              0);
 
+    {
+        // The downloader goes before the server stops, so no kept-alive connection holds it up.
+        FakeClock clock;
+        platform::CurlDownloader downloader;
+        std::FILE* err = std::tmpfile();
+        cli::HeadlessFrontEnd frontEnd(err, false);
+        const cli::HeadlessOptions options{dir.folder(), dir.folder() + u"sample.ini"};
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 0);
+        std::fclose(err);
+    }
+
+    for (const char* page : {"index.html", "local.html", "economy.html", "sports.txt"}) {
+        const std::string bytes = readBytes(data / page);
+        ASSERT_FALSE(bytes.empty()) << page;
+        const auto encoded = platform::encodeCp932(platform::decodeCp932(bytes));
+        EXPECT_EQ(encoded.bytes, bytes) << page << " is not plain CP932";
+    }
+    for (const char* page : {"local.html", "economy.html"}) {
+        EXPECT_NE(readBytes(data / page).find("charset=Shift_JIS"), std::string::npos) << page;
+    }
+    const std::string log = readBytes(data / "vodeZeva.log");
+    EXPECT_EQ(log.find("MAIN"), std::string::npos) << "every sample article is gathered";
+    EXPECT_FALSE(fs::is_empty(data / "pix"));
     EXPECT_EQ(server.stop(), 0);
-    EXPECT_FALSE(fs::exists(portFile));
 }
 
-TEST_F(SampleSiteServer, AnswersNotFoundForAnythingOutsideTheRoot)
-{
-    ServerProcess server(root, dir.path() / "port");
-    ASSERT_GT(server.port(), 0);
-    for (const std::string path : {
-             "/../secret.txt",
-             "/news/../../secret.txt",
-             "/%2e%2e/secret.txt",
-             "/news/%2E%2E/%2e%2e/secret.txt",
-             "/news/..%2f..%2fsecret.txt",
-             "/news/link.html",
-             "/news/missing.html",
-             "/news/img/",
-         }) {
-        const Reply reply = get(server.port(), path);
-        EXPECT_EQ(reply.status, 404) << path;
-        EXPECT_EQ(reply.body.find("outside"), std::string::npos) << path;
-    }
-}
-
-TEST_F(SampleSiteServer, RefusesABusyPortAndBadArguments)
-{
-    ServerProcess first(root, dir.path() / "port");
-    ASSERT_GT(first.port(), 0);
-    const std::string port = std::to_string(first.port());
-    EXPECT_EQ(run({kServer, "--root", root.string(), "--port", port}), 1);
-    EXPECT_EQ(run({kServer, "--root", (dir.path() / "missing").string()}), 1);
-    EXPECT_EQ(run({kServer, "--root", root.string(), "--port", "65536"}), 2);
-    EXPECT_EQ(run({kServer, "--port", "0"}), 2);
-    // The first server still answers: the second did not take its port over.
-    EXPECT_EQ(get(first.port(), "/news/index.html").status, 200);
-}
-
-const std::string kMakeSample = std::string(kSourceDir) + "/demo/make_sample.sh";
-
-TEST(MakeSample, WritesASiteListTheRunReadsWithServerAndDataFolderInPlace)
-{
-    // "ソ" and "表" end in the byte of "\" in CP932, and "|" and "&" mean something to sed.
-    for (const std::u16string data : {u"/srv/news/data", u"/tmp/ニュース ソ表/a|b&c\\d"}) {
-        TempDir dir;
-        const fs::path out = dir.path() / "sample.ini";
-        ASSERT_EQ(run({"/bin/sh", kMakeSample, "http://127.0.0.1:8123/", text::toUtf8(data), out.string()}), 0);
-
-        const std::string bytes = readBytes(out);
-        EXPECT_EQ(bytes.find('@'), std::string::npos);
-        std::size_t lineEnds = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\n') {
-                EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "a line end without CR at " << i;
-                ++lineEnds;
-            }
-        }
-        EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-
-        std::string error;
-        const auto lines = run::readTextLines(out, error);
-        ASSERT_TRUE(lines) << error;
-        ASSERT_EQ(lines->size(), lineEnds);
-        ASSERT_GE(lines->size(), 3U);
-        const run::RunSettings settings = run::parseSettingsLine((*lines)[0]);
-        EXPECT_EQ(settings.DataPath, data + u"/");
-        EXPECT_TRUE(settings.Contents);
-        for (std::size_t i = 1; i < lines->size(); ++i) {
-            const std::u16string& line = (*lines)[i];
-            EXPECT_EQ(std::count(line.begin(), line.end(), u'\t'), 14) << i;
-            const run::SiteRecord site = run::parseSiteLine(line);
-            EXPECT_EQ(site.IndexAddress.rfind(u"http://127.0.0.1:8123/", 0), 0U) << i;
-            EXPECT_EQ(site.ServerAddressHeader.rfind(u"http://127.0.0.1:8123", 0), 0U) << i;
-            EXPECT_EQ(site.ServerAddressHeader.find(u"8123//"), std::u16string::npos) << i;
-        }
-    }
-}
-
-TEST(MakeSample, RefusesValuesTheSiteListCannotHoldAndWritesNothing)
+TEST(SampleSite, TheServerKeepsToItsFolder)
 {
     TempDir dir;
-    const fs::path out = dir.path() / "sample.ini";
-    writeBytes(out, "before");
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"http://127.0.0.1:8123", "/tmp/\xe2\x82\xac"}, // the euro sign has no CP932 code
-             {"http://127.0.0.1:8123", "/tmp/a\tb"},
-             {"https://127.0.0.1:8123", "/tmp/data"},
-             {"http://127.0.0.1:8123", ""},
-         }) {
-        EXPECT_NE(run({"/bin/sh", kMakeSample, args[0], args[1], out.string()}), 0) << args[1];
-        EXPECT_EQ(readBytes(out), "before");
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    fs::create_directories(dir.path() / "site");
+    writeBytes(dir.path() / "site" / "a.html", "<html>");
+    writeBytes(dir.path() / "secret.txt", "outside");
+    fs::create_symlink(dir.path() / "secret.txt", dir.path() / "site" / "link.html");
+    ServerProcess server(dir.path() / "site", dir.path() / "port");
+    ASSERT_GT(server.port(), 0);
+    EXPECT_EQ(get(server.port(), "/a.html").status, 200);
+    EXPECT_EQ(get(server.port(), "/a.html").contentType, "text/html");
+    EXPECT_EQ(get(server.port(), "/../secret.txt").status, 404);
+    EXPECT_EQ(get(server.port(), "/%2e%2e/secret.txt").status, 404);
+    EXPECT_EQ(get(server.port(), "/link.html").status, 404);
 }
 
 } // namespace
