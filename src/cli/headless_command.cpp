@@ -1,5 +1,6 @@
 #include "headless_command.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "gather/gathering_run.h"
@@ -61,9 +62,16 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     gather::RunValues values;
     gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
 
-    const gather::StartUpResult prepared =
+    gather::StartUpResult prepared =
         options.iniFile ? prepareWithFile(state, values, services, options.programFolder, *options.iniFile)
                         : gather::startUp(state, values, services, options.programFolder);
+    const auto& rows = values.SiteTable.rows;
+    const bool anySite =
+        std::any_of(rows.begin(), rows.end(), [](const run::SiteRecord& site) { return !site.IndexName.empty(); });
+    if (prepared == gather::StartUpResult::Ready && !anySite) {
+        // Only switched-off sites or blank lines: a run would gather nothing.
+        prepared = gather::StartUpResult::NoSites;
+    }
     if (prepared != gather::StartUpResult::Ready) {
         frontEnd.alert(whyNoRun(prepared, state));
         gather::shutdown(state, services);

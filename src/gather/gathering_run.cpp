@@ -32,16 +32,6 @@ namespace {
 
 constexpr const char16_t* kRemoveAll = u"RemoveAll";
 
-/// The number a site's NrPage begins with; 0 when it is empty or begins with no number.
-int siteArticleLimit(const std::u16string& nrPage)
-{
-    const double value = run::Val(nrPage);
-    if (value >= 32767.0) {
-        return 32767;
-    }
-    return value < 0 ? static_cast<int>(std::ceil(value)) : static_cast<int>(value);
-}
-
 /// The minimum picture size: the number minPix begins with, rounded, or 0 when it is blank.
 std::int32_t minimumPictureSize(const std::u16string& minPix)
 {
@@ -119,9 +109,11 @@ private:
         if (last > m_ctx.state.LastArticleIndex) {
             last = m_ctx.state.LastArticleIndex;
         }
-        const int own = siteArticleLimit(m_site.NrPage);
+        // The site's own limit is the number its NrPage begins with; stored as a whole index it
+        // is rounded like any number given to a whole-number variable.
+        const double own = run::Val(m_site.NrPage);
         if (own > 0 && own < last) {
-            last = own;
+            last = run::roundToInt16(own);
         }
         return last;
     }

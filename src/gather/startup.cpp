@@ -89,10 +89,11 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
 
     std::u16string dataPath = run::NextField(settings);
     if (dataPath.empty()) {
-        // Without a data folder every output file would land wherever the program was started.
-        return fail(services, u"No data folder is set in " + path);
+        // Without a data folder the pages would land wherever the program happened to be started
+        // (for a scheduler, often a folder nobody may write to); the program folder is known.
+        dataPath = state.ProgramFolder;
     }
-    if (dataPath.back() != u':' && dataPath.back() != u'/') {
+    if (!dataPath.empty() && dataPath.back() != u':' && dataPath.back() != u'/') {
         dataPath += u'/';
     }
     state.AutoStart = run::NextField(settings) == u"AUTO";

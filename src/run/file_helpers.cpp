@@ -141,20 +141,22 @@ bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u1
                    const std::u16string& procedure)
 {
     const platform::Cp932Bytes encoded = platform::encodeCp932(content);
+    std::string bytes = encoded.bytes;
     if (!encoded.unmappable.empty()) {
+        // Paths and markers must come back exactly as they were given, and a character reference
+        // would read back as other text. The readers take UTF-8 with a byte-order mark as well.
+        bytes = "\xEF\xBB\xBF" + text::toUtf8(content);
         std::u16string list;
         for (char32_t cp : encoded.unmappable) {
-            list += u" U+" + text::fromUtf8([cp] {
-                        char buf[16];
-                        std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(cp));
-                        return std::string(buf);
-                    }());
+            char buf[16];
+            std::snprintf(buf, sizeof buf, " U+%04X", static_cast<unsigned>(cp));
+            list += text::fromUtf8(buf);
         }
-        reporter.DispErr(u"Characters Shift_JIS cannot hold were written as character references:" + list, path, u"",
+        reporter.DispErr(u"Written as UTF-8, since Shift_JIS cannot hold these characters:" + list, path, u"",
                          procedure);
     }
     std::string error;
-    if (!writeFileAtomic(text::toPath(path), encoded.bytes, error)) {
+    if (!writeFileAtomic(text::toPath(path), bytes, error)) {
         reporter.DispErr(u"The file could not be written, the old one is kept: " + text::fromUtf8(error), path, u"",
                          procedure);
         return false;

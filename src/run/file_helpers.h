@@ -18,9 +18,10 @@ void FileDelete(Reporter& reporter, const std::u16string& path);
 void FileCopy(Reporter& reporter, const std::u16string& source, const std::u16string& target);
 std::uintmax_t FileSize(Reporter& reporter, const std::u16string& path);
 void DirDelete(Reporter& reporter, const std::u16string& path);
-/// Writes text as a CP932 file with CR LF line ends, through a temporary file beside it.
-/// Characters CP932 cannot hold are written as character references and reported; a file that
-/// cannot be written is reported and the old one stays as it was. Returns whether it was written.
+/// Writes a text file (site list, weekday table) in CP932 with CR LF line ends, through a
+/// temporary file beside it. When the text holds characters CP932 cannot hold, the file is written
+/// as UTF-8 with a byte-order mark instead, so that nothing changes, and that is reported. A file
+/// that cannot be written is reported and the old one stays as it was. Returns whether it was written.
 bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u16string& text,
                    const std::u16string& procedure);
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/cp932.h"
@@ -79,8 +80,22 @@ std::u16string joinLines(const std::vector<std::u16string>& lines)
     return out;
 }
 
-bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+bool writeFileAtomic(const std::filesystem::path& link, std::string_view bytes, std::string& error)
 {
+    // A file kept behind a link is replaced where it lives, and keeps its permissions.
+    std::error_code ec;
+    std::filesystem::path path = link;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, ec))) {
+        const auto target = std::filesystem::weakly_canonical(link, ec);
+        if (!ec) {
+            path = target;
+        }
+    }
+    struct stat old
+    {
+    };
+    const bool existed = ::stat(path.c_str(), &old) == 0;
+
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     std::filesystem::path temp = path;
     temp += ".tmp-" + std::to_string(rng() % 1000000000ULL);
@@ -88,6 +103,9 @@ bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
+    }
+    if (existed) {
+        ::fchmod(fd, old.st_mode & 07777);
     }
     std::size_t done = 0;
     while (done < bytes.size()) {

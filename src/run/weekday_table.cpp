@@ -61,8 +61,9 @@ void initdef(RunState& state, Reporter& reporter, platform::Messages& messages)
 {
     WeekdayTable table;
     table.fill(state.ProgramFolder + u"vodeZeva.ini");
-    writeTextFile(reporter, weekdayTablePath(state), weekdayTableText(table), u"initdef");
-    messages.information(u"vodeZeva.defが存在しませんでしたので標準値で作成しました。 ");
+    if (writeTextFile(reporter, weekdayTablePath(state), weekdayTableText(table), u"initdef")) {
+        messages.information(u"vodeZeva.defが存在しませんでしたので標準値で作成しました。 ");
+    }
     state.CurrentIniPath = state.ProgramFolder + u"vodeZeva.ini";
 }
 

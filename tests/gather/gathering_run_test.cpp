@@ -151,6 +151,11 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
     EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
 
+    options.iniFile = home.folder() + u"off.ini";
+    writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "only a switched-off site and a blank line";
+    options.iniFile.reset();
+
     writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "no site list for today";
 
@@ -163,7 +168,8 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     std::string printed(4096, '\0');
     printed.resize(std::fread(printed.data(), 1, printed.size(), err));
     std::fclose(err);
-    EXPECT_NE(printed.find("holds no site to gather"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("vodeZeva.ini holds no site to gather"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("off.ini holds no site to gather"), std::string::npos) << printed;
     EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
     EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
 }

@@ -167,13 +167,30 @@ TEST_F(SiteListFileTest, AFailedWriteKeepsTheOldFileAndIsReported)
     EXPECT_NE(fe.errorLines.back().find(u"old one is kept"), std::u16string::npos);
 }
 
-TEST_F(SiteListFileTest, CharactersShiftJisCannotHoldAreKeptAsReferencesAndReported)
+TEST_F(SiteListFileTest, AFileWithCharactersShiftJisCannotHoldIsWrittenAsUtf8AndReadsBackTheSame)
 {
-    const std::u16string path = dir.folder() + u"emoji.ini";
-    ASSERT_TRUE(run::writeTextFile(reporter, path, u"J\t0\t/tmp/😀\r\n", u"Config"));
-    EXPECT_EQ(readBytes(text::toPath(path)), "J\t0\t/tmp/&#128512;\r\n");
+    const std::u16string path = dir.folder() + u"jörg.ini";
+    const std::u16string content = u"J\t0\t/home/jörg/😀\r\n朝\thttp://a/\r\n";
+    ASSERT_TRUE(run::writeTextFile(reporter, path, content, u"Config"));
+    EXPECT_EQ(readBytes(text::toPath(path)), "\xEF\xBB\xBF" + text::toUtf8(content));
+    const auto load = run::loadForEditing(reporter, path, u"Config");
+    ASSERT_TRUE(load);
+    EXPECT_EQ(load->settings.DataPath, u"/home/jörg/😀/");
     ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_NE(fe.errorLines[0].find(u"U+1F600"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines[0].find(u"U+00F6 U+1F600"), std::u16string::npos);
+}
+
+TEST_F(SiteListFileTest, ReplacingAFileKeepsItsPermissionsAndTheLinkToIt)
+{
+    const auto real = dir.path() / "real.ini";
+    writeBytes(real, "old\r\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(real, dir.path() / "link.ini");
+    ASSERT_TRUE(run::writeTextFile(reporter, dir.folder() + u"link.ini", u"new\r\n", u"Config"));
+    EXPECT_EQ(readBytes(real), "new\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(SiteListFileTest, LoadingReadsUtf8WithByteOrderMarkAndLfLines)
