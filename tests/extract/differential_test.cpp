@@ -27,102 +27,37 @@ using text::toUtf8;
 
 constexpr int kInputs = 10000;
 
-Pieces pieces(std::initializer_list<const char*> list)
+Pieces split(std::u16string_view list)
 {
-    Pieces out;
-    for (const char* p : list) {
-        out.push_back(text::u(p));
+    Pieces pieces;
+    for (std::size_t from = 0, bar; from <= list.size(); from = bar + 1) {
+        bar = std::min(list.find(u'|', from), list.size());
+        pieces.emplace_back(list.substr(from, bar - from));
     }
-    return out;
+    return pieces;
 }
 
 // Tags in both cases, markers cut short or run together, unclosed tags, entities without
 // "nbsp", Japanese text, blanks and line ends.
-const Pieces kHtml = pieces({"<",
-                             ">",
-                             "<<",
-                             ">>",
-                             "<br>",
-                             "<BR>",
-                             "<br",
-                             "<br />",
-                             "br>",
-                             "&nbsp;",
-                             "&NBSP;",
-                             "&nbsp",
-                             "&",
-                             "nbsp",
-                             ";",
-                             "<p>",
-                             "</p>",
-                             "<P class=x>",
-                             "<pre>",
-                             "</p",
-                             "<table>",
-                             "<TABLE border=1>",
-                             "</table>",
-                             "/table>",
-                             "<table",
-                             "</TABLE",
-                             "<tr>",
-                             "</tr>",
-                             "<TR",
-                             "<td>",
-                             "</td>",
-                             "<th>",
-                             "</th>",
-                             "<a href=\"x.html\">",
-                             "<A HREF=x>",
-                             "</a>",
-                             "<abbr>",
-                             "<a",
-                             "<script>",
-                             "</script>",
-                             "</SCRIPT>",
-                             "<script",
-                             "<img src=\"a.gif\">",
-                             "<IMG SRC='b.gif'>",
-                             "<img",
-                             "<!-- c -->",
-                             "<!",
-                             "-->",
-                             " ",
-                             "  ",
-                             "\r\n",
-                             "\n",
-                             "\t",
-                             "x",
-                             "text",
-                             "ab",
-                             "ニュース",
-                             "　",
-                             "=",
-                             "\"",
-                             "'",
-                             "/"});
+const Pieces kHtml = split(u"<|>|<<|>>|<br>|<BR>|<br|<br />|br>|&nbsp;|&NBSP;|&nbsp|&|nbsp|;|<p>|</p>|<P class=x>|"
+                           u"<pre>|</p|<table>|<TABLE border=1>|</table>|/table>|<table|</TABLE|<tr>|</tr>|<TR|<td>|"
+                           u"</td>|<th>|</th>|<a href=\"x.html\">|<A HREF=x>|</a>|<abbr>|<a|<script>|</script>|"
+                           u"</SCRIPT>|<script|<img src=\"a.gif\">|<IMG SRC='b.gif'>|<img|<!-- c -->|<!|-->| |  |"
+                           u"\r\n|\n|\t|x|text|ab|ニュース|　|=|\"|'|/");
 // Runs of breaks and no-break spaces with little between.
-const Pieces kBreaks = pieces({"<br>", "<BR>", "<br", "<br />", "&nbsp;", "&nbsp", "nbsp;", "&", " ", "\r\n", "x",
-                               "<b>", "</b>", "<", ">", "　", "ア"});
-const Pieces kLinks = pieces({"<a href=\"", "<A HREF=", "a href",
-                              "\">",        ">",        ".html",
-                              ".htm",       ".HTML",    ".asp?",
-                              ".asp",       "id=3",     ".shtml",
-                              ".php",       "news/1",   "x",
-                              " ",          "'",        ",",
-                              "\"",         "</a>",     "see page.html ",
-                              "href",       "#top",     " target=\"_top\"",
-                              "\r\n",       "ニュース"});
-const Pieces kPictures =
-    pieces({"<img src=\"kept.gif\">", "<IMG SRC='news/b.jpg' alt=\"x\">", "<img src=http://pics/c.png>",
-            "<img src=\"http://pics/c.png\">", "<img>", "<img src=\"\">", "<img", "<img src=\"small.gif\" width=1>",
-            "<img alt=x src=\"img.php?id=3\">", "text", ">", " ", "<p>", "ニュース", "<img src=\"gone.gif\">"});
+const Pieces kBreaks = split(u"<br>|<BR>|<br|<br />|&nbsp;|&nbsp|nbsp;|&| |\r\n|x|<b>|</b>|<|>|　|ア");
+const Pieces kLinks = split(u"<a href=\"|<A HREF=|a href|\">|>|.html|.htm|.HTML|.asp?|.asp|id=3|.shtml|.php|news/1|x|"
+                            u" |'|,|\"|</a>|see page.html |href|#top| target=\"_top\"|\r\n|ニュース");
+const Pieces kPictures = split(u"<img src=\"kept.gif\">|<IMG SRC='news/b.jpg' alt=\"x\">|<img src=http://pics/c.png>|"
+                               u"<img src=\"http://pics/c.png\">|<img>|<img src=\"\">|<img|"
+                               u"<img src=\"small.gif\" width=1>|<img alt=x src=\"img.php?id=3\">|text|>| |<p>|"
+                               u"ニュース|<img src=\"gone.gif\">");
 
 Str generate(std::mt19937& rng, const Pieces& from, int maxPieces)
 {
-    std::uniform_int_distribution<int> count(0, maxPieces);
     std::uniform_int_distribution<std::size_t> pick(0, from.size() - 1);
     Str s;
-    for (int n = count(rng); n > 0; --n) {
+    for (int n = std::uniform_int_distribution<int>(0, maxPieces)(rng); n > 0; --n) {
         s += from[pick(rng)];
     }
     return s;
@@ -133,62 +68,37 @@ Str drawMarker(std::mt19937& rng)
 {
     const Str& piece = kHtml[std::uniform_int_distribution<std::size_t>(0, kHtml.size() - 1)(rng)];
     const std::size_t length = std::uniform_int_distribution<std::size_t>(1, 3)(rng);
-    const std::size_t from = std::uniform_int_distribution<std::size_t>(0, piece.size() - 1)(rng);
-    return text::LCase(piece.substr(from, length));
-}
-
-struct Markers
-{
-    Str opening, closing, replacement;
-};
-
-// The markers and replacements article cutting uses.
-const std::vector<Markers> kUsed = {
-    {u"<", u">", u""},
-    {u"<img", u">", u""},
-    {u"<table", u"/table>", u""},
-    {u"<table", u">", u""},
-    {u"</table", u">", u""},
-    {u"<tr", u">", u""},
-    {u"</tr", u">", u""},
-    {u"<td", u">", u""},
-    {u"</td", u">", u""},
-    {u"<th", u">", u""},
-    {u"</th", u">", u""},
-    {u"<a", u">", u""},
-    {u"</a", u">", u""},
-    {u"<script", u"</script>", u""},
-    {u"&", u"nbsp", u""},
-    {u"</table", u">", u"<br>&nbsp;<br>"},
-    {u"</tr", u">", u"<br>"},
-    {u"</td", u">", u"<br>"},
-    {u"</th", u">", u"<br>"},
-    {u"<br", u">", u"\n\r"},
-    {u"<p", u">", u"\n\r"},
-    {u"</p", u">", u"\n\r"},
-};
-
-std::string describe(const Str& input, const Markers& m)
-{
-    return "input [" + toUtf8(input) + "] opening [" + toUtf8(m.opening) + "] closing [" + toUtf8(m.closing) +
-           "] replacement [" + toUtf8(m.replacement) + "]";
+    return text::LCase(piece.substr(std::uniform_int_distribution<std::size_t>(0, piece.size() - 1)(rng), length));
 }
 
 TEST(RemoveAndReplaceTags, MatchTheLiteralLoopOnGeneratedTexts)
 {
+    // The markers and replacements article cutting uses; all but the first three close with ">".
+    std::vector<Pieces> used = {{u"<table", u"/table>", u""}, {u"<script", u"</script>", u""}, {u"&", u"nbsp", u""}};
+    const std::pair<const char16_t*, const char16_t*> closedByGt[] = {
+        {u"<|<img|<table|</table|<tr|</tr|<td|</td|<th|</th|<a|</a", u""},
+        {u"</table", u"<br>&nbsp;<br>"},
+        {u"</tr|</td|</th", u"<br>"},
+        {u"<br|<p|</p", u"\n\r"}};
+    for (const auto& [openings, replacement] : closedByGt) {
+        for (const Str& opening : split(openings)) {
+            used.push_back({opening, u">", replacement});
+        }
+    }
     std::mt19937 rng(1);
     for (int n = 0; n < 2 * kInputs; ++n) {
         const Str input = generate(rng, kHtml, 60);
         // Drawn replacements may hold their own opening marker: both must stop the same way.
-        const Markers m = n % 2 ? kUsed[static_cast<std::size_t>(n / 2) % kUsed.size()]
-                                : Markers{drawMarker(rng), drawMarker(rng), n % 4 ? generate(rng, kHtml, 2) : Str()};
-        ASSERT_EQ(toUtf8(extract::ReplaceTags(input, m.opening, m.closing, m.replacement)),
-                  toUtf8(literal::ReplaceTags(input, m.opening, m.closing, m.replacement)))
-            << describe(input, m);
-        if (m.replacement.empty()) {
-            ASSERT_EQ(toUtf8(extract::RemoveTags(input, m.opening, m.closing)),
-                      toUtf8(literal::RemoveTags(input, m.opening, m.closing)))
-                << describe(input, m);
+        const Pieces m = n % 2 ? used[static_cast<std::size_t>(n / 2) % used.size()]
+                               : Pieces{drawMarker(rng), drawMarker(rng), n % 4 ? generate(rng, kHtml, 2) : Str()};
+        const std::string context = "input [" + toUtf8(input) + "] opening [" + toUtf8(m[0]) + "] closing [" +
+                                    toUtf8(m[1]) + "] replacement [" + toUtf8(m[2]) + "]";
+        ASSERT_EQ(toUtf8(extract::ReplaceTags(input, m[0], m[1], m[2])),
+                  toUtf8(literal::ReplaceTags(input, m[0], m[1], m[2])))
+            << context;
+        if (m[2].empty()) {
+            ASSERT_EQ(toUtf8(extract::RemoveTags(input, m[0], m[1])), toUtf8(literal::RemoveTags(input, m[0], m[1])))
+                << context;
         }
     }
 }
@@ -221,52 +131,47 @@ TEST(CutMsg, MatchesTheLiteralLoopOnGeneratedLinkParts)
     std::mt19937 rng(5);
     ExtractHarness h;
     for (int n = 0; n < kInputs; ++n) {
-        Str fastPart = generate(rng, kLinks, 40);
-        Str literalPart = fastPart;
-        const Str input = fastPart;
-        std::vector<Str> fastList;
-        std::vector<Str> literalList;
-        const auto fastLast = extract::CutMsg(h.reporter, fastPart, fastList);
-        ASSERT_EQ(fastLast, literal::CutMsg(literalPart, literalList)) << toUtf8(input);
+        const Str input = generate(rng, kLinks, 40);
+        Str fastPart = input, literalPart = input;
+        std::vector<Str> fastList, literalList;
+        ASSERT_EQ(extract::CutMsg(h.reporter, fastPart, fastList), literal::CutMsg(literalPart, literalList))
+            << toUtf8(input);
         ASSERT_EQ(fastList, literalList) << toUtf8(input);
         ASSERT_EQ(fastPart, literalPart) << toUtf8(input);
     }
 }
 
-// Pictures of every kind the fetching rules tell apart: kept, too small, absolute, found only
-// through the article's folder, never found.
-void servePictures(FakeDownloader& downloader)
+// A harness for the fast code and one for the literal, with line fitting on and pictures of
+// every kind the fetching rules tell apart: kept, too small, absolute, found only through the
+// article's folder, never found.
+class FastAndLiteral : public ::testing::Test
 {
-    downloader.resources = {{"http://site/kept.gif", std::string(300, 'k')},
-                            {"http://site/news/b.jpg", std::string(100, 'b')},
-                            {"http://pics/c.png", std::string(500, 'c')},
-                            {"http://site/news/small.gif", std::string(256, 's')},
-                            {"http://site/news/img.php?id=3", std::string(1000, 'p')}};
-}
-
-std::map<std::string, std::string> folderContents(const std::filesystem::path& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        files[entry.path().filename().string()] = readBytes(entry.path());
+protected:
+    FastAndLiteral()
+    {
+        for (ExtractHarness* h : {&fast, &slow}) {
+            h->downloader.resources = {{"http://site/kept.gif", std::string(300, 'k')},
+                                       {"http://site/news/b.jpg", std::string(100, 'b')},
+                                       {"http://pics/c.png", std::string(500, 'c')},
+                                       {"http://site/news/small.gif", std::string(256, 's')},
+                                       {"http://site/news/img.php?id=3", std::string(1000, 'p')}};
+            h->fitting = {u"E", 12, {}};
+            extract::SetLetterWidths(h->fitting.LetterWidths);
+        }
     }
-    return files;
-}
 
-TEST(KeepPix, MatchesTheLiteralLoopOnGeneratedTexts)
+    ExtractHarness fast, slow;
+};
+
+TEST_F(FastAndLiteral, KeepPixMatchesOnGeneratedTexts)
 {
     std::mt19937 rng(6);
-    ExtractHarness fast;
-    ExtractHarness slow;
-    servePictures(fast.downloader);
-    servePictures(slow.downloader);
     const std::int32_t sizes[] = {0, 256, 400, -1};
     for (int n = 0; n < kInputs; ++n) {
         // Every kept download writes a file, which is slow on some disks: only every tenth text is
         // built from picture tags that can be fetched.
         const Str input = n % 10 ? generate(rng, kHtml, 20) : generate(rng, kPictures, 5);
-        std::int32_t fastMin = sizes[n % 4];
-        std::int32_t slowMin = fastMin;
+        std::int32_t fastMin = sizes[n % 4], slowMin = fastMin;
         ASSERT_EQ(toUtf8(extract::KeepPix(fast.ctx, input, u"http://site/", u"http://site/news/today.html", fastMin)),
                   toUtf8(literal::KeepPix(slow.ctx, input, u"http://site/", u"http://site/news/today.html", slowMin)))
             << toUtf8(input);
@@ -274,19 +179,18 @@ TEST(KeepPix, MatchesTheLiteralLoopOnGeneratedTexts)
         ASSERT_EQ(fastMin, slowMin);
     }
     EXPECT_GT(fast.PictureNumber, 200);
-    EXPECT_EQ(folderContents(fast.dir.path() / "pix"), folderContents(slow.dir.path() / "pix"));
+    std::map<std::string, std::string> files[2];
+    for (int i : {0, 1}) {
+        for (const auto& entry : std::filesystem::directory_iterator((i ? slow : fast).dir.path() / "pix")) {
+            files[i][entry.path().filename().string()] = readBytes(entry.path());
+        }
+    }
+    EXPECT_EQ(files[0], files[1]);
 }
 
-TEST(CutNews, MatchesTheLiteralVersionOnGeneratedPages)
+TEST_F(FastAndLiteral, CutNewsMatchesOnGeneratedPages)
 {
     std::mt19937 rng(7);
-    ExtractHarness fast;
-    ExtractHarness slow;
-    for (ExtractHarness* h : {&fast, &slow}) {
-        servePictures(h->downloader);
-        h->fitting = {u"E", 12, {}};
-        extract::SetLetterWidths(h->fitting.LetterWidths);
-    }
     const Str tagOptions[] = {u"RemoveAll", u"", u"removeall"};
     const Str tableOptions[] = {u"RemoveTable", u"RemoveTableTag", u"", u"RemoveAll"};
     const Str pixOptions[] = {u"KeepPix", u"", u"keeppix"};
@@ -298,11 +202,8 @@ TEST(CutNews, MatchesTheLiteralVersionOnGeneratedPages)
         // Mostly the page's own markers; now and then drawn ones, which may be missing.
         const Str h1 = n % 5 ? u"<h1>" : drawMarker(rng);
         const Str t2 = n % 7 ? u"</div>" : drawMarker(rng);
-        const Str& tag = tagOptions[n % 3];
-        const Str& table = tableOptions[n % 4];
-        const Str& pix = pixOptions[n % 5 % 3];
-        std::int32_t fastMin = 0;
-        std::int32_t slowMin = 0;
+        const Str &tag = tagOptions[n % 3], &table = tableOptions[n % 4], &pix = pixOptions[n % 5 % 3];
+        std::int32_t fastMin = 0, slowMin = 0;
         const Str expected = literal::CutNews(slow.ctx, page, h1, u"</h1>", u"<div id=t>", t2, tag, table, pix,
                                               u"http://site/", u"http://site/news/today.html", slowMin);
         ASSERT_EQ(toUtf8(extract::CutNews(fast.ctx, page, h1, u"</h1>", u"<div id=t>", t2, tag, table, pix,
@@ -310,6 +211,7 @@ TEST(CutNews, MatchesTheLiteralVersionOnGeneratedPages)
                   toUtf8(expected))
             << toUtf8(page);
         ASSERT_EQ(fast.PictureNumber, slow.PictureNumber);
+        ASSERT_EQ(fastMin, slowMin);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "extract/tag_filters.h"
 
+#include <array>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,14 +15,7 @@ using text::u;
 
 TEST(RemoveTags, CutsEveryStretchFromOpeningThroughClosingMarker)
 {
-    struct Case
-    {
-        const char* text;
-        const char* opening;
-        const char* closing;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::array<const char*, 4> cases[] = {
         {"a<B>b</b>c", "<", ">", "abc"},
         {"x<TABLE border=1>y", "<table", ">", "xy"},
         {"<a href=x>link</a>", "<a", ">", "link</a>"},
@@ -31,13 +25,14 @@ TEST(RemoveTags, CutsEveryStretchFromOpeningThroughClosingMarker)
         {"x<table>1</table>y<TABLE>2</TABLE>z<table>3", "<table", "/table>", "xyz3"},
         {"<table>a<table>b</table>c</table>d", "<table", "/table>", "c</table>d"},
         {"<<a>a>", "<a", ">", ""}, // a stretch joined by a cut goes too
+        {"<tab<table>le>x", "<table", ">", "x"},
         {"abc", "", ">", "abc"},
         {"abc", "a", "", "abc"},
         {"<SCRIPT>x()</Script>y", "<script", "</script>", "y"},
         {"<p>ニュース</p>", "<", ">", "ニュース"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf8(extract::RemoveTags(u(c.text), u(c.opening), u(c.closing))), c.expected) << c.text;
+    for (const auto& [text, opening, closing, expected] : cases) {
+        EXPECT_EQ(toUtf8(extract::RemoveTags(u(text), u(opening), u(closing))), expected) << text;
     }
 }
 
@@ -51,14 +46,10 @@ TEST(ReplaceTags, PutsTheReplacementInPlaceOfEachStretch)
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<b>", u"<", u">", u"<>>")), "<>>>>");
 }
 
-TEST(CollapseBreaks, LeavesOnlyTheLastBreakOfARunSeparatedByBlanks)
+TEST(CollapseBreaksAndNbsp, JoinRunsSeparatedOnlyByBlanksOrTags)
 {
-    struct Case
-    {
-        const char* text;
-        const char* expected;
-    };
-    const Case cases[] = {
+    // In a run of breaks with blanks between, only the last is left whole.
+    const std::pair<const char*, const char*> breaks[] = {
         {"A<br>\r\n<br>  <br>B", "A\r\n  <br>B"},
         {"A<br>x<br>B", "A<br>x<br>B"},
         {"A<BR><br />B", "A<br />B"},
@@ -67,26 +58,18 @@ TEST(CollapseBreaks, LeavesOnlyTheLastBreakOfARunSeparatedByBlanks)
         {"A<br<br>B", "A<br<br>B"},       // the second begins inside the first: nothing is cut into it
         {"<br>　<br>", "<br>　<br>"},     // an ideographic space is content
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf8(extract::CollapseBreaks(u(c.text))), c.expected) << c.text;
+    for (const auto& [text, expected] : breaks) {
+        EXPECT_EQ(toUtf8(extract::CollapseBreaks(u(text))), expected) << text;
     }
-}
-
-TEST(CollapseNbsp, JoinsNoBreakSpacesWithOnlyTagsAndBlanksBetween)
-{
-    struct Case
-    {
-        const char* text;
-        const char* expected;
-    };
-    const Case cases[] = {
+    // Two no-break spaces with only tags and blanks between become one.
+    const std::pair<const char*, const char*> spaces[] = {
         {"&nbsp;<br>&nbsp;", "&nbsp;"},         {"&nbsp;&nbsp;&nbsp;&nbsp;", "&nbsp;&nbsp;"},
         {"&nbsp;x&nbsp;", "&nbsp;x&nbsp;"},     {"a&nbsp; <b>\r\n</b> &nbsp;b", "a&nbsp;b"},
         {"&nbsp;<br&nbsp;", "&nbsp;<br&nbsp;"}, // an unclosed "<" is content
         {"&NBSP;&nbsp;", "&NBSP;&nbsp;"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf8(extract::CollapseNbsp(u(c.text))), c.expected) << c.text;
+    for (const auto& [text, expected] : spaces) {
+        EXPECT_EQ(toUtf8(extract::CollapseNbsp(u(text))), expected) << text;
     }
 }
 
@@ -100,7 +83,6 @@ TEST(Headline, BlockAndPickRoundTrip)
     EXPECT_EQ(toUtf8(extract::PickHeadline(off, u"A&nbsp;B <b>bold</b> 123456789012345678901234567890")),
               "A;B bold 123456789012345678901");
     EXPECT_EQ(toUtf8(extract::PickHeadline(off, u"<p><h4></h4></p>Text")), "Text");
-
     extract::LineFitting on{u"E", 3, {}};
     extract::SetLetterWidths(on.LetterWidths);
     EXPECT_EQ(toUtf8(extract::PickHeadline(on, u("<p><h4>ニュース</h4></p>"))), "ニュー ス");

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,11 +21,13 @@
 namespace vz::test {
 namespace {
 
+using namespace std::string_literals;
 using platform::PageEncoding;
+using Words = std::vector<std::u16string>;
 
-std::vector<std::u16string> split(std::u16string_view list)
+Words split(std::u16string_view list)
 {
-    std::vector<std::u16string> pieces;
+    Words pieces;
     for (std::size_t from = 0, bar; from <= list.size(); from = bar + 1) {
         bar = std::min(list.find(u'|', from), list.size());
         pieces.emplace_back(list.substr(from, bar - from));
@@ -55,204 +55,99 @@ const auto kAscii = split(u"<p>|</p>\r\n|<br>|<a href=\"/news/2026/1207.html\">|
 // What the JIS forms read as in CP932, written out by hand.
 std::u16string asCp932Reads(std::u16string text)
 {
-    static const std::vector<std::pair<char16_t, char16_t>> kPairs = {
-        {u'\u301C', u'～'}, {u'\u2016', u'∥'},  {u'\u2212', u'－'}, {u'\u00A2', u'￠'},
-        {u'\u00A3', u'￡'}, {u'\u00AC', u'￢'}, {u'\u2014', u'―'}};
+    const std::u16string_view jis = u"\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014", cp932 = u"～∥－￠￡￢―";
     for (auto& c : text) {
-        for (const auto& [jis, cp932] : kPairs) {
-            if (c == jis) {
-                c = cp932;
-            }
+        if (const auto at = jis.find(c); at != std::u16string_view::npos) {
+            c = cp932[at];
         }
     }
     return text;
 }
 
-struct Sample
+std::u16string nextPiece(std::mt19937& random, PageEncoding encoding)
 {
-    PageEncoding encoding;
-    bool byteOrderMark = false;
-    std::u16string text;
-    std::string bytes;
-};
-
-std::optional<std::string> encodeWithIcu(const char* converter, const std::u16string& text)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, void (*)(UConverter*)> cnv(ucnv_open(converter, &status), ucnv_close);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    std::string out(text.size() * 4 + 16, '\0');
-    const int32_t n =
-        ucnv_fromUChars(cnv.get(), out.data(), static_cast<int32_t>(out.size()),
-                        reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    out.resize(static_cast<std::size_t>(n));
-    return out;
+    // Shares in percent. ISO-2022-JP has no half-width kana; neither it nor nkf's EUC-JP reading
+    // has IBM's kanji: words take their share.
+    const double halfWidth = encoding == PageEncoding::Iso2022Jp ? 0 : 3;
+    const double ibmKanji = encoding == PageEncoding::ShiftJis || encoding == PageEncoding::Utf8 ? 3 : 0;
+    const Words* kinds[] = {&kWords, &kKana, &kMarks, &kAscii, &kVariants, &kNecSymbols, &kHalfWidth, &kIbmKanji};
+    std::discrete_distribution<std::size_t> kind({41 - halfWidth - ibmKanji, 35, 10, 6, 5, 3, halfWidth, ibmKanji});
+    const Words& from = *kinds[kind(random)];
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
 }
 
-std::optional<std::string> encode(PageEncoding encoding, const std::u16string& text)
+// The text's bytes, empty when the encoding cannot hold it. The JIS encodings have one code
+// for each symbol pair, which their encoder knows by its CP932 form.
+std::string encode(PageEncoding encoding, const std::u16string& text)
 {
-    switch (encoding) {
-    case PageEncoding::ShiftJis: {
-        auto encoded = platform::encodeCp932(text);
-        if (!encoded.unmappable.empty()) {
-            return std::nullopt;
-        }
-        return encoded.bytes;
+    if (encoding == PageEncoding::ShiftJis) {
+        const auto encoded = platform::encodeCp932(text);
+        return encoded.unmappable.empty() ? encoded.bytes : "";
     }
-    case PageEncoding::EucJp:
-        // JIS encodings have one code for each symbol pair; the encoder knows it by its CP932 form.
-        return encodeWithIcu("EUC-JP", asCp932Reads(text));
-    case PageEncoding::Iso2022Jp:
-        return encodeWithIcu("ISO-2022-JP", asCp932Reads(text));
-    default:
+    if (encoding == PageEncoding::Utf8) {
         return text::toUtf8(text);
     }
+    const std::string utf8 = text::toUtf8(asCp932Reads(text));
+    UErrorCode status = U_ZERO_ERROR;
+    std::string out(utf8.size() * 4 + 16, '\0');
+    out.resize(static_cast<std::size_t>(ucnv_convert(platform::encodingName(encoding), "UTF-8", out.data(),
+                                                     static_cast<int32_t>(out.size()), utf8.data(),
+                                                     static_cast<int32_t>(utf8.size()), &status)));
+    return U_SUCCESS(status) ? out : "";
 }
 
-const char* metaLabel(PageEncoding encoding)
-{
-    switch (encoding) {
-    case PageEncoding::ShiftJis:
-        return "Shift_JIS";
-    case PageEncoding::EucJp:
-        return "EUC-JP";
-    case PageEncoding::Iso2022Jp:
-        return "ISO-2022-JP";
-    default:
-        return "UTF-8";
-    }
-}
+// A page's text and its bytes, which may begin with a byte order mark.
+using Sample = std::pair<std::u16string, std::string>;
+const std::string kBom = "\xEF\xBB\xBF";
 
-class CorpusWriter
-{
-public:
-    explicit CorpusWriter(unsigned seed) : m_random(seed) {}
+// 4 encodings × 55 pages, in sizes spread evenly on a log scale from 40 bytes to 200 KB.
+constexpr int kPages = 55;
+static_assert(4 * kPages >= 200);
 
-    Sample make(PageEncoding encoding, std::size_t targetBytes, bool withMeta, bool byteOrderMark)
-    {
-        Sample s{encoding, byteOrderMark, {}, {}};
-        if (withMeta) {
-            s.text = u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
-                     text::u(metaLabel(encoding)) + u"\"><title>ニュース</title></head><body>\r\n";
+std::vector<Sample> makePages(std::mt19937& random, PageEncoding encoding)
+{
+    std::vector<Sample> pages;
+    for (int k = 0; k < kPages; ++k) {
+        const auto target = static_cast<std::size_t>(40.0 * std::pow(5000.0, k / double(kPages - 1)));
+        std::u16string source;
+        if (target > 1000 && k % 3 == 0) {
+            source = u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                     text::u(platform::encodingName(encoding)) + u"\"><title>ニュース</title></head><body>\r\n";
         }
-        std::size_t estimate = s.text.size();
-        while (estimate < targetBytes) {
-            const std::u16string piece = nextPiece(encoding);
+        for (std::size_t estimate = source.size(); estimate < target;) {
+            const std::u16string piece = nextPiece(random, encoding);
             for (char16_t c : piece) {
-                estimate += c < 0x80 ? 1 : c >= 0xFF61 && c <= 0xFF9F ? 2 : encoding == PageEncoding::Utf8 ? 3 : 2;
+                estimate += c < 0x80 ? 1 : encoding == PageEncoding::Utf8 ? 3 : 2;
             }
-            s.text += piece;
+            source += piece;
         }
-        auto bytes = encode(encoding, s.text);
-        if (!bytes || !platform::encodeCp932(s.text).unmappable.empty()) {
-            ADD_FAILURE() << "the corpus text cannot be written in " << platform::encodingName(encoding);
-            return s;
-        }
-        s.bytes = (byteOrderMark ? "\xEF\xBB\xBF" : "") + *bytes;
-        return s;
+        const std::string bytes = encode(encoding, source);
+        EXPECT_FALSE(bytes.empty()) << "the corpus text cannot be written in " << platform::encodingName(encoding);
+        pages.emplace_back(source, (encoding == PageEncoding::Utf8 && k % 4 == 1 ? kBom : "") + bytes);
     }
-
-private:
-    const std::u16string& pick(const std::vector<std::u16string>& from)
-    {
-        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(m_random)];
-    }
-
-    std::u16string nextPiece(PageEncoding encoding)
-    {
-        const int roll = std::uniform_int_distribution<int>(0, 99)(m_random);
-        if (roll < 35) {
-            return pick(kWords);
-        }
-        if (roll < 70) {
-            return pick(kKana);
-        }
-        if (roll < 80) {
-            return pick(kMarks);
-        }
-        if (roll < 86) {
-            return pick(kAscii);
-        }
-        if (roll < 91) {
-            return pick(kVariants);
-        }
-        if (roll < 94) {
-            return pick(kNecSymbols);
-        }
-        // ISO-2022-JP has no half-width kana; neither it nor nkf's EUC-JP reading has IBM's kanji.
-        if (roll < 97 && encoding != PageEncoding::Iso2022Jp) {
-            return pick(kHalfWidth);
-        }
-        if (encoding == PageEncoding::ShiftJis || encoding == PageEncoding::Utf8) {
-            return pick(kIbmKanji);
-        }
-        return pick(kWords);
-    }
-
-    std::mt19937 m_random;
-};
-
-std::vector<Sample> makeCorpus()
-{
-    constexpr int kPerEncoding = 55;
-    const PageEncoding encodings[] = {PageEncoding::ShiftJis, PageEncoding::EucJp, PageEncoding::Iso2022Jp,
-                                      PageEncoding::Utf8};
-    CorpusWriter writer(20261207);
-    std::vector<Sample> corpus;
-    for (PageEncoding encoding : encodings) {
-        for (int k = 0; k < kPerEncoding; ++k) {
-            // Sizes spread evenly on a log scale from 40 bytes to 200 KB.
-            const auto target = static_cast<std::size_t>(40.0 * std::pow(5000.0, k / double(kPerEncoding - 1)));
-            const bool meta = target > 1000 && k % 3 == 0;
-            const bool bom = encoding == PageEncoding::Utf8 && k % 4 == 1;
-            corpus.push_back(writer.make(encoding, target, meta, bom));
-        }
-    }
-    return corpus;
+    return pages;
 }
-
-bool haveNkf()
-{
-    return std::system("command -v nkf >/dev/null 2>&1") == 0;
-}
-
-// Between the pages of one nkf run; plain ASCII, which every encoding here passes through.
-const std::string kBoundary = "\n<!-- next sample -->\n";
 
 // What `nkf -s -x -m0` makes of each page, as text: one run for all pages of an encoding, as
 // starting nkf once per page takes most of the test's time. nkf is told the input encoding:
 // its guess is not what is compared here, and it misreads a few pages of a few dozen bytes.
-// A byte order mark, which nkf drops at the start of its input, is left out.
-std::vector<std::u16string> nkfReadings(const TempDir& dir, PageEncoding encoding,
-                                        const std::vector<const Sample*>& pages)
+std::vector<std::u16string> nkfReadings(const TempDir& dir, const char* inputOption, const std::vector<Sample>& pages)
 {
+    const std::string boundary = "\n<!-- next sample -->\n"; // ASCII, which every encoding here passes through
     std::string batch;
-    for (const Sample* page : pages) {
-        batch += (page->byteOrderMark ? page->bytes.substr(3) : page->bytes) + kBoundary;
+    for (const auto& [source, bytes] : pages) {
+        batch += (bytes.starts_with(kBom) ? bytes.substr(3) : bytes) + boundary; // nkf would drop the mark
     }
-    const auto in = dir.path() / "in.bin";
-    const auto out = dir.path() / "out.bin";
-    writeBytes(in, batch);
-    const char* input = encoding == PageEncoding::ShiftJis    ? "-S"
-                        : encoding == PageEncoding::EucJp     ? "-E"
-                        : encoding == PageEncoding::Iso2022Jp ? "-J"
-                                                              : "-W";
-    const std::string command =
-        std::string("nkf -s -x -m0 ") + input + " '" + in.string() + "' > '" + out.string() + "'";
-    if (std::system(command.c_str()) != 0) {
-        return {};
-    }
-    const std::u16string all = platform::decodeCp932(readBytes(out));
-    const std::u16string boundary = text::fromUtf8(kBoundary);
+    writeBytes(dir.path() / "in.bin", batch);
+    const std::string command = "nkf -s -x -m0 "s + inputOption + " '" + (dir.path() / "in.bin").string() + "' > '" +
+                                (dir.path() / "out.bin").string() + "'";
     std::vector<std::u16string> readings;
-    for (std::size_t from = 0, at; (at = all.find(boundary, from)) != std::u16string::npos;
-         from = at + boundary.size()) {
+    if (std::system(command.c_str()) != 0) {
+        return readings;
+    }
+    const std::u16string all = platform::decodeCp932(readBytes(dir.path() / "out.bin"));
+    const std::u16string mark = text::fromUtf8(boundary);
+    for (std::size_t from = 0, at; (at = all.find(mark, from)) != std::u16string::npos; from = at + mark.size()) {
         readings.push_back(all.substr(from, at - from));
     }
     return readings;
@@ -264,10 +159,8 @@ std::vector<std::u16string> nkfReadings(const TempDir& dir, PageEncoding encodin
     if (actual == expected) {
         return ::testing::AssertionSuccess();
     }
-    std::size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
-        ++at;
-    }
+    const auto at = static_cast<std::size_t>(
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first - actual.begin());
     const std::size_t from = at < 10 ? 0 : at - 10;
     return ::testing::AssertionFailure() << "texts part at character " << at << " of " << actual.size() << " (expected "
                                          << expected.size() << "): got \"" << text::toUtf8(actual.substr(from, 30))
@@ -276,32 +169,28 @@ std::vector<std::u16string> nkfReadings(const TempDir& dir, PageEncoding encodin
 
 TEST(PageCorpus, EveryPageIsDetectedAndReadAsNkfReadsIt)
 {
-    ASSERT_TRUE(haveNkf()) << "nkf is not on PATH: install the nkf package (apt-get install nkf); this test "
-                              "compares the conversion with it";
-    const std::vector<Sample> corpus = makeCorpus();
-    ASSERT_GE(corpus.size(), 200U);
-    EXPECT_LE(corpus.front().bytes.size(), 80U);
-    EXPECT_GE(corpus.back().bytes.size(), 190U * 1024U);
-
+    ASSERT_EQ(std::system("command -v nkf >/dev/null 2>&1"), 0)
+        << "nkf is not on PATH (apt-get install nkf): this test compares the conversion with it";
+    std::mt19937 random(20261207);
     TempDir dir;
-    for (PageEncoding encoding :
-         {PageEncoding::ShiftJis, PageEncoding::EucJp, PageEncoding::Iso2022Jp, PageEncoding::Utf8}) {
-        std::vector<const Sample*> pages;
-        for (const Sample& s : corpus) {
-            if (s.encoding == encoding) {
-                pages.push_back(&s);
-            }
-        }
-        const std::vector<std::u16string> nkf = nkfReadings(dir, encoding, pages);
-        ASSERT_EQ(nkf.size(), pages.size()) << "nkf failed on the " << platform::encodingName(encoding) << " pages";
+    const std::pair<PageEncoding, const char*> encodings[] = {{PageEncoding::ShiftJis, "-S"},
+                                                              {PageEncoding::EucJp, "-E"},
+                                                              {PageEncoding::Iso2022Jp, "-J"},
+                                                              {PageEncoding::Utf8, "-W"}};
+    for (const auto& [encoding, nkfInput] : encodings) {
+        const std::string name = platform::encodingName(encoding);
+        const std::vector<Sample> pages = makePages(random, encoding);
+        EXPECT_LE(pages.front().second.size(), 80U) << name;
+        EXPECT_GE(pages.back().second.size(), 190U * 1024U) << name;
+        const std::vector<std::u16string> nkf = nkfReadings(dir, nkfInput, pages);
+        ASSERT_EQ(nkf.size(), pages.size()) << "nkf failed on the " << name << " pages";
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const Sample& s = *pages[i];
-            SCOPED_TRACE(std::string(platform::encodingName(encoding)) + " sample " + std::to_string(i) + ", " +
-                         std::to_string(s.bytes.size()) + " bytes");
-            const auto page = platform::convertPage(s.bytes);
-            EXPECT_EQ(page.encoding, s.encoding);
+            const auto& [source, bytes] = pages[i];
+            SCOPED_TRACE(name + " sample " + std::to_string(i) + ", " + std::to_string(bytes.size()) + " bytes");
+            const auto page = platform::convertPage(bytes);
+            EXPECT_EQ(page.encoding, encoding);
             EXPECT_EQ(page.invalidSequences, 0U);
-            EXPECT_TRUE(sameText(page.text, asCp932Reads(s.text)));
+            EXPECT_TRUE(sameText(page.text, asCp932Reads(source)));
             EXPECT_TRUE(sameText(page.text, nkf[i])) << "compared with nkf";
         }
     }
