@@ -81,10 +81,13 @@ public:
     /// Closes the file and puts it in the target's place; false (with error()) when either fails.
     bool commit(const std::string& target)
     {
-        const bool closed = std::fflush(m_file) == 0 && std::fclose(m_file) == 0;
+        // Always close, even when the flush fails (a full disk): the handle must not leak.
+        const bool flushed = std::fflush(m_file) == 0;
+        const int flushError = errno;
+        const bool closed = std::fclose(m_file) == 0;
         m_file = nullptr;
-        if (!closed) {
-            m_error = errno;
+        if (!flushed || !closed) {
+            m_error = flushed ? errno : flushError;
             return false;
         }
         if (std::rename(m_path.c_str(), target.c_str()) != 0) {
