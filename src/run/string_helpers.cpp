@@ -62,38 +62,51 @@ std::u16string FileNameOnly(std::u16string_view path)
     return slash == std::u16string::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
-double Val(std::u16string_view text)
+namespace {
+
+/// A decimal number (sign, digits, one point) read from `from`; `end` is left just after it.
+/// Blanks and TABs between the digits are passed over when `blanksInside` is set.
+struct Scanned
 {
     std::string digits;
-    std::size_t i = 0;
-    auto skipBlanks = [&] {
-        while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) {
-            ++i;
-        }
-    };
-    skipBlanks();
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-        digits += static_cast<char>(text[i]);
-        ++i;
-    }
     bool any = false;
+    std::size_t end = 0;
+};
+
+Scanned scanNumber(std::u16string_view text, std::size_t from, bool blanksInside)
+{
+    Scanned s;
+    std::size_t i = from;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        s.digits += static_cast<char>(text[i++]);
+    }
     bool point = false;
     for (; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c >= u'0' && c <= u'9') {
-            digits += static_cast<char>(c);
-            any = true;
+            s.digits += static_cast<char>(c);
+            s.any = true;
         } else if (c == u'.' && !point) {
-            digits += '.';
+            s.digits += '.';
             point = true;
-        } else if (c != u' ' && c != u'\t') {
+        } else if (!blanksInside || (c != u' ' && c != u'\t')) {
             break;
         }
     }
-    if (!any) {
-        return 0.0;
+    s.end = i;
+    return s;
+}
+
+} // namespace
+
+double Val(std::u16string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) {
+        ++i;
     }
-    return std::strtod(digits.c_str(), nullptr);
+    const Scanned s = scanNumber(text, i, true);
+    return s.any ? std::strtod(s.digits.c_str(), nullptr) : 0.0;
 }
 
 std::int16_t roundToInt16(double value)
@@ -112,30 +125,12 @@ Int16Result CInt(std::u16string_view input)
 {
     const std::u16string t = text::Trim(input);
     Int16Result result;
-    std::size_t i = 0;
-    std::string digits;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
-        digits += static_cast<char>(t[i++]);
-    }
-    bool any = false;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        const char16_t c = t[i];
-        if (c >= u'0' && c <= u'9') {
-            digits += static_cast<char>(c);
-            any = true;
-        } else if (c == u'.' && !point) {
-            digits += '.';
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!any || i != t.size()) {
+    const Scanned s = scanNumber(t, 0, false);
+    if (!s.any || s.end != t.size()) {
         result.error = u"Type mismatch";
         return result;
     }
-    const double r = std::nearbyint(std::strtod(digits.c_str(), nullptr));
+    const double r = std::nearbyint(std::strtod(s.digits.c_str(), nullptr));
     if (r > std::numeric_limits<std::int16_t>::max() || r < std::numeric_limits<std::int16_t>::min()) {
         result.error = u"Overflow";
         return result;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/pieces.h"
 #include "extract/article_cutting.h"
 #include "extract/index_cutting.h"
 #include "extract/picture_keeping.h"
@@ -27,31 +28,24 @@ using text::toUtf8;
 
 constexpr int kInputs = 10000;
 
-Pieces split(std::u16string_view list)
-{
-    Pieces pieces;
-    for (std::size_t from = 0, bar; from <= list.size(); from = bar + 1) {
-        bar = std::min(list.find(u'|', from), list.size());
-        pieces.emplace_back(list.substr(from, bar - from));
-    }
-    return pieces;
-}
-
 // Tags in both cases, markers cut short or run together, unclosed tags, entities without
 // "nbsp", Japanese text, blanks and line ends.
-const Pieces kHtml = split(u"<|>|<<|>>|<br>|<BR>|<br|<br />|br>|&nbsp;|&NBSP;|&nbsp|&|nbsp|;|<p>|</p>|<P class=x>|"
-                           u"<pre>|</p|<table>|<TABLE border=1>|</table>|/table>|<table|</TABLE|<tr>|</tr>|<TR|<td>|"
-                           u"</td>|<th>|</th>|<a href=\"x.html\">|<A HREF=x>|</a>|<abbr>|<a|<script>|</script>|"
-                           u"</SCRIPT>|<script|<img src=\"a.gif\">|<IMG SRC='b.gif'>|<img|<!-- c -->|<!|-->| |  |"
-                           u"\r\n|\n|\t|x|text|ab|ニュース|　|=|\"|'|/");
+const Pieces kHtml =
+    splitPieces(u"<|>|<<|>>|<br>|<BR>|<br|<br />|br>|&nbsp;|&NBSP;|&nbsp|&|nbsp|;|<p>|</p>|<P class=x>|"
+                u"<pre>|</p|<table>|<TABLE border=1>|</table>|/table>|<table|</TABLE|<tr>|</tr>|<TR|<td>|"
+                u"</td>|<th>|</th>|<a href=\"x.html\">|<A HREF=x>|</a>|<abbr>|<a|<script>|</script>|"
+                u"</SCRIPT>|<script|<img src=\"a.gif\">|<IMG SRC='b.gif'>|<img|<!-- c -->|<!|-->| |  |"
+                u"\r\n|\n|\t|x|text|ab|ニュース|　|=|\"|'|/");
 // Runs of breaks and no-break spaces with little between.
-const Pieces kBreaks = split(u"<br>|<BR>|<br|<br />|&nbsp;|&nbsp|nbsp;|&| |\r\n|x|<b>|</b>|<|>|　|ア");
-const Pieces kLinks = split(u"<a href=\"|<A HREF=|a href|\">|>|.html|.htm|.HTML|.asp?|.asp|id=3|.shtml|.php|news/1|x|"
-                            u" |'|,|\"|</a>|see page.html |href|#top| target=\"_top\"|\r\n|ニュース");
-const Pieces kPictures = split(u"<img src=\"kept.gif\">|<IMG SRC='news/b.jpg' alt=\"x\">|<img src=http://pics/c.png>|"
-                               u"<img src=\"http://pics/c.png\">|<img>|<img src=\"\">|<img|"
-                               u"<img src=\"small.gif\" width=1>|<img alt=x src=\"img.php?id=3\">|text|>| |<p>|"
-                               u"ニュース|<img src=\"gone.gif\">");
+const Pieces kBreaks = splitPieces(u"<br>|<BR>|<br|<br />|&nbsp;|&nbsp|nbsp;|&| |\r\n|x|<b>|</b>|<|>|　|ア");
+const Pieces kLinks =
+    splitPieces(u"<a href=\"|<A HREF=|a href|\">|>|.html|.htm|.HTML|.asp?|.asp|id=3|.shtml|.php|news/1|x|"
+                u" |'|,|\"|</a>|see page.html |href|#top| target=\"_top\"|\r\n|ニュース");
+const Pieces kPictures =
+    splitPieces(u"<img src=\"kept.gif\">|<IMG SRC='news/b.jpg' alt=\"x\">|<img src=http://pics/c.png>|"
+                u"<img src=\"http://pics/c.png\">|<img>|<img src=\"\">|<img|"
+                u"<img src=\"small.gif\" width=1>|<img alt=x src=\"img.php?id=3\">|text|>| |<p>|"
+                u"ニュース|<img src=\"gone.gif\">");
 
 Str generate(std::mt19937& rng, const Pieces& from, int maxPieces)
 {
@@ -81,7 +75,7 @@ TEST(RemoveAndReplaceTags, MatchTheLiteralLoopOnGeneratedTexts)
         {u"</tr|</td|</th", u"<br>"},
         {u"<br|<p|</p", u"\n\r"}};
     for (const auto& [openings, replacement] : closedByGt) {
-        for (const Str& opening : split(openings)) {
+        for (const Str& opening : splitPieces(openings)) {
             used.push_back({opening, u">", replacement});
         }
     }

@@ -2,6 +2,7 @@
 // byte-level Japanese converter nkf: each page must be detected as what it is and read as nkf
 // reads it.
 
+#include "support/pieces.h"
 #include "platform/page_converter.h"
 
 #include <algorithm>
@@ -25,32 +26,22 @@ using namespace std::string_literals;
 using platform::PageEncoding;
 using Words = std::vector<std::u16string>;
 
-Words split(std::u16string_view list)
-{
-    Words pieces;
-    for (std::size_t from = 0, bar; from <= list.size(); from = bar + 1) {
-        bar = std::min(list.find(u'|', from), list.size());
-        pieces.emplace_back(list.substr(from, bar - from));
-    }
-    return pieces;
-}
-
 // Words and pieces a news page is made of. The JIS forms of the symbols whose Unicode form
 // differs between JIS-based decoders and CP932 come with their CP932 forms.
-const auto kWords = split(u"政府|首相|東京|大阪|経済|会議|発表|記者会見|株価|円安|選挙|国会|予算案|感染|対策|"
-                          u"気象庁|台風|地震|震度|観測|警察|事件|容疑者|逮捕|裁判所|判決|企業|決算|売上高|増加|"
-                          u"減少|前年比|野球|優勝|試合|選手|監督|展覧会|開催|住民|説明会|鉄道|運転|見合わせ|"
-                          u"高速道路|渋滞|北海道|九州|沖縄|教育|大学|入試|医療|病院|研究|開発|宇宙|打ち上げ|"
-                          u"成功|鬱陶しい|蝋燭|淘汰|焦燥");
-const auto kKana = split(u"は|が|を|に|で|と|の|から|まで|について|によると|しました|している|された|です|"
-                         u"ました|ことし|きょう|あす|ため|ニュース|データ|システム|サービス|チーム|ワクチン|"
-                         u"メーカー|エネルギー|インターネット|プロジェクト|スマートフォン");
-const auto kMarks = split(u"、|。|「|」|『|』|（|）|・|…|※|１２３|３月１２日|約５０％|第３四半期");
-const auto kVariants = split(u"\u301C|\u2016|\u2212|\u00A2|\u00A3|\u00AC|\u2014|～|∥|－|￠|￡|￢|―");
-const auto kNecSymbols = split(u"①|②|⑩|㈱|㈲|№|℡|Ⅰ|Ⅱ|㌔|㍉");
-const auto kIbmKanji = split(u"髙橋|山﨑|德永");
-const auto kHalfWidth = split(u"ﾆｭｰｽ|ｶﾀｶﾅ|ﾃﾞｰﾀ|ｿﾌﾄ");
-const auto kAscii = split(u"<p>|</p>\r\n|<br>|<a href=\"/news/2026/1207.html\">|</a>| |GDP|AI|2026|10:30|\r\n");
+const auto kWords = splitPieces(u"政府|首相|東京|大阪|経済|会議|発表|記者会見|株価|円安|選挙|国会|予算案|感染|対策|"
+                                u"気象庁|台風|地震|震度|観測|警察|事件|容疑者|逮捕|裁判所|判決|企業|決算|売上高|増加|"
+                                u"減少|前年比|野球|優勝|試合|選手|監督|展覧会|開催|住民|説明会|鉄道|運転|見合わせ|"
+                                u"高速道路|渋滞|北海道|九州|沖縄|教育|大学|入試|医療|病院|研究|開発|宇宙|打ち上げ|"
+                                u"成功|鬱陶しい|蝋燭|淘汰|焦燥");
+const auto kKana = splitPieces(u"は|が|を|に|で|と|の|から|まで|について|によると|しました|している|された|です|"
+                               u"ました|ことし|きょう|あす|ため|ニュース|データ|システム|サービス|チーム|ワクチン|"
+                               u"メーカー|エネルギー|インターネット|プロジェクト|スマートフォン");
+const auto kMarks = splitPieces(u"、|。|「|」|『|』|（|）|・|…|※|１２３|３月１２日|約５０％|第３四半期");
+const auto kVariants = splitPieces(u"\u301C|\u2016|\u2212|\u00A2|\u00A3|\u00AC|\u2014|～|∥|－|￠|￡|￢|―");
+const auto kNecSymbols = splitPieces(u"①|②|⑩|㈱|㈲|№|℡|Ⅰ|Ⅱ|㌔|㍉");
+const auto kIbmKanji = splitPieces(u"髙橋|山﨑|德永");
+const auto kHalfWidth = splitPieces(u"ﾆｭｰｽ|ｶﾀｶﾅ|ﾃﾞｰﾀ|ｿﾌﾄ");
+const auto kAscii = splitPieces(u"<p>|</p>\r\n|<br>|<a href=\"/news/2026/1207.html\">|</a>| |GDP|AI|2026|10:30|\r\n");
 
 // What the JIS forms read as in CP932, written out by hand.
 std::u16string asCp932Reads(std::u16string text)

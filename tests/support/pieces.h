@@ -1,0 +1,21 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vz::test {
+
+/// The parts of a "|"-separated list, for generators that build inputs from pieces.
+inline std::vector<std::u16string> splitPieces(std::u16string_view list)
+{
+    std::vector<std::u16string> pieces;
+    for (std::size_t from = 0, bar; from <= list.size(); from = bar + 1) {
+        bar = std::min(list.find(u'|', from), list.size());
+        pieces.emplace_back(list.substr(from, bar - from));
+    }
+    return pieces;
+}
+
+} // namespace vz::test
