@@ -34,31 +34,6 @@ protected:
     platform::DateTime now{2026, 12, 7, 6, 30, 5, 1};
 };
 
-TEST_F(ContentsPageTest, ListsEverySiteOfTheTableEvenWhenTwoShareAFile)
-{
-    gather::MakeContents(state, table, reporter, now);
-    EXPECT_EQ(readBytes(dir.path() / "261207" / "index.html"),
-              platform::encodeCp932(u"<html>\r\n\r\n<br>\r\n2026/12/07\r\n"
-                                    u" <hr noshade='noshade'  size=2 ><p></p>\r\n"
-                                    u"<a href= \"a.html\">朝刊</a><br><br>\r\n"
-                                    u"<a href= \"a.html\">Sports</a><br><br>\r\n"
-                                    u" <hr noshade='noshade'  size=2 ><p></p>\r\n</html>\r\n")
-                  .bytes);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "index.html")) << "no day list without daily folders";
-    ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_EQ(fe.errorLines[0], u"目次ページを作成しました。 : " + state.DataPath + u"index.html : MakeContents\r\n");
-}
-
-TEST_F(ContentsPageTest, DailyFoldersAppendTheDayLineOnEveryRun)
-{
-    state.DailySort = true;
-    gather::MakeContents(state, table, reporter, now);
-    gather::MakeContents(state, table, reporter, now);
-    const std::string line = "<a href= \"261207/index.html\">2026/12/07</a><br><br>\r\n";
-    EXPECT_EQ(readBytes(dir.path() / "index.html"), line + line);
-    EXPECT_EQ(fe.errorLines.size(), 4u);
-}
-
 TEST_F(ContentsPageTest, TopicFilesAreNumberedWithFiveDigitsOrMore)
 {
     gather::WriteTopicFile(state, u"<B>見出し</B><br>本文", 7);
