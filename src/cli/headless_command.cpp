@@ -1,7 +1,6 @@
 #include "headless_command.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "gather/gathering_run.h"
 #include "gather/page_fetch.h"
@@ -12,30 +11,6 @@
 namespace vz::cli {
 
 namespace {
-
-gather::StartUpResult prepareWithFile(run::RunState& state, gather::RunValues& values, gather::Services& services,
-                                      const std::u16string& programFolder, const std::u16string& iniFile)
-{
-    state.ProgramFolder = programFolder;
-    if (state.ProgramFolder.empty() || state.ProgramFolder.back() != u'/') {
-        state.ProgramFolder += u'/';
-    }
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(text::toPath(iniFile), ec);
-    state.CurrentIniPath = ec ? iniFile : text::fromPath(absolute);
-    state.IniChosenByHand = true;
-    services.frontEnd.setCaption(run::FileNameOnly(state.CurrentIniPath));
-    services.reporter.startLog(services.clock.now());
-    switch (gather::Init(state, values, services)) {
-    case gather::InitResult::Ready:
-        return gather::StartUpResult::Ready;
-    case gather::InitResult::NoSites:
-        return gather::StartUpResult::NoSites;
-    case gather::InitResult::Failed:
-        break;
-    }
-    return gather::StartUpResult::Failed;
-}
 
 std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state)
 {
@@ -63,7 +38,7 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
 
     gather::StartUpResult prepared =
-        options.iniFile ? prepareWithFile(state, values, services, options.programFolder, *options.iniFile)
+        options.iniFile ? gather::startUpWithFile(state, values, services, options.programFolder, *options.iniFile)
                         : gather::startUp(state, values, services, options.programFolder);
     const auto& rows = values.SiteTable.rows;
     const bool anySite =

@@ -1,35 +1,18 @@
 #include "output_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 #include "platform/cp932.h"
 #include "run/text.h"
+#include "run/text_file.h"
 
 namespace vz::gather {
 
 namespace {
 
-struct FileCloser
+void write(const std::u16string& path, const std::u16string& text, run::WriteMode mode)
 {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-void write(const std::u16string& path, const std::u16string& text, const char* mode)
-{
-    const std::string bytes = platform::encodeCp932(text).bytes;
-    const auto fail = [&] { throw OutputError(text::toUtf8(path) + ": " + std::strerror(errno)); };
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(text::toPath(path).c_str(), mode));
-    if (!file) {
-        fail();
-    }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        fail();
-    }
-    if (std::fclose(file.release()) != 0) {
-        fail();
+    std::string error;
+    if (!run::writeFileBytes(text::toPath(path), mode, platform::encodeCp932(text).bytes, error)) {
+        throw OutputError(text::toUtf8(path) + ": " + error);
     }
 }
 
@@ -37,12 +20,12 @@ void write(const std::u16string& path, const std::u16string& text, const char* m
 
 void writeOutput(const std::u16string& path, const std::u16string& text)
 {
-    write(path, text, "wb");
+    write(path, text, run::WriteMode::Replace);
 }
 
 void appendOutput(const std::u16string& path, const std::u16string& text)
 {
-    write(path, text, "ab");
+    write(path, text, run::WriteMode::Append);
 }
 
 } // namespace vz::gather

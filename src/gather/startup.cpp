@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include <filesystem>
+
 #include "run/file_helpers.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
@@ -146,13 +148,27 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     return InitResult::Ready;
 }
 
+namespace {
+
+StartUpResult initAsStartUp(RunState& state, RunValues& values, Services& services)
+{
+    switch (Init(state, values, services)) {
+    case InitResult::Ready:
+        return StartUpResult::Ready;
+    case InitResult::NoSites:
+        return StartUpResult::NoSites;
+    case InitResult::Failed:
+        break;
+    }
+    return StartUpResult::Failed;
+}
+
+} // namespace
+
 StartUpResult startUp(RunState& state, RunValues& values, Services& services, const std::u16string& programFolder)
 {
     services.frontEnd.setCaption(u"vodeZeva.def");
-    state.ProgramFolder = text::Trim(programFolder);
-    if (state.ProgramFolder.empty() || state.ProgramFolder.back() != u'/') {
-        state.ProgramFolder += u'/';
-    }
+    state.ProgramFolder = run::withFolderEnd(text::Trim(programFolder));
     state.IniChosenByHand = false;
     const run::ReadDefResult def =
         run::readDef(state, services.reporter, services.events, services.messages, services.clock);
@@ -166,15 +182,20 @@ StartUpResult startUp(RunState& state, RunValues& values, Services& services, co
         services.reporter.DispErr(u"No .ini file defined on this week of day", u"", u"", u"FormLoad");
         return StartUpResult::NoIniFile;
     }
-    switch (Init(state, values, services)) {
-    case InitResult::Ready:
-        return StartUpResult::Ready;
-    case InitResult::NoSites:
-        return StartUpResult::NoSites;
-    case InitResult::Failed:
-        break;
-    }
-    return StartUpResult::Failed;
+    return initAsStartUp(state, values, services);
+}
+
+StartUpResult startUpWithFile(RunState& state, RunValues& values, Services& services,
+                              const std::u16string& programFolder, const std::u16string& iniFile)
+{
+    state.ProgramFolder = run::withFolderEnd(text::Trim(programFolder));
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(text::toPath(iniFile), ec);
+    state.CurrentIniPath = ec ? iniFile : text::fromPath(absolute);
+    state.IniChosenByHand = true;
+    services.frontEnd.setCaption(run::FileNameOnly(state.CurrentIniPath));
+    services.reporter.startLog(services.clock.now());
+    return initAsStartUp(state, values, services);
 }
 
 void shutdown(const RunState& state, Services& services)

@@ -58,6 +58,11 @@ enum class StartUpResult { Ready, NoSites, NoIniFile, Failed };
 /// line, Init.
 StartUpResult startUp(run::RunState& state, RunValues& values, Services& services, const std::u16string& programFolder);
 
+/// Start-up with a site list file picked by hand (the weekday table is neither read nor
+/// created): program folder, the first log line, Init.
+StartUpResult startUpWithFile(run::RunState& state, RunValues& values, Services& services,
+                              const std::u16string& programFolder, const std::u16string& iniFile);
+
 /// What the program does as it closes: removes the temporary download file.
 void shutdown(const run::RunState& state, Services& services);
 

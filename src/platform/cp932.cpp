@@ -8,23 +8,14 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
+#include "platform/icu_converter.h"
+
 namespace vz::platform {
 namespace {
 
-struct ConverterCloser
-{
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
 ConverterPtr openCp932()
 {
-    UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr cnv(ucnv_open("windows-31j", &status));
-    if (U_FAILURE(status) || !cnv) {
-        throw std::runtime_error("the CP932 converter is not available");
-    }
-    return cnv;
+    return openRequired("windows-31j");
 }
 
 // JIS-based decoders give these code points where CP932 has its own; map them the way a

@@ -13,34 +13,10 @@
 #include <unicode/ucnv_cb.h>
 
 #include "platform/cp932.h"
+#include "platform/icu_converter.h"
 
 namespace vz::platform {
 namespace {
-
-struct ConverterCloser
-{
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-ConverterPtr openConverter(const char* name)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr cnv(ucnv_open(name, &status));
-    if (U_FAILURE(status)) {
-        return nullptr;
-    }
-    return cnv;
-}
-
-ConverterPtr openRequired(const char* name)
-{
-    auto cnv = openConverter(name);
-    if (!cnv) {
-        throw std::runtime_error(std::string("the ") + name + " converter is not available");
-    }
-    return cnv;
-}
 
 constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kCp932 = "windows-31j";

@@ -1,12 +1,8 @@
 #include "reporter.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 #include "platform/cp932.h"
 #include "run/text.h"
+#include "run/text_file.h"
 
 namespace vz::run {
 
@@ -46,38 +42,11 @@ std::filesystem::path Reporter::logPath() const
     return text::toPath(folder + u"vodeZeva.log");
 }
 
-namespace {
-
-struct FileCloser
-{
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-bool writeBytes(const std::filesystem::path& path, const char* mode, const std::string& bytes, std::string& error)
-{
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), mode));
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (std::fclose(file.release()) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool Reporter::appendToLog(const std::u16string& line, std::string& error)
 {
     // Characters the log cannot hold are written as character references; reporting them would
     // only loop back here.
-    return writeBytes(logPath(), "ab", platform::encodeCp932(line).bytes, error);
+    return writeFileBytes(logPath(), WriteMode::Append, platform::encodeCp932(line).bytes, error);
 }
 
 void Reporter::alertUnwritable(const std::string& error)
@@ -100,7 +69,7 @@ bool Reporter::startLog(const platform::DateTime& now)
 {
     std::string error;
     const std::string line = platform::encodeCp932(u"vodeZeva :" + dateTimeText(now) + u"\r\n").bytes;
-    if (!writeBytes(logPath(), "wb", line, error)) {
+    if (!writeFileBytes(logPath(), WriteMode::Replace, line, error)) {
         alertUnwritable(error);
         return false;
     }

@@ -17,14 +17,6 @@ constexpr std::array<std::u16string SiteRecord::*, SiteRecord::kFieldCount> kFie
     &SiteRecord::PixOption,       &SiteRecord::NrPage,          &SiteRecord::minPix,
 };
 
-std::u16string withFolderEnd(std::u16string path)
-{
-    if (path.empty() || path.back() != u'/') {
-        path += u'/';
-    }
-    return path;
-}
-
 } // namespace
 
 std::u16string& SiteRecord::field(int index)

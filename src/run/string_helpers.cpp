@@ -62,6 +62,14 @@ std::u16string FileNameOnly(std::u16string_view path)
     return slash == std::u16string::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
+std::u16string withFolderEnd(std::u16string path)
+{
+    if (path.empty() || path.back() != u'/') {
+        path += u'/';
+    }
+    return path;
+}
+
 namespace {
 
 /// A decimal number (sign, digits, one point) read from `from`; `end` is left just after it.

@@ -21,6 +21,9 @@ std::u16string VisibleChars(std::u16string_view text);
 /// The trimmed path's part after its last "/", or the whole trimmed path.
 std::u16string FileNameOnly(std::u16string_view path);
 
+/// A folder path ending in "/" (one is appended when missing, also to an empty path).
+std::u16string withFolderEnd(std::u16string path);
+
 /// The number a text begins with (blanks, TABs and line feeds skipped), 0 when there is none:
 /// "12abc" gives 12, "abc" 0, "" 0.
 double Val(std::u16string_view text);

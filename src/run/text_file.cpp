@@ -80,6 +80,23 @@ std::u16string joinLines(const std::vector<std::u16string>& lines)
     return out;
 }
 
+bool writeFileBytes(const std::filesystem::path& path, WriteMode mode, std::string_view bytes, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), mode == WriteMode::Append ? "ab" : "wb");
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        error = std::strerror(written ? errno : writeError);
+        return false;
+    }
+    return true;
+}
+
 bool writeFileAtomic(const std::filesystem::path& link, std::string_view bytes, std::string& error)
 {
     // A file kept behind a link is replaced where it lives, and keeps its permissions.

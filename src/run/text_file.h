@@ -27,6 +27,11 @@ std::vector<std::u16string> splitLines(std::u16string_view text);
 /// A text file's lines; nullopt with `error` set when it cannot be read.
 std::optional<std::vector<std::u16string>> readTextLines(const std::filesystem::path& path, std::string& error);
 
+enum class WriteMode { Replace, Append };
+/// Writes `bytes` straight into the file (created when missing). Returns false with `error` set
+/// when it cannot be opened, written or closed.
+bool writeFileBytes(const std::filesystem::path& path, WriteMode mode, std::string_view bytes, std::string& error);
+
 /// Writes `bytes` to a temporary file beside `path` and renames it into place, so a failure
 /// leaves the old file untouched. Returns false with `error` set on failure.
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string& error);
