@@ -70,4 +70,16 @@ void HeadlessFrontEnd::alert(const std::u16string& text)
     print(text);
 }
 
+bool HeadlessFrontEnd::askOkCancel(const std::u16string& text)
+{
+    print(text);
+    return false;
+}
+
+bool HeadlessFrontEnd::askYesNo(const std::u16string& text)
+{
+    print(text);
+    return false;
+}
+
 } // namespace vz::cli

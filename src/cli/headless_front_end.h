@@ -30,6 +30,9 @@ public:
     void appendLine(const std::u16string& line) override;
     void information(const std::u16string& text) override;
     void alert(const std::u16string& text) override;
+    /// Nobody is there to answer: every question is declined, so nothing is changed on a guess.
+    bool askOkCancel(const std::u16string& text) override;
+    bool askYesNo(const std::u16string& text) override;
     void yieldEvents() override {}
 
     /// Whether the configuration window would have been opened (so a person must edit the file).

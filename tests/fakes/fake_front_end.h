@@ -28,6 +28,8 @@ public:
     void appendLine(const std::u16string& line) override { errorLines.push_back(line); }
     void information(const std::u16string& text) override { infos.push_back(text); }
     void alert(const std::u16string& text) override { alerts.push_back(text); }
+    bool askOkCancel(const std::u16string& text) override { return answer(text); }
+    bool askYesNo(const std::u16string& text) override { return answer(text); }
     void yieldEvents() override
     {
         ++yields;
@@ -45,8 +47,23 @@ public:
     std::vector<std::u16string> infos;
     std::vector<std::u16string> alerts;
     int yields = 0;
+    std::vector<std::u16string> questions;
+    /// Answers to the next questions, in order; a question with none left is declined.
+    std::vector<bool> answers;
     /// Runs at every yield: a test presses the stop button here.
     std::function<void()> onYield;
+
+private:
+    bool answer(const std::u16string& text)
+    {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool yes = answers.front();
+        answers.erase(answers.begin());
+        return yes;
+    }
 };
 
 /// A clock that says what the test sets.
