@@ -28,7 +28,8 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Downloader& downloader)
 {
-    session::Session session(clock, downloader, {frontEnd, frontEnd, frontEnd, frontEnd});
+    run::RunState state;
+    session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, frontEnd});
     gather::StartUpResult prepared = session.startUp(options.programFolder, options.iniFile);
     if (prepared == gather::StartUpResult::Ready && !session.anySite()) {
         // Only switched-off sites or blank lines: a run would gather nothing.

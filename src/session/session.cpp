@@ -1,14 +1,17 @@
 #include "session.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "run/string_helpers.h"
+#include "run/text.h"
 
 namespace vz::session {
 
-Session::Session(const platform::Clock& clock, platform::Downloader& downloader, FrontEndParts parts)
-    : m_reporter(m_state, parts.errors, parts.messages), m_services{clock, parts.events, parts.messages, parts.frontEnd,
-                                                                    m_reporter},
+Session::Session(run::RunState& state, const platform::Clock& clock, platform::Downloader& downloader,
+                 FrontEndParts parts)
+    : m_state(state), m_reporter(m_state, parts.errors, parts.messages), m_services{clock, parts.events, parts.messages,
+                                                                                    parts.frontEnd, m_reporter},
       m_fetcher(m_state, m_reporter, downloader, parts.events), m_context{m_state, m_values, m_services, m_fetcher,
                                                                           downloader},
       m_driver(m_context)
@@ -40,6 +43,14 @@ bool Session::anySite() const
 void Session::shutdown()
 {
     gather::shutdown(m_state, m_services);
+}
+
+std::u16string contentsPageOrFolder(const run::RunState& state)
+{
+    const std::u16string& folder = state.DataPath.empty() ? state.ProgramFolder : state.DataPath;
+    const std::u16string page = folder + u"index.html";
+    std::error_code ec;
+    return std::filesystem::is_regular_file(text::toPath(page), ec) ? page : folder;
 }
 
 } // namespace vz::session

@@ -30,7 +30,8 @@ struct FrontEndParts
 class Session
 {
 public:
-    Session(const platform::Clock& clock, platform::Downloader& downloader, FrontEndParts parts);
+    /// `state` is the program's one run state, which the editor windows share.
+    Session(run::RunState& state, const platform::Clock& clock, platform::Downloader& downloader, FrontEndParts parts);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -54,7 +55,7 @@ public:
     gather::RunDriver& driver() { return m_driver; }
 
 private:
-    run::RunState m_state;
+    run::RunState& m_state;
     run::Reporter m_reporter;
     gather::RunValues m_values;
     gather::Services m_services;
@@ -62,5 +63,9 @@ private:
     gather::RunContext m_context;
     gather::RunDriver m_driver;
 };
+
+/// What to show a person after a run: the contents page of the data folder when there is one,
+/// else the data folder itself (the program folder while no data folder is known).
+std::u16string contentsPageOrFolder(const run::RunState& state);
 
 } // namespace vz::session

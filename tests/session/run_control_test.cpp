@@ -60,7 +60,7 @@ class RunControlTest : public ::testing::Test
 {
 protected:
     RunControlTest()
-        : calls({fe, fe, fe, fe}, window), session(clock, downloader, {calls, calls, calls, calls}),
+        : calls({fe, fe, fe, fe}, window), session(state, clock, downloader, {calls, calls, calls, calls}),
           control(session.driver(), window)
     {
         calls.setRunYield([this] { control.runYield(); });
@@ -95,6 +95,7 @@ protected:
     FakeClock clock;
     FakeFrontEnd fe;
     QueuedWindowThread window;
+    run::RunState state;
     HeldDownloader downloader;
     session::WindowCalls calls;
     session::Session session;
