@@ -1,5 +1,7 @@
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +16,6 @@
 
 #ifdef VZ_GUI
 #include <QApplication>
-
-#include <optional>
 
 #include "platform/program_starter.h"
 #include "ui/desktop.h"
@@ -50,8 +50,9 @@ Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
                      UTC), so that a run can be reproduced
 
-Exit status: 0 when a run went through, 1 when none could be made, 2 for a
-usage error. Reports and messages go to standard error.
+Exit status with --headless: 0 when a run went through, 1 when none could be
+made, 2 for a usage error; reports and messages go to standard error. The
+windows report in a window of their own and in the log of the data folder.
 )";
 
 int usage(const char* problem)
@@ -75,10 +76,16 @@ int runWindows(int argc, char** argv, const char* ini)
     vz::ui::QtFileDialogs dialogs;
     vz::ui::NullEditorWindows editors;
     vz::platform::SystemClock clock;
-    vz::platform::CurlDownloader downloader;
+    std::optional<vz::platform::CurlDownloader> downloader;
+    try {
+        downloader.emplace();
+    } catch (const std::exception& e) {
+        messages.alert(u"vodeZeva: " + vz::text::fromUtf8(e.what()));
+        return 1;
+    }
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
-    vz::ui::Desktop desktop(state, {clock, downloader, messages, dialogs, editors, starter});
+    vz::ui::Desktop desktop(state, {clock, *downloader, messages, dialogs, editors, starter});
     messages.setParentWindow(&desktop.mainWindow());
     dialogs.setParentWindow(&desktop.mainWindow());
     std::optional<std::u16string> iniFile;
