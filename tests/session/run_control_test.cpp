@@ -77,16 +77,11 @@ protected:
             sites += std::string(key) + "\thttp://news.test/" + key + ".idx\thttp://news.test/\t" + key +
                      ".html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         }
-        m_sites = sites;
-        writeIni("NOAUTO");
+        writeBytes(dir.path() / "sites.ini", "J\t0\t" + text::toUtf8(dir.folder()) +
+                                                 "data\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" +
+                                                 sites);
         session.state().ProgramFolder = dir.folder();
         session.state().CurrentIniPath = dir.folder() + u"sites.ini";
-    }
-
-    void writeIni(const std::string& autoStart)
-    {
-        writeBytes(dir.path() / "sites.ini", "J\t0\t" + text::toUtf8(dir.folder()) + "data\t" + autoStart +
-                                                 "\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" + m_sites);
     }
 
     std::string output(const char* name) const { return readBytes(dir.path() / "data" / name); }
@@ -100,9 +95,6 @@ protected:
     session::WindowCalls calls;
     session::Session session;
     session::RunControl control;
-
-private:
-    std::string m_sites;
 };
 
 TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasEnded)
@@ -139,19 +131,6 @@ TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasE
     ASSERT_TRUE(window.pumpUntil([&] { return ended == 2; }));
     EXPECT_NE(output("b.html").find("b3.html"), std::string::npos);
     EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"a 2/0", u"a 3/0", u"b 3/0"}));
-}
-
-TEST_F(RunControlTest, WindowCallsFromTheRunArriveOnTheWindowThreadInOrder)
-{
-    writeIni("AUTO");
-    ASSERT_EQ(session.startUp(dir.folder(), dir.folder() + u"sites.ini"), gather::StartUpResult::Ready);
-    int ended = 0;
-    ASSERT_TRUE(control.startAutomatic([&](bool) { ++ended; }));
-    ASSERT_TRUE(window.pumpUntil([&] { return ended == 1; }));
-    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"a 3/0", u"b 3/0"}));
-    EXPECT_EQ(fe.fields[run::RunField::SiteName], u"b");
-    EXPECT_TRUE(fe.infos.empty()) << "the automatic run ends without the end message";
-    EXPECT_EQ(fe.stopCaptions, (std::vector<std::u16string>{u"終了", u"開始"}));
 }
 
 } // namespace
