@@ -260,7 +260,13 @@ bool RunDriver::gatherPrepared(const std::u16string& procedure)
         std::atomic<RunPhase>& phase;
         ~BackToIdle() { phase = RunPhase::Idle; }
     } backToIdle{m_phase};
-    return run(procedure);
+    const bool ran = run(procedure);
+    // A stop clicked after the run's last check still says that somebody stopped it, so an
+    // automatic run does not close the program then.
+    if (m_phase.load() == RunPhase::Stopping) {
+        m_context.state.AutoStart = false;
+    }
+    return ran;
 }
 
 bool RunDriver::requestStop()
