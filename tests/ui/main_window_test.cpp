@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -135,22 +136,28 @@ private slots:
         QElapsedTimer click;
         click.start();
         QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
-        QVERIFY2(click.elapsed() < 100, "the start button returns at once");
+        QVERIFY2(click.elapsed() < 1000, "the start button returns long before the download would");
         QTRY_COMPARE(program.server.requestCount("/slow"), std::size_t{1});
         QVERIFY2(!program.find<QAction>("mnuRead")->isEnabled(), "no Init while a run walks the run state");
 
+        // Ticks every 10 ms while the download hangs. A run on the window thread would hold them
+        // all back for seconds; a machine shared with other work may delay one now and then.
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0;
-        qint64 longest = 0;
+        std::vector<qint64> gaps;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [&] {
-            longest = std::max(longest, clock.elapsed() - last);
+            gaps.push_back(clock.elapsed() - last);
             last = clock.elapsed();
         });
         tick.start(10);
         QTest::qWait(1500);
-        QVERIFY2(longest < 100, qPrintable(QStringLiteral("the window stood still for %1 ms").arg(longest)));
+        std::sort(gaps.begin(), gaps.end());
+        QVERIFY(gaps.size() > 20);
+        const qint64 usual = gaps[gaps.size() * 95 / 100];
+        QVERIFY2(usual < 100 && gaps.back() < 500,
+                 qPrintable(QStringLiteral("ticks came %1 ms apart (95%), %2 ms at most").arg(usual).arg(gaps.back())));
         QVERIFY(program.server.requestCount("/news/1.html") == 0);
 
         QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
