@@ -43,19 +43,6 @@ private slots:
         QVERIFY(errors.findChild<QPlainTextEdit*>("ErrMsg")->isReadOnly());
         QVERIFY(messages.alerts.empty());
     }
-
-    void aReportThatCannotBeLoggedRaisesTheMessage()
-    {
-        run::RunState state;
-        state.DataPath = u"/nonexistent/vodezeva/";
-        test::FakeFrontEnd messages;
-        ui::ErrorsWindow errors;
-        run::Reporter reporter(state, errors, messages);
-        reporter.DispErr(u"ディレクトリを作成しました。", u"", u"", u"Init");
-        QCOMPARE(messages.alerts.size(), std::size_t{1});
-        QVERIFY(
-            messages.alerts[0].ends_with(u" : DispErr (Maybe path to output ;/nonexistent/vodezeva/; not available)"));
-    }
 };
 
 QTEST_MAIN(ErrorsWindowTest)
