@@ -29,9 +29,8 @@ const std::u16string& SiteRecord::field(int index) const
     return this->*kFields.at(static_cast<std::size_t>(index));
 }
 
-SiteRecord parseSiteLine(std::u16string line)
+int splitSiteLine(std::u16string line, SiteRecord& site)
 {
-    SiteRecord site;
     int index = 0;
     do {
         const auto tab = line.find(u'\t');
@@ -44,6 +43,13 @@ SiteRecord parseSiteLine(std::u16string line)
         }
         ++index;
     } while (!line.empty() && index < SiteRecord::kFieldCount);
+    return index;
+}
+
+SiteRecord parseSiteLine(std::u16string line)
+{
+    SiteRecord site;
+    splitSiteLine(std::move(line), site);
     return site;
 }
 

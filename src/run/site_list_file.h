@@ -40,6 +40,9 @@ struct SiteRecord
 /// A site line split into its fields: text beyond the fifteenth field is dropped, fields that
 /// receive nothing stay empty. The "'" of a switched-off site is still part of IndexName.
 SiteRecord parseSiteLine(std::u16string line);
+/// Splits a site line into `site` by the same rule, writing only the fields the line reaches, so
+/// the others keep what they held. Returns how many fields were written.
+int splitSiteLine(std::u16string line, SiteRecord& site);
 /// Fields 0 to 14 joined by TABs.
 std::u16string siteLine(const SiteRecord& site);
 

@@ -1,0 +1,120 @@
+#include "edit/weekday_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_dialogs.h"
+#include "fakes/fake_front_end.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+class WeekdayEditorTest : public ::testing::Test
+{
+protected:
+    WeekdayEditorTest() : reporter(state, fe, fe), editor(state, reporter) { state.ProgramFolder = dir.folder(); }
+
+    std::filesystem::path def() const { return dir.path() / "vodeZeva.def"; }
+    std::vector<std::u16string> rows() const { return {editor.rows().begin(), editor.rows().end()}; }
+
+    TempDir dir;
+    run::RunState state;
+    FakeFrontEnd fe;
+    run::Reporter reporter;
+    edit::WeekdayEditor editor;
+};
+
+TEST_F(WeekdayEditorTest, RowsFollowTheKeysAndCancelWritesSevenLinesInKeyOrder)
+{
+    writeBytes(def(),
+               "7\t/sun.ini\r\n1\t/mon.ini\r\n2\t/old.ini\r\n2\t/tue.ini\r\n3\r\n4\t/thu.ini\n5\t\r\n6\t/sat\t.ini");
+    editor.load();
+    const std::vector<std::u16string> expected{u"/mon.ini", u"/tue.ini",   u"3",       u"/thu.ini",
+                                               u"",         u"/sat\t.ini", u"/sun.ini"};
+    EXPECT_EQ(rows(), expected);
+    EXPECT_TRUE(fe.errorLines.empty());
+
+    editor.setRow(1, u"/changed.ini");
+    ASSERT_TRUE(editor.cancel());
+    EXPECT_EQ(readBytes(def()),
+              "1\t/mon.ini\r\n2\t/tue.ini\r\n3\t3\r\n4\t/thu.ini\r\n5\t\r\n6\t/sat\t.ini\r\n7\t/sun.ini\r\n");
+}
+
+TEST_F(WeekdayEditorTest, ADamagedOrMissingTableIsReportedAndWhatCouldBeReadIsShown)
+{
+    struct Case
+    {
+        const char* name;
+        std::optional<std::string> bytes;
+        std::u16string monday;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt, u""},
+        {"empty", "", u""},
+        {"binary", std::string("\x00\x89PNG\r\n\x1a\xff\xfe", 10), u""},
+        {"a line without a weekday digit", "1\t/mon.ini\r\n8\t/x.ini\r\n", u"/mon.ini"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(def());
+        if (c.bytes) {
+            writeBytes(def(), *c.bytes);
+        }
+        fe.errorLines.clear();
+        editor.load();
+        EXPECT_EQ(editor.row(1), c.monday) << c.name;
+        EXPECT_EQ(fe.errorLines.size(), 1u) << c.name;
+    }
+    EXPECT_NE(fe.errorLines[0].find(u"Line 2"), std::u16string::npos);
+}
+
+TEST_F(WeekdayEditorTest, SaveAsksFirstAndWritesAnEmptiedRowAsItsKeyAndATab)
+{
+    writeBytes(def(), "1\t/a.ini\r\n2\t/b.ini\r\n");
+    editor.load();
+    editor.setRow(2, u"");
+    EXPECT_FALSE(editor.save(fe));
+    EXPECT_EQ(readBytes(def()), "1\t/a.ini\r\n2\t/b.ini\r\n");
+    ASSERT_EQ(fe.questions.size(), 1u);
+    EXPECT_EQ(fe.questions[0], u"変更を保存してもいいですか?");
+
+    fe.answers = {true};
+    EXPECT_TRUE(editor.save(fe));
+    EXPECT_EQ(readBytes(def()), "1\t/a.ini\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n7\t\r\n");
+}
+
+TEST_F(WeekdayEditorTest, EditThenAConfigurationSaveRefreshesTheRowsAndCancelRestoresTheFileReadAtOpening)
+{
+    const std::string original = "1\t/a.ini\r\n2\t/a.ini\r\n3\t/b.ini\r\n4\t\r\n5\t\r\n6\t\r\n7\t\r\n";
+    writeBytes(def(), original);
+    editor.load();
+    editor.setRow(5, u"/typed.ini");
+    EXPECT_EQ(editor.edit(1), u"/a.ini");
+    EXPECT_EQ(state.EditIniPath, u"/a.ini");
+
+    // The configuration window moves Tuesday off the file and writes the table.
+    writeBytes(def(), "1\t/a.ini\r\n2\t\r\n3\t/b.ini\r\n");
+    editor.LoadDef();
+    EXPECT_EQ(editor.row(2), u"");
+    EXPECT_EQ(editor.row(5), u"/typed.ini") << "a day the file names no line for keeps its text";
+
+    ASSERT_TRUE(editor.cancel());
+    EXPECT_EQ(readBytes(def()), original);
+}
+
+TEST_F(WeekdayEditorTest, BrowseTakesOnlyAChosenFile)
+{
+    FakeFileDialogs dialogs;
+    using Outcome = platform::FileDialogResult::Outcome;
+    dialogs.results = {
+        {Outcome::Chosen, u"/picked.ini", u""}, {Outcome::Cancelled, u"", u""}, {Outcome::Failed, u"", u"no dialog"}};
+    EXPECT_TRUE(editor.browse(3, dialogs));
+    EXPECT_FALSE(editor.browse(3, dialogs));
+    EXPECT_FALSE(editor.browse(3, dialogs));
+    EXPECT_EQ(editor.row(3), u"/picked.ini");
+    EXPECT_EQ(dialogs.asked.at(0).initialName, u"*.ini");
+    EXPECT_TRUE(fe.errorLines.empty());
+}
+
+} // namespace
+} // namespace vz::test
