@@ -1,0 +1,201 @@
+#include "edit/site_import.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_dialogs.h"
+#include "fakes/fake_front_end.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using run::EditSiteTable;
+
+/// An editor table holding the given names (empty for an empty row) plus 20 spare rows.
+EditSiteTable tableOf(const std::vector<std::u16string>& names)
+{
+    EditSiteTable table;
+    table.rows.resize(names.size() + EditSiteTable::kSpareRows);
+    table.SiteEnabled.assign(table.rows.size(), false);
+    for (std::size_t row = 0; row < names.size(); ++row) {
+        table.rows[row].IndexName = names[row];
+        table.rows[row].IndexAddress = names[row].empty() ? u"" : u"http://" + names[row] + u".test/";
+        table.rows[row].NrPage = u"old13";
+        table.rows[row].minPix = u"old14";
+        table.SiteEnabled[row] = !names[row].empty();
+    }
+    return table;
+}
+
+std::vector<std::u16string> namesOf(const EditSiteTable& table)
+{
+    std::vector<std::u16string> names;
+    for (const auto& row : table.rows) {
+        names.push_back(row.IndexName);
+    }
+    return names;
+}
+
+class SiteImportTest : public ::testing::Test
+{
+protected:
+    SiteImportTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
+
+    /// Opens the import on the table as it stands, with a source of the given site lines.
+    edit::SiteImport open(const std::string& siteLines)
+    {
+        writeBytes(source(), "J\t0\t/tmp/\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" + siteLines);
+        return {edit::prepareImport(text::fromPath(source()), table, state.EditSiteCount),
+                table,
+                state.EditSiteCount,
+                reporter,
+                fe,
+                [this] { ++refreshed; }};
+    }
+    std::filesystem::path source() const { return dir.path() / "other.ini"; }
+
+    TempDir dir;
+    run::RunState state;
+    FakeFrontEnd fe;
+    run::Reporter reporter;
+    EditSiteTable table;
+    int refreshed = 0;
+};
+
+const std::string kThreeSites = "X\thttp://x.test/\r\n"
+                                "'Off\thttp://off.test/\r\n"
+                                "Y\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\r\n";
+
+TEST_F(SiteImportTest, NamedRowsAreCountedAmongEveryRowAndTheSnapshotHoldsThemAll)
+{
+    table = tableOf({u"A", u"  ", u"C"});
+    state.EditSiteCount = 3;
+    const auto start = edit::prepareImport(u"/in/other.ini", table, state.EditSiteCount);
+    EXPECT_EQ(start.CurNrConfig, u"2");
+    EXPECT_EQ(start.caption, u"Import .ini : other.ini");
+    EXPECT_EQ(start.snapshot.table.rows.size(), 23u);
+
+    table = tableOf({});
+    state.EditSiteCount = 0;
+    EXPECT_EQ(edit::prepareImport(u"/x.ini", table, 0).CurNrConfig, u"0");
+}
+
+TEST_F(SiteImportTest, ImportAllAppendsEverySourceLineAfterTheNamedRows)
+{
+    table = tableOf({u"A", u"B", u"C", u"D", u"E"});
+    state.EditSiteCount = 5;
+    auto import = open(kThreeSites + "   \r\nZ\r\n");
+    ASSERT_TRUE(import.importAll());
+
+    ASSERT_EQ(table.rows.size(), 30u);
+    EXPECT_EQ(state.EditSiteCount, 10);
+    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u" 5件iniファイルに読み込みました。"});
+    EXPECT_EQ(refreshed, 1);
+    const auto names = namesOf(table);
+    EXPECT_EQ(std::vector<std::u16string>(names.begin(), names.begin() + 11),
+              (std::vector<std::u16string>{u"A", u"B", u"C", u"D", u"E", u"X", u"Off", u"Y", u"", u"Z", u""}));
+    EXPECT_TRUE(table.SiteEnabled[5]);
+    EXPECT_FALSE(table.SiteEnabled[6]) << "a switched-off source site arrives switched off";
+    EXPECT_EQ(table.rows[7].minPix, u"14") << "fields past the fifteenth are dropped";
+}
+
+TEST_F(SiteImportTest, SelectModeListsTheSourceAndAppendsTheMarkedSites)
+{
+    table = tableOf({u"A", u"B"});
+    state.EditSiteCount = 2;
+    auto import = open(kThreeSites + "NoTab\r\n");
+    import.enterSelectMode();
+    EXPECT_EQ(import.sourceEntries(), (std::vector<std::u16string>{u"X", u"Off", u"Y", u"NoTab"}));
+    ASSERT_TRUE(import.importSelected({0, 2}));
+    EXPECT_EQ(namesOf(table)[2], u"X");
+    EXPECT_EQ(namesOf(table)[3], u"Y");
+    EXPECT_EQ(state.EditSiteCount, 4);
+    EXPECT_EQ(fe.infos.back(), u" 2件iniファイルに読み込みました。");
+
+    auto none = open(kThreeSites);
+    none.enterSelectMode();
+    ASSERT_TRUE(none.importSelected({}));
+    EXPECT_EQ(state.EditSiteCount, 4);
+    EXPECT_EQ(fe.infos.back(), u" 0件iniファイルに読み込みました。");
+}
+
+TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTheLineDoesNotReach)
+{
+    table = tableOf({u"A", u"B"});
+    state.EditSiteCount = 2;
+    auto import = open("P\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\r\nQ\r\n");
+    import.enterReplaceMode();
+    EXPECT_EQ(import.destinationEntries(), (std::vector<std::u16string>{u"A", u"B", u""}));
+    EXPECT_FALSE(import.replace(0, std::nullopt));
+    EXPECT_TRUE(fe.infos.empty());
+
+    ASSERT_TRUE(import.replace(0, 0));
+    EXPECT_EQ(table.rows[0].IndexName, u"P");
+    EXPECT_EQ(table.rows[0].PixOption, u"12");
+    EXPECT_EQ(table.rows[0].NrPage, u"old13");
+    EXPECT_EQ(fe.infos.back(), u"AをPで置き換えました。");
+
+    ASSERT_TRUE(import.replace(1, 1));
+    EXPECT_EQ(namesOf(table)[0], u"A") << "the first replacement is gone";
+    EXPECT_EQ(namesOf(table)[1], u"Q");
+    EXPECT_EQ(table.rows.size(), 22u);
+    EXPECT_EQ(state.EditSiteCount, 2);
+    EXPECT_EQ(refreshed, 2);
+}
+
+TEST_F(SiteImportTest, AfterADeletionTheImportOpensAndKeepsEveryNamedRow)
+{
+    // Row 1 was deleted and a site was typed into spare row 4.
+    table = tableOf({u"A", u"", u"C", u"D"});
+    table.rows[4].IndexName = u"E";
+    state.EditSiteCount = 4;
+    auto import = open(kThreeSites);
+    EXPECT_EQ(import.CurNrConfig(), u"4");
+    ASSERT_TRUE(import.importAll());
+    const auto names = namesOf(table);
+    EXPECT_EQ(std::vector<std::u16string>(names.begin(), names.begin() + 9),
+              (std::vector<std::u16string>{u"A", u"", u"C", u"D", u"E", u"X", u"Off", u"Y", u""}));
+    EXPECT_EQ(state.EditSiteCount, 8);
+    EXPECT_EQ(table.rows.size(), 28u);
+}
+
+TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
+{
+    table = tableOf({u"A"});
+    state.EditSiteCount = 1;
+    auto gone = open(kThreeSites);
+    std::filesystem::remove(source());
+    EXPECT_FALSE(gone.importAll());
+    gone.enterSelectMode();
+    EXPECT_TRUE(gone.sourceEntries().empty());
+
+    table = tableOf(std::vector<std::u16string>(run::kMaxSiteLines - 1, u"S"));
+    state.EditSiteCount = run::kMaxSiteLines - 1;
+    auto full = open(kThreeSites);
+    EXPECT_FALSE(full.importAll());
+    EXPECT_EQ(state.EditSiteCount, run::kMaxSiteLines - 1);
+    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(run::kMaxSiteLines + 19));
+    EXPECT_EQ(fe.errorLines.size(), 3u);
+    EXPECT_TRUE(fe.infos.empty());
+    EXPECT_EQ(refreshed, 0);
+}
+
+TEST_F(SiteImportTest, TheSourceDialogEndsQuietlyOnCancelAndReportsAFailure)
+{
+    FakeFileDialogs dialogs;
+    using Outcome = platform::FileDialogResult::Outcome;
+    dialogs.results = {
+        {Outcome::Chosen, u"/s.ini", u""}, {Outcome::Cancelled, u"", u""}, {Outcome::Failed, u"", u"no dialog"}};
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), u"/s.ini");
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
+    EXPECT_TRUE(fe.errorLines.empty());
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_NE(fe.errorLines[0].find(u"cmdImport"), std::u16string::npos);
+    EXPECT_EQ(dialogs.asked[0].title, u"Import ini file");
+    EXPECT_TRUE(dialogs.asked[0].initialName.ends_with(u"/*.ini"));
+}
+
+} // namespace
+} // namespace vz::test
