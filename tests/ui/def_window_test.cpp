@@ -7,6 +7,7 @@
 #include "fakes/fake_front_end.h"
 #include "support/temp_dir.h"
 #include "ui/def_window.h"
+#include "window_picture.h"
 
 using namespace vz;
 
@@ -74,8 +75,12 @@ private slots:
         Fixture f;
         f.window.open();
         f.dialogs.results = {{platform::FileDialogResult::Outcome::Chosen, u"/picked.ini", u""}};
+        f.dialogs.results.push_back({platform::FileDialogResult::Outcome::Chosen, u"/home/me/週末.ini", u""});
         f.click("cmdBrowse7");
+        f.click("cmdBrowse6");
         QCOMPARE(f.row(7)->text(), QStringLiteral("/picked.ini"));
+        QCOMPARE(f.row(6)->text(), QStringLiteral("/home/me/週末.ini"));
+        test::saveWindowPicture(&f.window, QStringLiteral("frmDef"));
         const std::string before = test::readBytes(f.def());
         f.window.close();
         QCOMPARE(test::readBytes(f.def()), before);

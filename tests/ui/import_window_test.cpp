@@ -7,6 +7,7 @@
 #include "fakes/fake_front_end.h"
 #include "support/temp_dir.h"
 #include "ui/import_window.h"
+#include "window_picture.h"
 
 using namespace vz;
 
@@ -58,6 +59,7 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Import .ini : other.ini"));
         QVERIFY(!f.find<QPushButton>(w, "cmdImport")->isVisible());
         const int compact = w->height();
+        test::saveWindowPicture(w, QStringLiteral("frmImport-compact"));
 
         QTest::mouseClick(f.find<QPushButton>(w, "cmdReplace"), Qt::LeftButton);
         QVERIFY(w->height() > compact);
@@ -77,6 +79,7 @@ private slots:
         QVERIFY(f.table.rows[1].IndexName == u"Z");
         QVERIFY(f.fe.infos.back() == u"BをZで置き換えました。");
         QVERIFY(w->isVisible());
+        test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
     }
 
     void selectModeAppendsTheMarkedSitesAndCloses()
@@ -89,6 +92,7 @@ private slots:
         QVERIFY(select->isVisible());
         select->item(0)->setSelected(true);
         select->item(1)->setSelected(true);
+        test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
         QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
         QVERIFY(f.fe.infos.back() == u" 2件iniファイルに読み込みました。");
         QVERIFY(f.table.rows[3].IndexName == u"Y" && !f.table.SiteEnabled[3]);
