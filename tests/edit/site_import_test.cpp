@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_front_end.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -179,22 +178,6 @@ TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNo
     EXPECT_EQ(fe.errorLines.size(), 3u);
     EXPECT_TRUE(fe.infos.empty());
     EXPECT_EQ(refreshed, 0);
-}
-
-TEST_F(SiteImportTest, TheSourceDialogEndsQuietlyOnCancelAndReportsAFailure)
-{
-    FakeFileDialogs dialogs;
-    using Outcome = platform::FileDialogResult::Outcome;
-    dialogs.results = {
-        {Outcome::Chosen, u"/s.ini", u""}, {Outcome::Cancelled, u"", u""}, {Outcome::Failed, u"", u"no dialog"}};
-    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), u"/s.ini");
-    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
-    EXPECT_TRUE(fe.errorLines.empty());
-    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
-    ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_NE(fe.errorLines[0].find(u"cmdImport"), std::u16string::npos);
-    EXPECT_EQ(dialogs.asked[0].title, u"Import ini file");
-    EXPECT_TRUE(dialogs.asked[0].initialName.ends_with(u"/*.ini"));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_front_end.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -100,20 +99,6 @@ TEST_F(WeekdayEditorTest, EditThenAConfigurationSaveRefreshesTheRowsAndCancelRes
 
     ASSERT_TRUE(editor.cancel());
     EXPECT_EQ(readBytes(def()), original);
-}
-
-TEST_F(WeekdayEditorTest, BrowseTakesOnlyAChosenFile)
-{
-    FakeFileDialogs dialogs;
-    using Outcome = platform::FileDialogResult::Outcome;
-    dialogs.results = {
-        {Outcome::Chosen, u"/picked.ini", u""}, {Outcome::Cancelled, u"", u""}, {Outcome::Failed, u"", u"no dialog"}};
-    EXPECT_TRUE(editor.browse(3, dialogs));
-    EXPECT_FALSE(editor.browse(3, dialogs));
-    EXPECT_FALSE(editor.browse(3, dialogs));
-    EXPECT_EQ(editor.row(3), u"/picked.ini");
-    EXPECT_EQ(dialogs.asked.at(0).initialName, u"*.ini");
-    EXPECT_TRUE(fe.errorLines.empty());
 }
 
 } // namespace
