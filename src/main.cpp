@@ -12,6 +12,15 @@
 #include "run/text.h"
 #include "version.h"
 
+#ifdef VZ_GUI
+#include <QApplication>
+
+#include "ui/editor_windows.h"
+#include "ui/main_window.h"
+#include "ui/qt_file_dialogs.h"
+#include "ui/qt_messages.h"
+#endif
+
 namespace {
 
 constexpr const char* kHelp = R"(Usage: vodezeva [OPTION]...
@@ -44,6 +53,23 @@ int usage(const char* problem)
     return 2;
 }
 
+#ifdef VZ_GUI
+/// The windowed program: the real message boxes, file dialogs and windows, wired together here.
+int runWindows(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    vz::run::RunState state;
+    vz::ui::QtMessages messages;
+    vz::ui::QtFileDialogs dialogs;
+    vz::ui::NullEditorWindows editors;
+    vz::ui::MainWindow window(state, messages, dialogs, editors);
+    messages.setParentWindow(&window);
+    dialogs.setParentWindow(&window);
+    window.show();
+    return QApplication::exec();
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,7 +98,11 @@ int main(int argc, char** argv)
         }
     }
     if (!headless) {
+#ifdef VZ_GUI
+        return runWindows(argc, argv);
+#else
         return usage("this build has no windows; use --headless");
+#endif
     }
     vz::cli::HeadlessFrontEnd frontEnd(stderr, ::isatty(::fileno(stderr)) != 0);
     const auto folder = vz::platform::findProgramFolder();
