@@ -149,6 +149,7 @@ private:
             u"'つばめタイムズ 経済\thttp://tsubame.example/economy/\thttp://tsubame.example/\teconomy.html\r\n"
             u"まちかど通信\thttp://machi.example/\thttp://machi.example/\tmachi.html\r\n");
         f.state.CurrentIniPath = f.path("朝刊.ini");
+        f.fe.answers = {true}; // the edits of the test are not kept
         f.windows.openConfig(f.path("朝刊.ini"), false);
         f.in<QCheckBox>(f.config(), "chkChgIni")->click();
         f.in<QCheckBox>(f.config(), "chkDay1")->click();
