@@ -15,7 +15,8 @@
 #ifdef VZ_GUI
 #include <QApplication>
 
-#include "ui/editor_windows.h"
+#include "run/reporter.h"
+#include "ui/editor_window_set.h"
 #include "ui/main_window.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
@@ -61,7 +62,10 @@ int runWindows(int argc, char** argv)
     vz::run::RunState state;
     vz::ui::QtMessages messages;
     vz::ui::QtFileDialogs dialogs;
-    vz::ui::NullEditorWindows editors;
+    // Until the error list window exists, reports of the editors go to standard error.
+    vz::cli::HeadlessFrontEnd errorLines(stderr, false);
+    vz::run::Reporter reporter(state, errorLines, messages);
+    vz::ui::EditorWindowSet editors(state, reporter, messages, dialogs);
     vz::ui::MainWindow window(state, messages, dialogs, editors);
     messages.setParentWindow(&window);
     dialogs.setParentWindow(&window);

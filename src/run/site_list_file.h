@@ -77,7 +77,8 @@ struct RunSettings
 };
 
 /// Reads a settings line as the configuration window shows it: keywords exact and
-/// case-sensitive, fields trimmed, "/" appended to a data folder that lacks one.
+/// case-sensitive, fields trimmed, "/" appended to a data folder that lacks one (an empty one stays
+/// empty, as it means the program folder).
 RunSettings parseSettingsLine(std::u16string line);
 std::u16string settingsLine(const RunSettings& settings);
 
@@ -104,12 +105,13 @@ struct EditLoad
 std::optional<EditLoad> loadForEditing(Reporter& reporter, const std::u16string& path, const std::u16string& procedure);
 
 /// The whole file text: the settings line, then one line per row that holds more than one
-/// visible character, switched-off rows marked with "'".
-std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table, std::int16_t editSiteCount);
+/// visible character, switched-off rows marked with "'". Every row of the table counts, so a site
+/// typed into a spare row of a file that had none is written too.
+std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table);
 
-/// Writes a site list file.
+/// Writes a site list file; false after a report under `procedure`, the old file left as it was.
 bool writeSiteListFile(Reporter& reporter, const std::u16string& path, const RunSettings& settings,
-                       const EditSiteTable& table, std::int16_t editSiteCount, const std::u16string& procedure);
+                       const EditSiteTable& table, const std::u16string& procedure);
 
 /// The settings line of a newly created site list file.
 std::u16string defaultSettingsLine();

@@ -1,0 +1,65 @@
+#include "editor_window_set.h"
+
+namespace vz::ui {
+
+EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
+                                 platform::FileDialogs& dialogs)
+    : m_editor(state, reporter, messages, dialogs), m_config(std::make_unique<ConfigWindow>(m_editor)),
+      m_detail(std::make_unique<ConfigDetailWindow>(m_editor.detail()))
+{
+    m_editor.onChanged = [this] { sync(); };
+}
+
+EditorWindowSet::~EditorWindowSet()
+{
+    m_editor.onChanged = nullptr;
+}
+
+void EditorWindowSet::openConfig(const std::u16string& iniPath, bool fromDef)
+{
+    m_editor.requestOpen(iniPath, fromDef);
+    sync();
+    if (m_editor.isOpen()) {
+        m_config->raise();
+        m_config->activateWindow();
+    }
+}
+
+void EditorWindowSet::openDef()
+{
+    if (showDef) {
+        showDef();
+    }
+}
+
+void EditorWindowSet::closeForShutdown()
+{
+    m_editor.detail().closeQuietly();
+    if (m_editor.isOpen()) {
+        m_editor.closedByTitleBar();
+    }
+    sync();
+}
+
+void EditorWindowSet::sync()
+{
+    if (m_editor.isOpen()) {
+        m_config->refresh();
+        m_config->show();
+    } else {
+        m_config->hide();
+    }
+    if (m_editor.detail().isOpen()) {
+        m_detail->refresh();
+        m_detail->show();
+        // Brought to the front when bound to a row, not at every change of the page.
+        if (m_raisedBinding != m_editor.detail().binding()) {
+            m_raisedBinding = m_editor.detail().binding();
+            m_detail->raise();
+        }
+    } else {
+        m_detail->hide();
+    }
+}
+
+} // namespace vz::ui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "edit/config_editor.h"
+#include "platform/file_dialogs.h"
+#include "platform/messages.h"
+#include "run/reporter.h"
+#include "run/run_state.h"
+#include "ui/config_detail_window.h"
+#include "ui/config_window.h"
+#include "ui/editor_windows.h"
+
+namespace vz::ui {
+
+/// The editor windows the main window opens: the configuration window and its site detail window
+/// over one configuration editor, which the import and weekday table windows share.
+class EditorWindowSet final : public EditorWindows
+{
+public:
+    EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
+                    platform::FileDialogs& dialogs);
+    ~EditorWindowSet() override;
+
+    bool available() const override { return true; }
+    /// Opens the configuration window on `iniPath`, or brings it to the front when it is open on
+    /// that file already; open on another file with unsaved edits, it asks first.
+    void openConfig(const std::u16string& iniPath, bool fromDef) override;
+    void openDef() override;
+    void closeForShutdown() override;
+
+    /// Shows the weekday table editor, once that window exists.
+    std::function<void()> showDef;
+
+    edit::ConfigEditor& editor() { return m_editor; }
+    ConfigWindow& configWindow() { return *m_config; }
+    ConfigDetailWindow& detailWindow() { return *m_detail; }
+
+private:
+    /// Brings both windows in line with the model: shown and filled while open, hidden when closed.
+    void sync();
+
+    edit::ConfigEditor m_editor;
+    std::unique_ptr<ConfigWindow> m_config;
+    std::unique_ptr<ConfigDetailWindow> m_detail;
+    int m_raisedBinding = -1;
+};
+
+} // namespace vz::ui
