@@ -67,9 +67,23 @@ std::u16string ConfigEditor::caption() const
 
 int ConfigEditor::namedRowCount() const
 {
-    return static_cast<int>(std::count_if(m_table.rows.begin(), m_table.rows.end(), [](const run::SiteRecord& row) {
-        return !text::Trim(row.IndexName).empty();
-    }));
+    return edit::namedRowCount(m_table, m_state.EditSiteCount);
+}
+
+std::optional<ImportStart> ConfigEditor::cmdImport()
+{
+    const auto source = chooseImportSource(m_dialogs, m_reporter, m_state.EditIniPath);
+    if (!source) {
+        return std::nullopt;
+    }
+    StorePage(m_currentTop);
+    return prepareImport(*source, m_table, m_state.EditSiteCount);
+}
+
+void ConfigEditor::showImported()
+{
+    m_currentTop = 0;
+    LoadConfig(0);
 }
 
 void ConfigEditor::LoadConfig(int top)

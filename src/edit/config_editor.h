@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "edit/config_detail.h"
 #include "edit/day_assignment.h"
+#include "edit/site_import.h"
 #include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "run/reporter.h"
@@ -72,6 +74,14 @@ public:
     std::int16_t EditSiteCount() const { return m_state.EditSiteCount; }
     /// Rows whose IndexName holds more than blanks.
     int namedRowCount() const;
+    /// Import button: asks for the source file, keeps the page on screen, then counts the named
+    /// rows and takes the snapshot for the import window. Nothing when the dialog was cancelled, or
+    /// failed (reported).
+    std::optional<ImportStart> cmdImport();
+    /// After an import changed the table: shows it again from its first row.
+    void showImported();
+    run::Reporter& reporter() { return m_reporter; }
+    platform::Messages& messages() { return m_messages; }
 
     // The page.
     int CurrentTop() const { return m_currentTop; }

@@ -32,13 +32,9 @@ bool DayAssignment::ReadDayAssignment()
         m_reporter.DispErr(text::fromUtf8(error), path, u"", u"Config");
         return false;
     }
-    for (const auto& line : *lines) {
-        if (line.empty() || line.front() < u'1' || line.front() > u'7') {
-            continue;
-        }
-        const auto tab = line.find(u'\t');
-        DayIni[static_cast<std::size_t>(line.front() - u'1')] =
-            tab == std::u16string::npos ? line : line.substr(tab + 1);
+    const run::WeekdayLines read = run::parseWeekdayLines(*lines);
+    for (std::size_t k = 0; k < 7; ++k) {
+        DayIni[k] = read.days[k].value_or(std::u16string());
     }
     chkChgIni = !m_state.IniChosenByHand;
     for (std::size_t k = 1; k < 7; ++k) {
@@ -59,12 +55,16 @@ void DayAssignment::AssignAllDays()
     DayIni.fill(m_state.EditIniPath);
 }
 
-platform::FileDialogRequest DayAssignment::saveIniRequest()
+std::u16string iniPatternInCurrentFolder()
 {
     std::error_code ec;
     const auto here = std::filesystem::current_path(ec);
-    return {platform::FileDialogRequest::Kind::Save, u" Save .ini as:",
-            run::withFolderEnd(ec ? std::u16string() : text::fromPath(here)) + u"*.ini", u"ini"};
+    return run::withFolderEnd(ec ? std::u16string() : text::fromPath(here)) + u"*.ini";
+}
+
+platform::FileDialogRequest DayAssignment::saveIniRequest()
+{
+    return {platform::FileDialogRequest::Kind::Save, u" Save .ini as:", iniPatternInCurrentFolder(), u"ini"};
 }
 
 bool DayAssignment::writeTable()

@@ -12,6 +12,9 @@
 
 namespace vz::edit {
 
+/// The preset name of the site list file dialogs: "*.ini" in the current folder.
+std::u16string iniPatternInCurrentFolder();
+
 /// Which weekdays use the edited site list file: the weekday table as read when the configuration
 /// window opened (DayIni), the always-use box and the seven day boxes, and how saving writes them
 /// back. Days are indexed 0 (Monday) to 6 (Sunday).

@@ -1,10 +1,9 @@
 #include "site_import.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
-#include <system_error>
 
+#include "edit/day_assignment.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 #include "run/text_file.h"
@@ -21,13 +20,6 @@ bool holdsAnything(const run::SiteRecord& site)
         }
     }
     return false;
-}
-
-std::u16string currentFolderPattern()
-{
-    std::error_code ec;
-    const auto folder = std::filesystem::current_path(ec);
-    return run::withFolderEnd(ec ? u"" : text::fromPath(folder)) + u"*.ini";
 }
 
 } // namespace
@@ -49,7 +41,7 @@ std::optional<std::u16string> chooseImportSource(platform::FileDialogs& dialogs,
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.title = u"Import ini file";
-    request.initialName = currentFolderPattern();
+    request.initialName = iniPatternInCurrentFolder();
     const auto result = dialogs.show(request);
     switch (result.outcome) {
     case platform::FileDialogResult::Outcome::Chosen:

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/import_window.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -197,8 +198,6 @@ void ConfigWindow::buildControls()
     m_cmdBack = button(QStringLiteral("cmdBack"), QStringLiteral("<"));
     m_cmdFwd = button(QStringLiteral("cmdFwd"), QStringLiteral(">"));
     auto* cmdImport = button(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
-    // The import window does not exist yet.
-    cmdImport->setEnabled(false);
     auto* cmdSaveAs = button(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
     auto* cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
     auto* cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"));
@@ -212,6 +211,7 @@ void ConfigWindow::buildControls()
     bottom->addWidget(cmdOK);
     column->addLayout(bottom);
 
+    connect(cmdImport, &QPushButton::clicked, this, [this] { startImport(this, m_editor); });
     connect(m_AutoStart, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.AutoStart = on; });
     connect(m_DataPath, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_editor.settings.DataPath = fromQt(t); });

@@ -1,23 +1,31 @@
 #include "editor_window_set.h"
 
+#include "ui/import_window.h"
+
 namespace vz::ui {
 
 EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
                                  platform::FileDialogs& dialogs)
     : m_editor(state, reporter, messages, dialogs), m_config(std::make_unique<ConfigWindow>(m_editor)),
-      m_detail(std::make_unique<ConfigDetailWindow>(m_editor.detail()))
+      m_detail(std::make_unique<ConfigDetailWindow>(m_editor.detail())),
+      m_def(std::make_unique<DefWindow>(state, reporter, messages, dialogs, *this))
 {
     m_editor.onChanged = [this] { sync(); };
+    m_editor.LoadDef = [this] { m_def->LoadDef(); };
 }
 
 EditorWindowSet::~EditorWindowSet()
 {
     m_editor.onChanged = nullptr;
+    m_editor.LoadDef = nullptr;
 }
 
 void EditorWindowSet::openConfig(const std::u16string& iniPath, bool fromDef)
 {
-    m_editor.requestOpen(iniPath, fromDef);
+    if (m_editor.requestOpen(iniPath, fromDef) == edit::ConfigEditor::OpenOutcome::Opened) {
+        // An import window still open would put another file's sites into this table.
+        closeImportWindows(m_config.get());
+    }
     sync();
     if (m_editor.isOpen()) {
         m_config->raise();
@@ -27,9 +35,7 @@ void EditorWindowSet::openConfig(const std::u16string& iniPath, bool fromDef)
 
 void EditorWindowSet::openDef()
 {
-    if (showDef) {
-        showDef();
-    }
+    m_def->open();
 }
 
 void EditorWindowSet::closeForShutdown()
@@ -48,6 +54,7 @@ void EditorWindowSet::sync()
         m_config->show();
     } else {
         m_config->hide();
+        closeImportWindows(m_config.get());
     }
     if (m_editor.detail().isOpen()) {
         m_detail->refresh();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include "edit/config_editor.h"
@@ -10,12 +9,14 @@
 #include "run/run_state.h"
 #include "ui/config_detail_window.h"
 #include "ui/config_window.h"
+#include "ui/def_window.h"
 #include "ui/editor_windows.h"
 
 namespace vz::ui {
 
 /// The editor windows the main window opens: the configuration window and its site detail window
-/// over one configuration editor, which the import and weekday table windows share.
+/// over one configuration editor, which the import and weekday table windows share, and the
+/// weekday table editor, which the configuration window refreshes after saving.
 class EditorWindowSet final : public EditorWindows
 {
 public:
@@ -30,12 +31,10 @@ public:
     void openDef() override;
     void closeForShutdown() override;
 
-    /// Shows the weekday table editor, once that window exists.
-    std::function<void()> showDef;
-
     edit::ConfigEditor& editor() { return m_editor; }
     ConfigWindow& configWindow() { return *m_config; }
     ConfigDetailWindow& detailWindow() { return *m_detail; }
+    DefWindow& defWindow() { return *m_def; }
 
 private:
     /// Brings both windows in line with the model: shown and filled while open, hidden when closed.
@@ -44,6 +43,7 @@ private:
     edit::ConfigEditor m_editor;
     std::unique_ptr<ConfigWindow> m_config;
     std::unique_ptr<ConfigDetailWindow> m_detail;
+    std::unique_ptr<DefWindow> m_def;
     int m_raisedBinding = -1;
 };
 

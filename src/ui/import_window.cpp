@@ -140,27 +140,30 @@ void ImportWindow::importClicked()
     }
 }
 
-ImportWindow* startImport(QWidget* parent, platform::FileDialogs& dialogs, run::Reporter& reporter,
-                          platform::Messages& messages, const std::u16string& editIniPath,
-                          const std::function<void()>& storePage, run::EditSiteTable& table,
-                          std::int16_t& editSiteCount, std::function<void()> LoadConfig)
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
 {
-    const auto source = edit::chooseImportSource(dialogs, reporter, editIniPath);
-    if (!source) {
+    auto start = editor.cmdImport();
+    if (!start) {
         return nullptr;
     }
-    storePage();
     // One import window at a time: a new import starts from a new snapshot.
-    if (parent) {
-        for (auto* old : parent->findChildren<ImportWindow*>()) {
-            old->close();
-        }
-    }
-    auto* window = new ImportWindow(edit::prepareImport(*source, table, editSiteCount), table, editSiteCount, reporter,
-                                    messages, std::move(LoadConfig), parent);
+    closeImportWindows(parent);
+    auto* window = new ImportWindow(
+        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), editor.messages(),
+        [&editor] { editor.showImported(); }, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
+}
+
+void closeImportWindows(QWidget* parent)
+{
+    if (!parent) {
+        return;
+    }
+    for (auto* window : parent->findChildren<ImportWindow*>()) {
+        window->close();
+    }
 }
 
 } // namespace vz::ui

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "edit/config_editor.h"
 #include "edit/site_import.h"
 
 class QLabel;
@@ -45,13 +46,12 @@ private:
     QWidget* m_lower = nullptr;
 };
 
-/// The configuration window's import button: asks for the source file, then takes the named-row
-/// count and the snapshot (after `storePage` has kept the page on screen) and shows the import
-/// window over `parent`, in place of an import window already open there. Returns the window, or nullptr when the
-/// person cancelled or the dialog failed.
-ImportWindow* startImport(QWidget* parent, platform::FileDialogs& dialogs, run::Reporter& reporter,
-                          platform::Messages& messages, const std::u16string& editIniPath,
-                          const std::function<void()>& storePage, run::EditSiteTable& table,
-                          std::int16_t& editSiteCount, std::function<void()> LoadConfig);
+/// The configuration window's import button: asks for the source file and shows the import window
+/// over `parent` on the editor's table, in place of an import window already open there. Returns
+/// the window, or nullptr when the person cancelled or the dialog failed.
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor);
+
+/// Closes the import windows open over `parent`, once the table they change is closed or replaced.
+void closeImportWindows(QWidget* parent);
 
 } // namespace vz::ui

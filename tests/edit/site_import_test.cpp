@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_front_end.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -178,6 +179,16 @@ TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNo
     EXPECT_EQ(fe.errorLines.size(), 3u);
     EXPECT_TRUE(fe.infos.empty());
     EXPECT_EQ(refreshed, 0);
+}
+
+TEST_F(SiteImportTest, AFailingSourceDialogIsReportedUnderTheImportButton)
+{
+    FakeFileDialogs dialogs;
+    dialogs.results = {{platform::FileDialogResult::Outcome::Failed, u"", u"no dialog"}};
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_EQ(fe.errorLines[0], run::errorListLine(u"no dialog", u"/e.ini", u"", u"cmdImport"));
+    EXPECT_EQ(dialogs.asked.at(0).title, u"Import ini file");
 }
 
 } // namespace

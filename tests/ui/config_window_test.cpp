@@ -32,7 +32,7 @@ private slots:
         QVERIFY(f.in<QLineEdit>(w, "NrLtrLine")->isEnabled());
         QCOMPARE(f.in<QLineEdit>(w, "NrPage")->text(), QStringLiteral("5"));
         QVERIFY(!f.in<QLineEdit>(w, "NrPage")->isEnabled());
-        QVERIFY(!f.in<QPushButton>(w, "cmdImport")->isEnabled());
+        QVERIFY(f.in<QPushButton>(w, "cmdImport")->isEnabled());
         QVERIFY(f.in<QCheckBox>(w, "chkChgIni")->isChecked());
         QVERIFY(!f.in<QCheckBox>(w, "chkDay1")->isVisible());
         f.in<QCheckBox>(w, "chkChgIni")->click();

@@ -1,82 +1,68 @@
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include "fakes/fake_editor_windows.h"
-#include "fakes/fake_file_dialogs.h"
-#include "fakes/fake_front_end.h"
-#include "support/temp_dir.h"
-#include "ui/def_window.h"
+#include "editor_windows_fixture.h"
 #include "window_picture.h"
 
 using namespace vz;
+using test::EditorWindowsFixture;
 
 class DefWindowTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    static QLineEdit* row(QWidget& w, int key)
     {
-        Fixture() : reporter(state, fe, fe), window(state, reporter, fe, dialogs, editors)
-        {
-            state.ProgramFolder = dir.folder();
-            test::writeBytes(def(), "1\t/mon.ini\r\n2\t/tue.ini\r\n3\t/wed.ini\r\n");
-        }
-        std::filesystem::path def() const { return dir.path() / "vodeZeva.def"; }
-        QLineEdit* row(int key) { return window.findChild<QLineEdit*>(QStringLiteral("ini%1").arg(key)); }
-        void click(const char* name) { QTest::mouseClick(window.findChild<QPushButton*>(name), Qt::LeftButton); }
-
-        test::TempDir dir;
-        run::RunState state;
-        test::FakeFrontEnd fe;
-        test::FakeFileDialogs dialogs;
-        test::FakeEditorWindows editors;
-        run::Reporter reporter;
-        ui::DefWindow window;
-    };
+        return EditorWindowsFixture::in<QLineEdit>(w, QStringLiteral("ini%1").arg(key));
+    }
 
 private slots:
     void rowsTakeTypingAndBrowsingAndSaveWritesThem()
     {
-        Fixture f;
-        f.window.open();
-        QCOMPARE(f.window.windowTitle(), QStringLiteral("Definition of .ini files"));
-        QCOMPARE(f.row(2)->text(), QStringLiteral("/tue.ini"));
-        f.row(2)->clear();
-        QTest::keyClicks(f.row(4), QStringLiteral("/thu.ini"));
+        EditorWindowsFixture f;
+        test::writeBytes(f.dir.path() / "vodeZeva.def", "1\t/mon.ini\r\n2\t/tue.ini\r\n3\t/wed.ini\r\n");
+        f.windows.openDef();
+        QWidget& w = f.windows.defWindow();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Definition of .ini files"));
+        QCOMPARE(row(w, 2)->text(), QStringLiteral("/tue.ini"));
+        row(w, 2)->clear();
+        QTest::keyClicks(row(w, 4), QStringLiteral("/thu.ini"));
         f.dialogs.results = {{platform::FileDialogResult::Outcome::Chosen, u"/home/me/週末.ini", u""}};
-        f.click("cmdBrowse6");
-        f.click("cmdBrowse7"); // dismissed
-        QCOMPARE(f.row(6)->text(), QStringLiteral("/home/me/週末.ini"));
-        test::saveWindowPicture(&f.window, QStringLiteral("frmDef"));
-        f.fe.answers = {true};
-        f.click("cmdSave");
-        // CP932 on disk.
-        QCOMPARE(test::readBytes(f.def()), std::string("1\t/mon.ini\r\n2\t\r\n3\t/wed.ini\r\n4\t/thu.ini\r\n5\t\r\n"
-                                                       "6\t/home/me/\x8f\x54\x96\x96.ini\r\n7\t\r\n"));
-        QVERIFY(!f.window.isVisible());
+        f.click(w, "cmdBrowse6");
+        f.click(w, "cmdBrowse7"); // dismissed
+        QCOMPARE(row(w, 6)->text(), QStringLiteral("/home/me/週末.ini"));
+        test::saveWindowPicture(&w, QStringLiteral("frmDef"));
+        f.click(w, "cmdSave", {true});
+        QCOMPARE(f.readFile("vodeZeva.def"),
+                 u"1\t/mon.ini\r\n2\t\r\n3\t/wed.ini\r\n4\t/thu.ini\r\n5\t\r\n6\t/home/me/週末.ini\r\n7\t\r\n");
+        QVERIFY(!w.isVisible());
     }
 
-    void editOpensTheConfigurationWindowAndOnlyAnOpenEditorIsRefreshed()
+    void aConfigurationSaveFromARowRefreshesTheEditorAndCancelRestoresTheTableReadAtOpening()
     {
-        Fixture f;
-        f.window.LoadDef();
-        QVERIFY2(!f.window.isVisible(), "a refresh never brings the closed editor on screen");
-        f.window.open();
-        f.click("cmdEdit3");
-        QCOMPARE(f.editors.configs.size(), std::size_t{1});
-        QVERIFY(f.editors.configs[0].first == u"/wed.ini" && f.editors.configs[0].second);
-        test::writeBytes(f.def(), "3\t/other.ini\r\n"); // the configuration window's OK
-        f.window.LoadDef();
-        QCOMPARE(f.row(3)->text(), QStringLiteral("/other.ini"));
-        f.click("cmdCancel");
-        QVERIFY(!f.window.isVisible());
-        QCOMPARE(test::readBytes(f.def()).substr(0, 10), std::string("1\t/mon.ini"));
-        const std::string before = test::readBytes(f.def());
-        f.window.open();
-        f.row(1)->clear();
-        f.window.close(); // the close box writes nothing
-        QCOMPARE(test::readBytes(f.def()), before);
+        EditorWindowsFixture f;
+        f.writeFile("a.ini", u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\nA\thttp://a/\r\n");
+        const std::u16string original = f.readFile("vodeZeva.def");
+        QWidget& w = f.windows.defWindow();
+        f.windows.editor().LoadDef();
+        QVERIFY2(!w.isVisible(), "a refresh never brings the closed editor on screen");
+        f.windows.openDef();
+        f.click(w, "cmdEdit1");
+        QVERIFY(f.config().isVisible());
+        QVERIFY(f.windows.editor().fFromDef);
+
+        // Every day is released from a.ini, and no copy is kept.
+        f.in<QCheckBox>(f.config(), "chkChgIni")->click();
+        f.click(f.config(), "cmdOK", {true, false});
+        QCOMPARE(row(w, 1)->text(), QString());
+        QCOMPARE(row(w, 7)->text(), QString());
+
+        f.click(w, "cmdCancel");
+        QVERIFY(!w.isVisible());
+        QVERIFY(f.readFile("vodeZeva.def") == original);
+
+        f.windows.openDef();
+        row(w, 1)->clear();
+        w.close(); // the close box writes nothing
+        QVERIFY(f.readFile("vodeZeva.def") == original);
     }
 };
 

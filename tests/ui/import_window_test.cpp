@@ -1,11 +1,7 @@
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 
-#include "fakes/fake_file_dialogs.h"
-#include "fakes/fake_front_end.h"
-#include "support/temp_dir.h"
+#include "editor_windows_fixture.h"
 #include "ui/import_window.h"
 #include "window_picture.h"
 
@@ -15,38 +11,24 @@ class ImportWindowTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    /// The configuration window open on a.ini (two sites), and other.ini to import from.
+    struct Fixture : test::EditorWindowsFixture
     {
-        Fixture() : reporter(state, fe, fe)
+        Fixture()
         {
-            state.DataPath = dir.folder();
-            test::writeBytes(source(), "J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n"
-                                       "X\thttp://x.test/\r\n'Y\thttp://y.test/\r\nZ\r\n");
-            table.rows.resize(22);
-            table.SiteEnabled.assign(22, true);
-            table.rows[0].IndexName = u"A";
-            table.rows[1].IndexName = u"B";
-            state.EditSiteCount = 2;
+            const std::u16string settings = u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n";
+            writeFile("a.ini", settings + u"さくら新聞 地域面\thttp://a/\r\nまちかど通信\thttp://b/\r\n");
+            writeFile("other.ini", settings + u"港北ジャーナル\thttp://x/\r\n'つばめタイムズ 経済\thttp://y/\r\nZ\r\n");
+            windows.openConfig(path("a.ini"), false);
         }
-        std::filesystem::path source() const { return dir.path() / "other.ini"; }
         ui::ImportWindow* start()
         {
-            dialogs.results = {{platform::FileDialogResult::Outcome::Chosen, text::fromPath(source()), u""}};
-            return ui::startImport(
-                &parent, dialogs, reporter, fe, u"/edited.ini", [this] { ++stored; }, table, state.EditSiteCount,
-                [this] { ++refreshed; });
+            dialogs.results = {{platform::FileDialogResult::Outcome::Chosen, path("other.ini"), u""}};
+            click(config(), "cmdImport");
+            auto open = config().findChildren<ui::ImportWindow*>();
+            return open.isEmpty() ? nullptr : open.back();
         }
-        template <typename T> T* find(ui::ImportWindow* w, const char* name) { return w->findChild<T*>(name); }
-
-        test::TempDir dir;
-        run::RunState state;
-        test::FakeFrontEnd fe;
-        test::FakeFileDialogs dialogs;
-        run::Reporter reporter;
-        run::EditSiteTable table;
-        QWidget parent;
-        int stored = 0;
-        int refreshed = 0;
+        template <typename T> static T* find(QWidget* w, const char* name) { return in<T>(*w, name); }
     };
 
 private slots:
@@ -54,8 +36,7 @@ private slots:
     {
         Fixture f;
         auto* w = f.start();
-        QVERIFY(w);
-        QCOMPARE(f.stored, 1);
+        QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Import .ini : other.ini"));
         QVERIFY(!f.find<QPushButton>(w, "cmdImport")->isVisible());
         const int compact = w->height();
@@ -68,26 +49,25 @@ private slots:
         auto* source = f.find<QListWidget>(w, "lstSource");
         auto* destination = f.find<QListWidget>(w, "lstDestination");
         QCOMPARE(source->count(), 3);
-        QCOMPARE(source->item(1)->text(), QStringLiteral("Y"));
+        QCOMPARE(source->item(1)->text(), QStringLiteral("つばめタイムズ 経済"));
         QCOMPARE(destination->count(), 3);
 
         source->item(2)->setSelected(true);
         QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
-        QCOMPARE(f.refreshed, 0); // no destination chosen yet
+        QVERIFY(f.fe.infos.empty()); // no destination chosen yet
         destination->item(1)->setSelected(true);
         QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
-        QVERIFY(f.table.rows[1].IndexName == u"Z");
-        QVERIFY(f.fe.infos.back() == u"BをZで置き換えました。");
+        QVERIFY(f.fe.infos.back() == u"まちかど通信をZで置き換えました。");
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("Z"));
         QVERIFY(w->isVisible());
         test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
     }
 
-    void selectModeAppendsTheMarkedSitesAndASecondImportTakesThePlaceOfTheFirst()
+    void selectModeAppendsTheMarkedSitesAndOnlyOneImportWindowIsOpen()
     {
         Fixture f;
-        QVERIFY(!ui::startImport(
-            &f.parent, f.dialogs, f.reporter, f.fe, u"/e.ini", [] {}, f.table, f.state.EditSiteCount,
-            [] {})); // dismissed
+        f.click(f.config(), "cmdImport"); // dismissed
+        QVERIFY(f.config().findChildren<ui::ImportWindow*>().isEmpty());
         QPointer<ui::ImportWindow> first = f.start();
         QPointer<ui::ImportWindow> w = f.start();
         QTRY_VERIFY(first.isNull());
@@ -100,8 +80,18 @@ private slots:
         test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
         QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
         QVERIFY(f.fe.infos.back() == u" 2件iniファイルに読み込みました。");
-        QVERIFY(f.table.rows[3].IndexName == u"Y" && !f.table.SiteEnabled[3]);
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済"));
+        QVERIFY(!f.in<QCheckBox>(f.config(), "valid3")->isChecked());
         QCOMPARE(f.state.EditSiteCount, 4);
+        QTRY_VERIFY(w.isNull());
+    }
+
+    void closingTheConfigurationWindowClosesTheImport()
+    {
+        Fixture f;
+        QPointer<ui::ImportWindow> w = f.start();
+        f.click(f.config(), "cmdClose", {true});
+        QVERIFY(!f.config().isVisible());
         QTRY_VERIFY(w.isNull());
     }
 };

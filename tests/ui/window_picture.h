@@ -5,12 +5,12 @@
 
 namespace vz::test {
 
-/// Saves a picture of the window as `name`.png into the folder named by VZ_PICTURE_DIR, when set,
+/// Saves a picture of the window as `name`.png into the folder named by VZ_PICTURES, when set,
 /// so the pictures under docs/ come from the windows as the tests drive them:
-/// `VZ_PICTURE_DIR=$PWD/docs ctest --test-dir build -L ui`.
+/// `VZ_PICTURES=$PWD/docs ctest --test-dir build -L ui`.
 inline void saveWindowPicture(QWidget* window, const QString& name)
 {
-    const QString folder = qEnvironmentVariable("VZ_PICTURE_DIR");
+    const QString folder = qEnvironmentVariable("VZ_PICTURES");
     if (folder.isEmpty()) {
         return;
     }
