@@ -65,13 +65,6 @@ std::u16string ConfigEditor::caption() const
     return u"Configuration : " + run::FileNameOnly(m_loadedPath);
 }
 
-int ConfigEditor::namedRowCount() const
-{
-    return static_cast<int>(std::count_if(m_table.rows.begin(), m_table.rows.end(), [](const run::SiteRecord& row) {
-        return !text::Trim(row.IndexName).empty();
-    }));
-}
-
 void ConfigEditor::LoadConfig(int top)
 {
     for (int i = 0; i < kPageRows; ++i) {
