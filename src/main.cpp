@@ -15,9 +15,11 @@
 #ifdef VZ_GUI
 #include <QApplication>
 
-#include "run/reporter.h"
+#include <optional>
+
+#include "platform/program_starter.h"
+#include "ui/desktop.h"
 #include "ui/editor_window_set.h"
-#include "ui/main_window.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
 #endif
@@ -28,9 +30,13 @@ constexpr const char* kHelp = R"(Usage: vodezeva [OPTION]...
 Gathers news articles from the sites of a site list file into small HTML pages
 for reading offline.
 
-  --headless      gather once without windows, then exit (for cron and scripts)
+With no option the main window opens on today's entry of the weekday table;
+with AUTO in the site list file it gathers at once and closes when done.
+
   --ini FILE      use FILE as the site list file instead of today's entry of
-                  the weekday table (with --headless)
+                  the weekday table, as the window's Read menu would
+  --headless      gather once without windows, then exit (for cron and scripts);
+                  AUTO is not needed
   --help          show this help and exit
   --version       show the version and exit
 
@@ -55,21 +61,38 @@ int usage(const char* problem)
 }
 
 #ifdef VZ_GUI
-/// The windowed program: the real message boxes, file dialogs and windows, wired together here.
-int runWindows(int argc, char** argv)
+/// The windowed program: the real message boxes, file dialogs, downloader and program starter,
+/// wired to the windows here.
+int runWindows(int argc, char** argv, const char* ini)
 {
     QApplication app(argc, argv);
-    vz::run::RunState state;
     vz::ui::QtMessages messages;
+    const auto folder = vz::platform::findProgramFolder();
+    if (!folder.folder) {
+        messages.alert(u"vodeZeva: no program folder: " + vz::text::fromUtf8(folder.error));
+        return 1;
+    }
     vz::ui::QtFileDialogs dialogs;
-    // Until the error list window exists, reports of the editors go to standard error.
-    vz::cli::HeadlessFrontEnd errorLines(stderr, false);
-    vz::run::Reporter reporter(state, errorLines, messages);
-    vz::ui::EditorWindowSet editors(state, reporter, messages, dialogs);
-    vz::ui::MainWindow window(state, messages, dialogs, editors);
-    messages.setParentWindow(&window);
-    dialogs.setParentWindow(&window);
-    window.show();
+    // The editor windows report through the session's reporter, which the desktop holds.
+    vz::ui::LateEditorWindows editors;
+    vz::platform::SystemClock clock;
+    vz::platform::CurlDownloader downloader;
+    vz::platform::PosixProgramStarter starter;
+    vz::run::RunState state;
+    vz::ui::Desktop desktop(state, {clock, downloader, messages, dialogs, editors, starter});
+    messages.setParentWindow(&desktop.mainWindow());
+    dialogs.setParentWindow(&desktop.mainWindow());
+    vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
+    editors.target = &editorWindows;
+    std::optional<std::u16string> iniFile;
+    if (ini) {
+        iniFile = vz::text::fromUtf8(ini);
+    }
+    desktop.start(vz::text::fromPath(*folder.folder), iniFile);
+    if (!desktop.mainWindow().isVisible()) {
+        // The automatic run has ended and closed the window.
+        return 0;
+    }
     return QApplication::exec();
 }
 #endif
@@ -103,7 +126,7 @@ int main(int argc, char** argv)
     }
     if (!headless) {
 #ifdef VZ_GUI
-        return runWindows(argc, argv);
+        return runWindows(argc, argv, ini);
 #else
         return usage("this build has no windows; use --headless");
 #endif

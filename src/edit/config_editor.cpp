@@ -65,11 +65,6 @@ std::u16string ConfigEditor::caption() const
     return u"Configuration : " + run::FileNameOnly(m_loadedPath);
 }
 
-int ConfigEditor::namedRowCount() const
-{
-    return edit::namedRowCount(m_table, m_state.EditSiteCount);
-}
-
 std::optional<ImportStart> ConfigEditor::cmdImport()
 {
     const auto source = chooseImportSource(m_dialogs, m_reporter, m_state.EditIniPath);

@@ -72,8 +72,6 @@ public:
     run::EditSiteTable& table() { return m_table; }
     const run::EditSiteTable& table() const { return m_table; }
     std::int16_t EditSiteCount() const { return m_state.EditSiteCount; }
-    /// Rows whose IndexName holds more than blanks.
-    int namedRowCount() const;
     /// Import button: asks for the source file, keeps the page on screen, then counts the named
     /// rows and takes the snapshot for the import window. Nothing when the dialog was cancelled, or
     /// failed (reported).
@@ -129,6 +127,8 @@ public:
     std::function<void()> onChanged;
     /// Reloads the weekday table editor.
     std::function<void()> LoadDef;
+    /// Starts an import into the table (the import button); the button stays disabled while unset.
+    std::function<void()> importRequested;
     /// Tells the windows to redraw.
     void changed();
 

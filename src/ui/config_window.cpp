@@ -10,7 +10,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "ui/import_window.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -197,7 +196,7 @@ void ConfigWindow::buildControls()
 
     m_cmdBack = button(QStringLiteral("cmdBack"), QStringLiteral("<"));
     m_cmdFwd = button(QStringLiteral("cmdFwd"), QStringLiteral(">"));
-    auto* cmdImport = button(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
+    m_cmdImport = button(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
     auto* cmdSaveAs = button(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
     auto* cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
     auto* cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"));
@@ -205,13 +204,12 @@ void ConfigWindow::buildControls()
     bottom->addWidget(m_cmdBack);
     bottom->addWidget(m_cmdFwd);
     bottom->addStretch();
-    bottom->addWidget(cmdImport);
+    bottom->addWidget(m_cmdImport);
     bottom->addWidget(cmdSaveAs);
     bottom->addWidget(cmdClose);
     bottom->addWidget(cmdOK);
     column->addLayout(bottom);
 
-    connect(cmdImport, &QPushButton::clicked, this, [this] { startImport(this, m_editor); });
     connect(m_AutoStart, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.AutoStart = on; });
     connect(m_DataPath, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_editor.settings.DataPath = fromQt(t); });
@@ -236,6 +234,11 @@ void ConfigWindow::buildControls()
     connect(cmdUncheckAll, &QPushButton::clicked, this, [this] { m_editor.uncheckAll(); });
     connect(m_cmdBack, &QPushButton::clicked, this, [this] { m_editor.previousPage(); });
     connect(m_cmdFwd, &QPushButton::clicked, this, [this] { m_editor.nextPage(); });
+    connect(m_cmdImport, &QPushButton::clicked, this, [this] {
+        if (m_editor.importRequested) {
+            m_editor.importRequested();
+        }
+    });
     connect(cmdSaveAs, &QPushButton::clicked, this, [this] { m_editor.saveAs(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { m_editor.close(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { m_editor.OK(); });
@@ -278,6 +281,8 @@ void ConfigWindow::refresh()
     }
     m_cmdBack->setEnabled(m_editor.backEnabled());
     m_cmdFwd->setEnabled(m_editor.fwdEnabled());
+    // Enabled once there is an import window to open.
+    m_cmdImport->setEnabled(static_cast<bool>(m_editor.importRequested));
 }
 
 void ConfigWindow::closeEvent(QCloseEvent* event)

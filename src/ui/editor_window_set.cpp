@@ -12,12 +12,14 @@ EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, 
 {
     m_editor.onChanged = [this] { sync(); };
     m_editor.LoadDef = [this] { m_def->LoadDef(); };
+    m_editor.importRequested = [this] { startImport(m_config.get(), m_editor); };
 }
 
 EditorWindowSet::~EditorWindowSet()
 {
     m_editor.onChanged = nullptr;
     m_editor.LoadDef = nullptr;
+    m_editor.importRequested = nullptr;
 }
 
 void EditorWindowSet::openConfig(const std::u16string& iniPath, bool fromDef)

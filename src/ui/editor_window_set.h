@@ -47,4 +47,33 @@ private:
     int m_raisedBinding = -1;
 };
 
+/// Hands the main window's requests on to editor windows made after it: they report through the
+/// session the desktop holds. The edit menus count on them, so they must be in place before the
+/// event loop and start-up run.
+class LateEditorWindows final : public EditorWindows
+{
+public:
+    bool available() const override { return true; }
+    void openConfig(const std::u16string& iniPath, bool fromDef) override
+    {
+        if (target) {
+            target->openConfig(iniPath, fromDef);
+        }
+    }
+    void openDef() override
+    {
+        if (target) {
+            target->openDef();
+        }
+    }
+    void closeForShutdown() override
+    {
+        if (target) {
+            target->closeForShutdown();
+        }
+    }
+
+    EditorWindows* target = nullptr;
+};
+
 } // namespace vz::ui

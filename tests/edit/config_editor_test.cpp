@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "editor_fixture.h"
-#include "test_paths.h"
 
 namespace vz::test {
 namespace {
@@ -31,52 +30,6 @@ TEST_F(EditorTest, PagesStepByTenUpToThePageWhollyInTheSpareRowsAndKeepWhatWasTy
     editor.previousPage();
     EXPECT_EQ(editor.page()[2].SiteName, u"typed");
     EXPECT_EQ(editor.page()[5].FileName, u"f5.html");
-}
-
-TEST_F(EditorTest, OkWithoutChangesRewritesEveryEndToEndSiteListByteForByte)
-{
-    for (const auto& entry : fs::directory_iterator(fs::path(kDataDir) / "e2e")) {
-        if (!fs::exists(entry.path() / "sites.ini")) {
-            continue;
-        }
-        // The editor gives a data folder its final "/", so the placeholder stands for one with it.
-        std::string bytes = readBytes(entry.path() / "sites.ini");
-        bytes.replace(bytes.find("@DATA@"), 6, "/srv/news/");
-        writeBytes(dir.path() / "e2e.ini", bytes);
-        editor.requestOpen(path("e2e.ini"), false);
-        EXPECT_FALSE(editor.hasUnsavedChanges());
-        fe.answers = {true};
-        ASSERT_TRUE(editor.OK());
-        std::string expected = bytes;
-        // Blank site lines hold no site and close up when written.
-        for (auto at = expected.find("\r\n\r\n"); at != std::string::npos; at = expected.find("\r\n\r\n")) {
-            expected.erase(at, 2);
-        }
-        EXPECT_EQ(readBytes(dir.path() / "e2e.ini"), expected) << entry.path().filename();
-    }
-    EXPECT_TRUE(fe.errorLines.empty());
-}
-
-TEST_F(EditorTest, AFirstSiteEnteredIntoAFileWithoutSitesIsWritten)
-{
-    writeFile("new.ini", run::defaultSettingsLine() + u"\r\n");
-    editor.requestOpen(path("new.ini"), false);
-    ASSERT_EQ(editor.table().rows.size(), 20u);
-    EXPECT_TRUE(editor.page()[0].present);
-
-    editor.openDetail(0);
-    ASSERT_TRUE(editor.detail().isOpen());
-    editor.detail().form.fields.IndexName = u"朝刊";
-    editor.detail().form.fields.FileName = u"asa.html";
-    editor.detail().form.chkPix = true;
-    fe.answers = {true};
-    ASSERT_TRUE(editor.detail().OK());
-    EXPECT_EQ(editor.page()[0].SiteName, u"朝刊");
-    editor.setValid(0, true);
-    fe.answers = {true};
-    ASSERT_TRUE(editor.OK());
-    EXPECT_EQ(readFile("new.ini"), u"J\t0\t/tmp/news/\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n"
-                                   u"朝刊\t\t\tasa.html\t\t\t\t\t\t\t\t\tKeepPix\t\t\r\n");
 }
 
 TEST_F(EditorTest, DeletingLeavesAnEmptySwitchedOffRowAndTheRowsBelowInPlace)

@@ -1,12 +1,12 @@
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
+#include <QAction>
 #include <QRadioButton>
 
 #include "cli/headless_command.h"
 #include "editor_windows_fixture.h"
-#include "gather/startup.h"
+#include "ui/desktop.h"
 #include "platform/curl_downloader.h"
 #include "run/site_list_file.h"
 #include "support/test_http_server.h"
@@ -25,15 +25,11 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-/// Opens the configuration window on the editor windows when start-up asks for it.
-class OpeningFrontEnd : public test::FakeFrontEnd
+/// The system information program is not started in these tests.
+class NoPrograms : public platform::ProgramStarter
 {
 public:
-    explicit OpeningFrontEnd(EditorWindowsFixture& f) : m_f(f) {}
-    void openConfig() override { m_f.windows.openConfig(m_f.state.EditIniPath, false); }
-
-private:
-    EditorWindowsFixture& m_f;
+    bool start(const std::string&) override { return false; }
 };
 
 } // namespace
@@ -94,39 +90,44 @@ private slots:
         }
         EditorWindowsFixture f;
         fs::remove(f.dir.path() / "vodeZeva.def");
-        OpeningFrontEnd fe(f);
         test::FakeClock clock;
-        gather::RunValues values;
-        gather::Services services{clock, fe, fe, fe, f.reporter};
-        QCOMPARE(gather::startUp(f.state, values, services, f.dir.folder()), gather::StartUpResult::NoSites);
-        QCOMPARE(fe.infos.size(), std::size_t{2});
-        QVERIFY(fe.infos[1].starts_with(f.path("vodeZeva.ini") + u"が存在しませんでした。"));
-        QVERIFY(f.config().isVisible());
+        platform::CurlDownloader downloader;
+        NoPrograms starter;
+        run::RunState state;
+        ui::LateEditorWindows editors;
+        ui::Desktop desktop(state, {clock, downloader, f.fe, f.dialogs, editors, starter});
+        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.fe, f.dialogs);
+        editors.target = &windows;
+        desktop.start(f.dir.folder(), std::nullopt);
+        QWidget& config = windows.configWindow();
+        QVERIFY(config.isVisible());
+        QCOMPARE(f.fe.infos.size(), std::size_t{2});
+        QVERIFY(f.fe.infos[1].starts_with(f.path("vodeZeva.ini") + u"が存在しませんでした。"));
 
-        const std::string line = replaceAll(
-            test::readBytes(sample / "sites.ini").substr(test::readBytes(sample / "sites.ini").find("\r\n") + 2),
-            "@BASE@", server.baseUrl());
-        const run::SiteRecord site = run::parseSiteLine(platform::decodeCp932(line.substr(0, line.find("\r\n"))));
-        f.click(f.config(), "cmdDetail0");
-        QWidget& d = f.detail();
-        for (const char* name : {"IndexName", "FileName", "IndexAddress", "ServerAddressHeader", "FilterIndex1",
-                                 "FilterIndex2", "FilterHeadline1", "FilterHeadline2", "FilterText1", "FilterText2"}) {
-            const std::map<std::string, int> fields{
-                {"IndexName", 0},    {"IndexAddress", 1}, {"ServerAddressHeader", 2}, {"FileName", 3},
-                {"FilterIndex1", 4}, {"FilterIndex2", 5}, {"FilterHeadline1", 6},     {"FilterHeadline2", 7},
-                {"FilterText1", 8},  {"FilterText2", 9}};
-            f.in<QLineEdit>(d, name)->setText(ui::toQt(site.field(fields.at(name))));
+        const std::string lines = replaceAll(test::readBytes(sample / "sites.ini"), "@BASE@", server.baseUrl());
+        const auto from = lines.find("\r\n") + 2;
+        const run::SiteRecord site =
+            run::parseSiteLine(platform::decodeCp932(lines.substr(from, lines.find("\r\n", from) - from)));
+        f.click(config, "cmdDetail0");
+        QWidget& d = windows.detailWindow();
+        const std::pair<const char*, int> fields[] = {
+            {"IndexName", 0},    {"IndexAddress", 1}, {"ServerAddressHeader", 2}, {"FileName", 3},
+            {"FilterIndex1", 4}, {"FilterIndex2", 5}, {"FilterHeadline1", 6},     {"FilterHeadline2", 7},
+            {"FilterText1", 8},  {"FilterText2", 9}};
+        for (const auto& [name, field] : fields) {
+            f.type(f.in<QLineEdit>(d, name), ui::toQt(site.field(field)));
         }
         f.click(d, "cmdOK", {true});
-        f.in<QCheckBox>(f.config(), "valid0")->click();
+        f.in<QCheckBox>(config, "valid0")->click();
         const fs::path data = f.dir.path() / "data";
-        f.type(f.in<QLineEdit>(f.config(), "DataPath"), QString::fromStdString(data.string()));
-        f.click(f.config(), "cmdOK", {true});
-        QVERIFY(!f.config().isVisible());
+        f.type(f.in<QLineEdit>(config, "DataPath"), QString::fromStdString(data.string()));
+        f.click(config, "cmdOK", {true});
+        QVERIFY(!config.isVisible());
+        desktop.mainWindow().findChild<QAction*>("mnuEdit")->trigger();
+        QCOMPARE(f.in<QLineEdit>(config, "SiteName0")->text(), ui::toQt(site.IndexName));
 
         std::FILE* out = std::tmpfile();
         cli::HeadlessFrontEnd headless(out, false);
-        platform::CurlDownloader downloader;
         QCOMPARE(cli::runHeadless({f.dir.folder(), std::nullopt}, headless, clock, downloader), 0);
         std::fclose(out);
         QCOMPARE(test::readBytes(data / "local.html"),

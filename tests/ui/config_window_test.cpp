@@ -33,6 +33,11 @@ private slots:
         QCOMPARE(f.in<QLineEdit>(w, "NrPage")->text(), QStringLiteral("5"));
         QVERIFY(!f.in<QLineEdit>(w, "NrPage")->isEnabled());
         QVERIFY(f.in<QPushButton>(w, "cmdImport")->isEnabled());
+        int imports = 0;
+        f.windows.editor().importRequested = [&imports] { ++imports; };
+        f.windows.openConfig(f.path("a.ini"), false);
+        f.click(w, "cmdImport");
+        QCOMPARE(imports, 1);
         QVERIFY(f.in<QCheckBox>(w, "chkChgIni")->isChecked());
         QVERIFY(!f.in<QCheckBox>(w, "chkDay1")->isVisible());
         f.in<QCheckBox>(w, "chkChgIni")->click();
@@ -42,13 +47,10 @@ private slots:
         QVERIFY(!f.in<QCheckBox>(w, "valid4")->isChecked());
         f.in<QCheckBox>(w, "valid4")->click();
         QVERIFY(!f.in<QPushButton>(w, "cmdBack")->isEnabled());
-        for (int page = 0; page < 3; ++page) {
-            f.click(w, "cmdFwd");
-        }
-        QVERIFY(!f.in<QPushButton>(w, "cmdFwd")->isEnabled());
-        QCOMPARE(f.in<QLineEdit>(w, "SiteName0")->text(), QString());
-        f.click(w, "cmdBack");
+        f.click(w, "cmdFwd");
+        f.click(w, "cmdFwd");
         QCOMPARE(f.in<QLineEdit>(w, "SiteName4")->text(), QStringLiteral("S24"));
+        QVERIFY(f.in<QPushButton>(w, "cmdBack")->isEnabled());
 
         f.click(w, "cmdOK", {true, true});
         QVERIFY(!w.isVisible());
@@ -62,15 +64,20 @@ private slots:
         namespace fs = std::filesystem;
         EditorWindowsFixture f;
         for (const auto& entry : fs::directory_iterator(fs::path(test::kDataDir) / "e2e")) {
+            // The editor gives a data folder its final "/", so the placeholder stands for one with it.
             std::string bytes = test::readBytes(entry.path() / "sites.ini");
-            if (bytes.empty() || bytes.find("\r\n\r\n") != std::string::npos) {
-                continue; // blank site lines close up; the editor model's tests hold that case
+            if (bytes.empty()) {
+                continue;
             }
             bytes.replace(bytes.find("@DATA@"), 6, "/srv/news/");
             test::writeBytes(f.dir.path() / "a.ini", bytes);
             f.windows.openConfig(f.path("a.ini"), false);
             f.click(f.config(), "cmdOK", {true});
             QVERIFY(!f.config().isVisible());
+            // Blank site lines hold no site and close up.
+            for (auto at = bytes.find("\r\n\r\n"); at != std::string::npos; at = bytes.find("\r\n\r\n")) {
+                bytes.erase(at, 2);
+            }
             QVERIFY2(test::readBytes(f.dir.path() / "a.ini") == bytes, entry.path().filename().c_str());
         }
         QVERIFY(f.fe.errorLines.empty());
