@@ -29,7 +29,8 @@ int namedRowCount(const run::EditSiteTable& table, std::int16_t editSiteCount)
     if (editSiteCount < 1) {
         return 0;
     }
-    const auto rows = std::min(table.rows.size(), static_cast<std::size_t>(editSiteCount) + 20);
+    const auto rows =
+        std::min(table.rows.size(), static_cast<std::size_t>(editSiteCount) + run::EditSiteTable::kSpareRows);
     return static_cast<int>(
         std::count_if(table.rows.begin(), table.rows.begin() + static_cast<std::ptrdiff_t>(rows),
                       [](const run::SiteRecord& site) { return !text::Trim(site.IndexName).empty(); }));
@@ -64,7 +65,8 @@ ImportStart prepareImport(const std::u16string& srcfile, const run::EditSiteTabl
     start.snapshot.table = table;
     start.snapshot.EditSiteCount = editSiteCount;
     // Rows 0 to EditSiteCount + 19 at the least, whatever the table holds.
-    const auto rows = std::max(table.rows.size(), static_cast<std::size_t>(std::max<int>(editSiteCount, 0)) + 20);
+    const auto rows = std::max(table.rows.size(), static_cast<std::size_t>(std::max<int>(editSiteCount, 0)) +
+                                                      run::EditSiteTable::kSpareRows);
     start.snapshot.table.rows.resize(rows);
     start.snapshot.table.SiteEnabled.resize(rows, false);
     return start;
