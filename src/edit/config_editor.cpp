@@ -80,6 +80,13 @@ void ConfigEditor::LoadConfig(int top)
     changed();
 }
 
+void ConfigEditor::tableReplaced()
+{
+    m_detail.closeQuietly();
+    m_currentTop = 0;
+    LoadConfig(0);
+}
+
 void ConfigEditor::StorePage(int top)
 {
     for (int i = 0; i < kPageRows; ++i) {
