@@ -75,12 +75,6 @@ std::optional<ImportStart> ConfigEditor::cmdImport()
     return prepareImport(*source, m_table, m_state.EditSiteCount);
 }
 
-void ConfigEditor::showImported()
-{
-    m_currentTop = 0;
-    LoadConfig(0);
-}
-
 void ConfigEditor::LoadConfig(int top)
 {
     for (int i = 0; i < kPageRows; ++i) {
@@ -94,6 +88,13 @@ void ConfigEditor::LoadConfig(int top)
         }
     }
     changed();
+}
+
+void ConfigEditor::tableReplaced()
+{
+    m_detail.closeQuietly();
+    m_currentTop = 0;
+    LoadConfig(0);
 }
 
 void ConfigEditor::StorePage(int top)

@@ -76,8 +76,6 @@ public:
     /// rows and takes the snapshot for the import window. Nothing when the dialog was cancelled, or
     /// failed (reported).
     std::optional<ImportStart> cmdImport();
-    /// After an import changed the table: shows it again from its first row.
-    void showImported();
     run::Reporter& reporter() { return m_reporter; }
     platform::Messages& messages() { return m_messages; }
 
@@ -87,6 +85,9 @@ public:
     void setCurrentTop(int top) { m_currentTop = top; }
     /// Shows table rows top to top + 9 on the page.
     void LoadConfig(int top);
+    /// The table was rebuilt (by an import): rows may have moved, so the detail window, bound to a
+    /// row number, closes, and the page shows the table from row 0.
+    void tableReplaced();
     /// Copies the page back into table rows top to top + 9.
     void StorePage(int top);
     const std::array<PageRow, kPageRows>& page() const { return m_page; }

@@ -150,7 +150,7 @@ ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
     closeImportWindows(parent);
     auto* window = new ImportWindow(
         std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), editor.messages(),
-        [&editor] { editor.showImported(); }, parent);
+        [&editor] { editor.tableReplaced(); }, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;

@@ -222,9 +222,10 @@ void MainWindow::pressStartStop()
     case gather::RunPhase::Stopping:
         break;
     case gather::RunPhase::Idle:
-        runStarted();
-        if (!m_control->start([this](bool) { runEnded(false); })) {
-            m_status->clear();
+        // Init runs inside start(), so the sites are counted after it; the run's first reports
+        // wait in the queue until this slot returns.
+        if (m_control->start([this](bool) { runEnded(false); })) {
+            runStarted();
         }
         break;
     }
@@ -236,8 +237,9 @@ void MainWindow::startAutomaticRun()
     if (!m_control) {
         return;
     }
-    runStarted();
-    m_control->startAutomatic([this](bool) { runEnded(true); });
+    if (m_control->startAutomatic([this](bool) { runEnded(true); })) {
+        runStarted();
+    }
     updateControls();
 }
 
@@ -258,7 +260,8 @@ void MainWindow::runEnded(bool automatic)
 {
     m_hasRun = true;
     updateControls();
-    m_status->setText(m_status->text() + QStringLiteral("　終了"));
+    const QString progress = m_status->text();
+    m_status->setText(progress.isEmpty() ? QStringLiteral("終了") : progress + QStringLiteral("　終了"));
     if (m_closeWhenIdle || (automatic && m_state.AutoStart)) {
         close();
     }

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "ui/qt_text.h"
@@ -18,13 +17,10 @@ platform::FileDialogResult failed(const QString& why)
 
 } // namespace
 
-platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest& request)
+void QtFileDialogs::prepare(QFileDialog& dialog, const platform::FileDialogRequest& request)
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        return failed(QStringLiteral("no window system to show a file dialog on"));
-    }
     const bool open = request.kind == platform::FileDialogRequest::Kind::Open;
-    QFileDialog dialog(m_parent.data(), toQt(request.title));
+    dialog.setWindowTitle(toQt(request.title));
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
 
@@ -35,17 +31,16 @@ platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest
         filters << QStringLiteral("*.") + extension;
     }
     // The preset name is a folder and either a file name or a pattern such as "*.ini".
-    const QFileInfo initial(toQt(request.initialName));
     if (!request.initialName.empty()) {
+        const QFileInfo initial(toQt(request.initialName));
         const QString folder = initial.absolutePath();
         if (QDir(folder).exists()) {
             dialog.setDirectory(folder);
         }
         const QString name = initial.fileName();
         if (name.contains(u'*') || name.contains(u'?')) {
-            if (!filters.contains(name)) {
-                filters.prepend(name);
-            }
+            filters.removeAll(name);
+            filters.prepend(name);
         } else if (!name.isEmpty()) {
             dialog.selectFile(name);
         }
@@ -54,11 +49,14 @@ platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest
         filters << QStringLiteral("*");
         dialog.setNameFilters(filters);
     }
+}
 
-    if (dialog.exec() != QDialog::Accepted) {
+platform::FileDialogResult QtFileDialogs::outcome(const platform::FileDialogRequest& request, bool accepted,
+                                                  const QStringList& chosen)
+{
+    if (!accepted) {
         return {platform::FileDialogResult::Outcome::Cancelled, {}, {}};
     }
-    const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) {
         return failed(QStringLiteral("no file was chosen"));
     }
@@ -66,10 +64,21 @@ platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest
     if (file.isDir()) {
         return failed(file.absoluteFilePath() + QStringLiteral(" is a folder, not a file"));
     }
-    if (open && !file.isFile()) {
+    if (request.kind == platform::FileDialogRequest::Kind::Open && !file.isFile()) {
         return failed(file.absoluteFilePath() + QStringLiteral(" does not exist"));
     }
     return {platform::FileDialogResult::Outcome::Chosen, fromQt(file.absoluteFilePath()), {}};
+}
+
+platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest& request)
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return failed(QStringLiteral("no window system to show a file dialog on"));
+    }
+    QFileDialog dialog(m_parent.data());
+    prepare(dialog, request);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    return outcome(request, accepted, dialog.selectedFiles());
 }
 
 } // namespace vz::ui

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include "platform/file_dialogs.h"
@@ -17,6 +19,12 @@ public:
     void setParentWindow(QWidget* parent) { m_parent = parent; }
 
     platform::FileDialogResult show(const platform::FileDialogRequest& request) override;
+
+    /// Sets up `dialog` as `request` asks: kind, title, folder, preset name or pattern, extension.
+    static void prepare(QFileDialog& dialog, const platform::FileDialogRequest& request);
+    /// What the person did, from whether the dialog was accepted and the files it holds.
+    static platform::FileDialogResult outcome(const platform::FileDialogRequest& request, bool accepted,
+                                              const QStringList& chosen);
 
 private:
     QPointer<QWidget> m_parent;

@@ -5,40 +5,60 @@
 
 namespace vz::ui {
 
+std::unique_ptr<QMessageBox> QtMessages::makeBox(Kind kind, const std::u16string& text, QWidget* parent)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton no = QMessageBox::Ok;
+    switch (kind) {
+    case Kind::Information:
+        icon = QMessageBox::Information;
+        break;
+    case Kind::Alert:
+        break;
+    case Kind::OkCancel:
+        icon = QMessageBox::Question;
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+        no = QMessageBox::Cancel;
+        break;
+    case Kind::YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        no = QMessageBox::No;
+        break;
+    }
+    auto box = std::make_unique<QMessageBox>(icon, QString::fromUtf8(kProgramName), toQt(text), buttons, parent);
+    box->setDefaultButton(kind == Kind::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    // Closing the box with Escape or the window's close button is the negative answer.
+    box->setEscapeButton(no);
+    // Text from pages and files is shown as it stands, never read as markup.
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+QMessageBox::StandardButton QtMessages::show(Kind kind, const std::u16string& text)
+{
+    const auto box = makeBox(kind, text, m_parent.data());
+    return static_cast<QMessageBox::StandardButton>(box->exec());
+}
+
 void QtMessages::information(const std::u16string& text)
 {
-    show(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+    show(Kind::Information, text);
 }
 
 void QtMessages::alert(const std::u16string& text)
 {
-    show(QMessageBox::NoIcon, text, QMessageBox::Ok, QMessageBox::Ok);
+    show(Kind::Alert, text);
 }
 
 bool QtMessages::askOkCancel(const std::u16string& text)
 {
-    return show(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
+    return show(Kind::OkCancel, text) == QMessageBox::Ok;
 }
 
 bool QtMessages::askYesNo(const std::u16string& text)
 {
-    return show(QMessageBox::NoIcon, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
-}
-
-QMessageBox::StandardButton QtMessages::show(QMessageBox::Icon icon, const std::u16string& text,
-                                             QMessageBox::StandardButtons buttons,
-                                             QMessageBox::StandardButton defaultButton)
-{
-    QMessageBox box(icon, QString::fromUtf8(kProgramName), toQt(text), buttons, m_parent.data());
-    box.setDefaultButton(defaultButton);
-    // Closing the box with the window's close button or Escape counts as the negative answer.
-    box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
-                        : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
-                                                              : QMessageBox::Ok);
-    // Text from pages and files is shown as it stands, never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    const int answer = box.exec();
-    return static_cast<QMessageBox::StandardButton>(answer);
+    return show(Kind::YesNo, text) == QMessageBox::Yes;
 }
 
 } // namespace vz::ui

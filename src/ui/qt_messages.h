@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <QMessageBox>
@@ -15,6 +16,8 @@ namespace vz::ui {
 class QtMessages final : public platform::Messages
 {
 public:
+    enum class Kind { Information, Alert, OkCancel, YesNo };
+
     explicit QtMessages(QWidget* parent = nullptr) : m_parent(parent) {}
 
     /// The window the boxes are shown over; a closed window leaves them without one.
@@ -25,9 +28,11 @@ public:
     bool askOkCancel(const std::u16string& text) override;
     bool askYesNo(const std::u16string& text) override;
 
+    /// The box for one kind of message, ready to be shown.
+    static std::unique_ptr<QMessageBox> makeBox(Kind kind, const std::u16string& text, QWidget* parent = nullptr);
+
 private:
-    QMessageBox::StandardButton show(QMessageBox::Icon icon, const std::u16string& text,
-                                     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
+    QMessageBox::StandardButton show(Kind kind, const std::u16string& text);
 
     QPointer<QWidget> m_parent;
 };

@@ -148,6 +148,16 @@ TEST_F(EditorTest, TheDetailWindowStaysOnItsRowAndClosesWithTheConfigurationWind
     fe.answers = {true};
     ASSERT_TRUE(editor.close());
     EXPECT_FALSE(editor.detail().isOpen());
+
+    openWithSites("a.ini", 12);
+    editor.nextPage();
+    editor.openDetail(1);
+    editor.table().rows.erase(editor.table().rows.begin()); // an import moved the rows
+    editor.table().SiteEnabled.erase(editor.table().SiteEnabled.begin());
+    editor.tableReplaced();
+    EXPECT_FALSE(editor.detail().isOpen());
+    EXPECT_EQ(editor.CurrentTop(), 0);
+    EXPECT_EQ(editor.page()[0].SiteName, u"S1");
 }
 
 TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)

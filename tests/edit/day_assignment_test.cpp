@@ -21,20 +21,6 @@ protected:
         editor.LoadDef = [this] { ++reloads; };
         editor.setSiteName(0, u"New");
     }
-    run::WeekdayTable daysOnDisk() const
-    {
-        run::WeekdayTable days;
-        const auto lines = readFile("vodeZeva.def");
-        std::size_t at = 0;
-        for (auto& day : days) {
-            const auto tab = lines.find(u'\t', at);
-            const auto end = lines.find(u"\r\n", tab);
-            day = lines.substr(tab + 1, end - tab - 1);
-            at = end + 2;
-        }
-        return days;
-    }
-
     int reloads = 0;
 };
 

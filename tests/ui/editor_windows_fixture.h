@@ -9,38 +9,20 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "fakes/fake_file_dialogs.h"
-#include "fakes/fake_front_end.h"
-#include "platform/cp932.h"
-#include "run/reporter.h"
-#include "run/text.h"
-#include "run/weekday_table.h"
-#include "support/temp_dir.h"
+#include "edit/editor_files.h"
 #include "ui/editor_window_set.h"
 #include "ui/qt_text.h"
 
 namespace vz::test {
 
-/// The editor windows over fakes, in a program folder of their own.
-struct EditorWindowsFixture
+/// The editor windows over fakes, in a program folder whose weekday table names a.ini every day.
+struct EditorWindowsFixture : EditorFiles
 {
-    EditorWindowsFixture() : reporter(state, fe, fe), windows(state, reporter, fe, dialogs)
+    EditorWindowsFixture() : windows(state, reporter, fe, dialogs)
     {
-        state.ProgramFolder = dir.folder();
-        state.DataPath = dir.folder();
         run::WeekdayTable days;
         days.fill(path("a.ini"));
-        writeBytes(dir.path() / "vodeZeva.def", platform::encodeCp932(run::weekdayTableText(days)).bytes);
-    }
-
-    std::u16string path(const std::string& name) const { return dir.folder() + text::fromUtf8(name); }
-    void writeFile(const std::string& name, const std::u16string& content)
-    {
-        writeBytes(dir.path() / name, platform::encodeCp932(content).bytes);
-    }
-    std::u16string readFile(const std::string& name) const
-    {
-        return platform::decodeCp932(readBytes(dir.path() / name));
+        writeDays(days);
     }
 
     QWidget& config() { return windows.configWindow(); }
@@ -69,11 +51,6 @@ struct EditorWindowsFixture
         QCoreApplication::sendEvent(box, &event);
     }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    FakeFileDialogs dialogs;
-    run::Reporter reporter;
     ui::EditorWindowSet windows;
 };
 
