@@ -32,7 +32,7 @@ cmake -S . -B build-nogui -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVZ_WERROR
       -DVZ_BUILD_BENCH=OFF >/dev/null
 cmake --build build-nogui -j "$jobs"
 ctest --test-dir build-nogui --output-on-failure -j "$jobs"
-if grep -rl --include='*.h' --include='*.cpp' -E '#include <Q' src/platform src/run src/extract src/gather src/session src/cli; then
+if grep -rl --include='*.h' --include='*.cpp' -E '#include <Q' src/platform src/run src/extract src/gather src/session src/edit src/cli; then
     echo "Qt is included outside src/ui" >&2
     exit 1
 fi

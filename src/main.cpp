@@ -19,7 +19,7 @@
 
 #include "platform/program_starter.h"
 #include "ui/desktop.h"
-#include "ui/editor_windows.h"
+#include "ui/editor_window_set.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
 #endif
@@ -74,7 +74,8 @@ int runWindows(int argc, char** argv, const char* ini)
         return 1;
     }
     vz::ui::QtFileDialogs dialogs;
-    vz::ui::NullEditorWindows editors;
+    // The editor windows report through the session's reporter, which the desktop holds.
+    vz::ui::LateEditorWindows editors;
     vz::platform::SystemClock clock;
     std::optional<vz::platform::CurlDownloader> downloader;
     try {
@@ -88,6 +89,8 @@ int runWindows(int argc, char** argv, const char* ini)
     vz::ui::Desktop desktop(state, {clock, *downloader, messages, dialogs, editors, starter});
     messages.setParentWindow(&desktop.mainWindow());
     dialogs.setParentWindow(&desktop.mainWindow());
+    vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
+    editors.target = &editorWindows;
     std::optional<std::u16string> iniFile;
     if (ini) {
         iniFile = vz::text::fromUtf8(ini);
