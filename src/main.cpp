@@ -35,7 +35,8 @@ Environment:
                      UTC), so that a run can be reproduced
 
 Exit status: 0 when a run went through, 1 when none could be made, 2 for a
-usage error. Reports and messages go to standard error.
+usage error or a missing --ini FILE, 130 or 143 when stopped by SIGINT or
+SIGTERM. Reports and messages go to standard error.
 )";
 
 int usage(const char* problem)

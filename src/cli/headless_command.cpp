@@ -1,6 +1,7 @@
 #include "headless_command.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "gather/gathering_run.h"
 #include "gather/page_fetch.h"
@@ -32,6 +33,14 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Downloader& downloader)
 {
+    if (options.iniFile) {
+        // A mistyped name must not leave a new default site list behind it.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(text::toPath(*options.iniFile), ec)) {
+            frontEnd.alert(u"vodezeva: " + *options.iniFile + u": no such site list file");
+            return 2;
+        }
+    }
     run::RunState state;
     run::Reporter reporter(state, frontEnd, frontEnd);
     gather::RunValues values;

@@ -1,5 +1,7 @@
 #include "gather/gathering_run.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "cli/headless_command.h"
@@ -140,6 +142,32 @@ TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
     EXPECT_TRUE(downloader.requested.empty());
 }
 
+TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeWritten)
+{
+    // A local file named by an index page, with no base address to join it to.
+    downloader.resources["file:///some/path#.html"] = page(u"秘密", u"ローカルのファイル");
+    downloader.resources["http://news.test/c/index.html"] =
+        "<!--list--><a href=\"file:///some/path#.html\">x</a><!--/list-->";
+    const std::string markers = "\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
+    sites = "L\thttp://news.test/c/index.html\t\tc.html" + markers + "NoName\thttp://news.test/a/index.html\t\t" +
+            markers + "NoFolder\thttp://news.test/a/index.html\t\tmissing/x.html" + markers + sites;
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+
+    EXPECT_EQ(std::count(downloader.requested.begin(), downloader.requested.end(), "file:///some/path#.html"), 0);
+    EXPECT_EQ(output("c.html").find(u"ローカル"), std::u16string::npos);
+    const auto logged = [this](const std::u16string& part) {
+        return std::count_if(fe.errorLines.begin(), fe.errorLines.end(),
+                             [&](const std::u16string& line) { return line.find(part) != std::u16string::npos; });
+    };
+    EXPECT_EQ(logged(u"HTMLファイルがダウンロードできませんでした。 : file:///some/path#.html"), 2)
+        << "refused like a failed download, for the page head and for the article";
+    EXPECT_EQ(logged(u"出力ファイルに書き込めませんでした。"), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "missing"));
+    EXPECT_EQ(fe.sites,
+              (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"朝刊 3/0", u"夕刊 2/0"}));
+}
+
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
 {
     TempDir home;
@@ -150,6 +178,10 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     cli::HeadlessOptions options{home.folder(), std::nullopt};
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
     EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+
+    options.iniFile = home.folder() + u"typo.ini";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 2);
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
 
     options.iniFile = home.folder() + u"off.ini";
     writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
@@ -172,6 +204,7 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     EXPECT_NE(printed.find("off.ini holds no site to gather"), std::string::npos) << printed;
     EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
     EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("typo.ini: no such site list file"), std::string::npos) << printed;
 }
 
 } // namespace
