@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "platform/clock.h"
 #include "platform/curl_downloader.h"
 #include "platform/program_folder.h"
@@ -88,5 +89,7 @@ int main(int argc, char** argv)
     }
     vz::platform::SystemClock clock;
     vz::platform::CurlDownloader downloader;
+    vz::cli::installInterruptHandlers();
+    downloader.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
     return vz::cli::runHeadless(options, frontEnd, clock, downloader);
 }

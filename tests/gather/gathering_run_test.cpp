@@ -1,10 +1,12 @@
 #include "gather/gathering_run.h"
 
 #include <algorithm>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "fakes/fake_downloader.h"
 #include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
@@ -205,6 +207,38 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
     EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
     EXPECT_NE(printed.find("typo.ini: no such site list file"), std::string::npos) << printed;
+}
+
+// Sends the program SIGTERM while the first page downloads, as `timeout` would.
+class SignalledDownloader : public FakeDownloader
+{
+public:
+    platform::DownloadResult download(const std::string& url, const std::string& path) override
+    {
+        platform::DownloadResult result = FakeDownloader::download(url, path);
+        std::raise(SIGTERM);
+        return result;
+    }
+};
+
+TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
+{
+    TempDir home;
+    FakeClock clock;
+    SignalledDownloader downloader;
+    downloader.resources["http://x.test/"] = "<p>page</p>";
+    writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
+                                          "out\r\nS\thttp://x.test/\t\ts.html\r\n"
+                                          "T\thttp://x.test/\t\tt.html\r\n");
+    std::FILE* err = std::tmpfile();
+    cli::HeadlessFrontEnd frontEnd(err, false);
+    cli::installInterruptHandlers();
+    EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, downloader), 143);
+    cli::clearInterrupt();
+    std::fclose(err);
+    EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "raw.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }
 
 } // namespace
