@@ -211,7 +211,12 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     std::vector<SiteOutcome> outcomes;
     services.events.yieldEvents();
     if (state.Contents) {
-        MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        // The site pages do not depend on it: without a contents page the sites are still gathered.
+        try {
+            MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        } catch (const OutputError& e) {
+            services.reporter.DispErr(kPageNotWritten, text::fromUtf8(e.what()), u"", u"MakeContents");
+        }
     }
     // The table may be reloaded while the run walks it (the windows stay usable), so the run
     // walks a copy taken at its start.

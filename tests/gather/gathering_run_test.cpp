@@ -168,6 +168,13 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "missing"));
     EXPECT_EQ(fe.sites,
               (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"朝刊 3/0", u"夕刊 2/0"}));
+
+    // A contents page that cannot be written is one more report; the sites are still gathered.
+    std::filesystem::create_directories(dir.path() / "data" / "index.html");
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(logged(u"MakeContents"), 1);
+    EXPECT_EQ(fe.sites.size(), 10u);
 }
 
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
