@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <exception>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "platform/clock.h"
 #include "platform/curl_downloader.h"
 #include "platform/program_folder.h"
@@ -51,8 +53,9 @@ Environment:
                      UTC), so that a run can be reproduced
 
 Exit status with --headless: 0 when a run went through, 1 when none could be
-made, 2 for a usage error; reports and messages go to standard error. The
-windows report in a window of their own and in the log of the data folder.
+made, 2 for a usage error or a missing --ini FILE, 130 or 143 when stopped by
+SIGINT or SIGTERM; reports and messages go to standard error. The windows
+report in a window of their own and in the log of the data folder.
 )";
 
 int usage(const char* problem)
@@ -133,6 +136,12 @@ int main(int argc, char** argv)
     }
     if (!headless) {
 #ifdef VZ_GUI
+        std::error_code ec;
+        if (ini && !std::filesystem::is_regular_file(vz::text::toPath(vz::text::fromUtf8(ini)), ec)) {
+            // As without windows: a mistyped name must not leave a new default site list behind.
+            std::fprintf(stderr, "vodezeva: %s: no such site list file\n", ini);
+            return 2;
+        }
         return runWindows(argc, argv, ini);
 #else
         return usage("this build has no windows; use --headless");
@@ -151,5 +160,7 @@ int main(int argc, char** argv)
     }
     vz::platform::SystemClock clock;
     vz::platform::CurlDownloader downloader;
+    vz::cli::installInterruptHandlers();
+    downloader.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
     return vz::cli::runHeadless(options, frontEnd, clock, downloader);
 }
