@@ -78,28 +78,22 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     }
     const auto siteCount = static_cast<std::int16_t>(lines->size() - 1);
 
-    std::u16string settings = (*lines)[0];
-    values.fitting.FitToScreen = run::NextField(settings);
-    if (values.fitting.FitToScreen == u"E") {
+    const run::RunSettings settings = run::parseSettingsLine((*lines)[0]);
+    values.fitting.FitToScreen = settings.FitToScreen ? u"E" : u"J";
+    if (settings.FitToScreen) {
         extract::SetLetterWidths(values.fitting.LetterWidths);
     }
-    const run::Int16Result letters = run::CInt(run::NextField(settings));
+    const run::Int16Result letters = run::CInt(settings.NrLtrLine);
     if (!letters.ok()) {
         return fail(services, letters.error);
     }
     values.fitting.NrLtrLine = letters.value;
 
-    std::u16string dataPath = run::NextField(settings);
-    if (dataPath.empty()) {
-        // Without a data folder the pages would land wherever the program happened to be started
-        // (for a scheduler, often a folder nobody may write to); the program folder is known.
-        dataPath = state.ProgramFolder;
-    }
-    if (!dataPath.empty() && dataPath.back() != u':' && dataPath.back() != u'/') {
-        dataPath += u'/';
-    }
-    state.AutoStart = run::NextField(settings) == u"AUTO";
-    state.DailySort = run::NextField(settings) == u"DAILY";
+    // Without a data folder the pages would land wherever the program happened to be started
+    // (for a scheduler, often a folder nobody may write to); the program folder is known.
+    std::u16string dataPath = settings.DataPath.empty() ? state.ProgramFolder : settings.DataPath;
+    state.AutoStart = settings.AutoStart;
+    state.DailySort = settings.DailySort;
     if (state.DailySort) {
         dataPath += dayFolder(services.clock.now());
     }
@@ -121,7 +115,7 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
         reporter.DispErr(u"ディレクトリを作成しました。", state.DataPath, u"", u"Init");
     }
 
-    const std::u16string nrPage = run::NextField(settings);
+    const std::u16string& nrPage = settings.NrPage;
     if (nrPage.empty()) {
         state.LastArticleIndex = 9999;
     } else {
@@ -131,8 +125,8 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
         }
         state.LastArticleIndex = static_cast<std::int16_t>(pages.value == INT16_MIN ? INT16_MIN : pages.value - 1);
     }
-    state.Contents = run::NextField(settings) == u"CONTENTS";
-    state.SeparateTopicFiles = run::NextField(settings) == u"SEPARATETOPICFILES";
+    state.Contents = settings.Contents;
+    state.SeparateTopicFiles = settings.SeparateTopicFiles;
 
     state.SiteCount = siteCount;
     if (siteCount == 0) {

@@ -17,7 +17,7 @@ namespace vz::gather {
 /// What the main window keeps for the run besides the shared run state.
 struct RunValues
 {
-    extract::LineFitting fitting; ///< FitToScreen as read, NrLtrLine, LetterWidths
+    extract::LineFitting fitting; ///< FitToScreen ("E" when on), NrLtrLine, LetterWidths
     run::SiteTable SiteTable;
     std::u16string StandardHead;
     /// Counters that run on for the life of the program, never reset. Wider than 16 bits, so a

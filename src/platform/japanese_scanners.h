@@ -16,7 +16,7 @@ constexpr std::uint8_t kInvalid = 0;
 constexpr std::uint8_t kGood = 1;    // kana, common punctuation, full-width letters, first-level kanji
 constexpr std::uint8_t kNeutral = 2; // second-level kanji, other symbols, vendor kanji
 constexpr std::uint8_t kOdd = 3;     // half-width kana, Greek, Cyrillic, box drawing, user-defined, JIS X 0212
-constexpr std::uint8_t kKana = 4; // full-width hiragana or katakana
+constexpr std::uint8_t kKana = 4;    // full-width hiragana or katakana
 
 struct Reading
 {
