@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -7,7 +8,7 @@
 
 #include "cli/headless_command.h"
 #include "platform/clock.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "platform/program_folder.h"
 #include "run/text.h"
 #include "version.h"
@@ -21,6 +22,8 @@ for reading offline.
   --headless      gather once without windows, then exit (for cron and scripts)
   --ini FILE      use FILE as the site list file instead of today's entry of
                   the weekday table (with --headless)
+  --jobs N        fetch up to N pages and pictures at once, at most 4 from
+                  one site (default 8); 1 fetches one at a time
   --help          show this help and exit
   --version       show the version and exit
 
@@ -50,6 +53,7 @@ int main(int argc, char** argv)
 {
     bool headless = false;
     const char* ini = nullptr;
+    int jobs = 8;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -67,6 +71,14 @@ int main(int argc, char** argv)
                 return usage("--ini needs a file");
             }
             ini = argv[++i];
+        } else if (arg == "--jobs") {
+            const std::string value = i + 1 < argc ? argv[++i] : "";
+            char* end = nullptr;
+            const long n = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 1 || n > 64) {
+                return usage("--jobs needs a number from 1 to 64");
+            }
+            jobs = static_cast<int>(n);
         } else {
             return usage(("unknown option " + std::string(arg)).c_str());
         }
@@ -85,7 +97,8 @@ int main(int argc, char** argv)
     if (ini) {
         options.iniFile = vz::text::fromUtf8(ini);
     }
+    options.jobs = jobs;
     vz::platform::SystemClock clock;
-    vz::platform::CurlDownloader downloader;
-    return vz::cli::runHeadless(options, frontEnd, clock, downloader);
+    vz::platform::ConcurrentFetcher fetcher;
+    return vz::cli::runHeadless(options, frontEnd, clock, fetcher);
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "gather/gathering_run.h"
-#include "gather/page_fetch.h"
 #include "gather/startup.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
@@ -30,7 +29,7 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
 } // namespace
 
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
-                platform::Downloader& downloader)
+                platform::Fetcher& fetcher)
 {
     run::RunState state;
     run::Reporter reporter(state, frontEnd, frontEnd);
@@ -53,8 +52,8 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
         return 1;
     }
 
-    gather::PageFetcher fetcher(state, reporter, downloader, frontEnd);
-    gather::RunContext context{state, values, services, fetcher, downloader};
+    values.jobs = options.jobs;
+    gather::RunContext context{state, values, services, fetcher};
     gather::RunDriver driver(context);
     const bool ran = driver.runOnce();
     gather::shutdown(state, services);

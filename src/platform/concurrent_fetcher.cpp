@@ -1,5 +1,6 @@
 #include "concurrent_fetcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <stdexcept>
@@ -81,12 +82,6 @@ DownloadResult failure(int status, std::string description)
 
 ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings)
 {
-    if (m_settings.maxTransfers < 1) {
-        m_settings.maxTransfers = 1;
-    }
-    if (m_settings.maxPerHost < 1 || m_settings.maxPerHost > m_settings.maxTransfers) {
-        m_settings.maxPerHost = m_settings.maxTransfers;
-    }
     // A throw-away downloader sets libcurl up once per process, as for every handle.
     {
         CurlDownloader setUp;
@@ -96,10 +91,27 @@ ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(s
         throw std::runtime_error("libcurl cannot make a multi handle");
     }
     curl_multi_setopt(multiOf(m_multi), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
-    curl_multi_setopt(multiOf(m_multi), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(m_settings.maxTransfers));
-    curl_multi_setopt(multiOf(m_multi), CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(m_settings.maxPerHost));
-    // Room for every open connection to stay open for the next transfer.
+    setLimits(m_settings.maxTransfers, m_settings.maxPerHost);
+}
+
+void ConcurrentFetcher::setLimits(int transfers, int perServer)
+{
+    m_settings.maxTransfers = std::max(transfers, 1);
+    m_settings.maxPerHost = std::clamp(perServer, 1, m_settings.maxTransfers);
+    // Room for every open connection to stay open for the next transfer; the transfer limits
+    // themselves are kept by launchQueued(), which picks the order.
     curl_multi_setopt(multiOf(m_multi), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
+    launchQueued();
+}
+
+void ConcurrentFetcher::hurry(Ticket ticket)
+{
+    const auto at = std::find(m_queue.begin(), m_queue.end(), ticket);
+    if (at != m_queue.end()) {
+        m_queue.erase(at);
+        m_queue.push_front(ticket);
+        launchQueued();
+    }
 }
 
 ConcurrentFetcher::~ConcurrentFetcher()
@@ -268,17 +280,8 @@ Fetched ConcurrentFetcher::take(Ticket ticket)
         return Fetched{failure(CURLE_BAD_FUNCTION_ARGUMENT, "no such transfer"), {}};
     }
     Transfer* transfer = found->second;
-    if (!transfer->ended) {
-        // Let it jump the queue: whoever waits for it needs it first.
-        for (auto at = m_queue.begin(); at != m_queue.end(); ++at) {
-            if (*at == ticket) {
-                m_queue.erase(at);
-                m_queue.push_front(ticket);
-                break;
-            }
-        }
-        launchQueued();
-    }
+    // Whoever waits for it needs it first.
+    hurry(ticket);
     while (!transfer->ended) {
         std::vector<Ticket> ended = poll(std::chrono::milliseconds(1000));
         // Tickets that ended meanwhile are still told by the next poll().

@@ -43,6 +43,8 @@ public:
     bool done(Ticket ticket) const override;
     Fetched take(Ticket ticket) override;
     void cancel(Ticket ticket) override;
+    void hurry(Ticket ticket) override;
+    void setLimits(int transfers, int perServer) override;
 
     const ConcurrentSettings& settings() const { return m_settings; }
 

@@ -35,6 +35,10 @@ public:
     virtual Fetched take(Ticket ticket) = 0;
     /// Abandons the ticket: a transfer going on stops and its bytes are dropped.
     virtual void cancel(Ticket ticket) = 0;
+    /// Moves a ticket that has not started ahead of every other that waits.
+    virtual void hurry(Ticket ticket) = 0;
+    /// Transfers at once, in all and per server, from now on; both at least 1.
+    virtual void setLimits(int transfers, int perServer) = 0;
 };
 
 } // namespace vz::platform

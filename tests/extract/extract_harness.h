@@ -5,34 +5,26 @@
 #include <string>
 
 #include "extract/extract_context.h"
-#include "fakes/fake_downloader.h"
 #include "fakes/fake_front_end.h"
+#include "fakes/fake_picture_keeper.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "support/temp_dir.h"
 
 namespace vz::test {
 
-/// Everything article cutting needs, in a fresh data folder, with a fake downloader.
+/// Everything article cutting needs, in a fresh data folder, with a fake picture keeper.
 struct ExtractHarness
 {
-    ExtractHarness()
-    {
-        state.DataPath = dir.folder();
-        DataPath = state.DataPath;
-    }
-
-    std::filesystem::path pix(const std::string& name) const { return dir.path() / "pix" / name; }
+    ExtractHarness() { state.DataPath = dir.folder(); }
 
     TempDir dir;
     run::RunState state;
     FakeFrontEnd fe;
     run::Reporter reporter{state, fe, fe};
     extract::LineFitting fitting;
-    FakeDownloader downloader;
-    std::u16string DataPath;
-    std::int32_t PictureNumber = 0;
-    extract::ExtractContext ctx{reporter, fitting, downloader, DataPath, PictureNumber};
+    FakePictureKeeper pictures;
+    extract::ExtractContext ctx{reporter, fitting, pictures};
 };
 
 } // namespace vz::test

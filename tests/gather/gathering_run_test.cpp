@@ -6,7 +6,7 @@
 #include "fakes/fake_downloader.h"
 #include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
-#include "gather/page_fetch.h"
+#include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -26,7 +26,7 @@ class GatheringRunTest : public ::testing::Test
 protected:
     GatheringRunTest()
         : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter},
-          fetcher(state, reporter, downloader, fe), context{state, values, services, fetcher, downloader},
+          fetcher(downloader, (dir.path() / "scratch").string()), context{state, values, services, fetcher},
           driver(context)
     {
         state.ProgramFolder = dir.folder();
@@ -69,7 +69,7 @@ protected:
     run::Reporter reporter;
     gather::RunValues values;
     gather::Services services;
-    gather::PageFetcher fetcher;
+    platform::DownloaderFetcher fetcher;
     gather::RunContext context;
     gather::RunDriver driver;
     std::string sites;
@@ -145,24 +145,25 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     TempDir home;
     FakeClock clock;
     FakeDownloader downloader;
+    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
     std::FILE* err = std::tmpfile();
     cli::HeadlessFrontEnd frontEnd(err, false);
     cli::HeadlessOptions options{home.folder(), std::nullopt};
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
     EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
 
     options.iniFile = home.folder() + u"off.ini";
     writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "only a switched-off site and a blank line";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
     options.iniFile.reset();
 
     writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "no site list for today";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
 
     options.iniFile = home.folder() + u"elsewhere.ini";
     writeBytes(home.path() / "elsewhere.ini",
                "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 0) << "failed articles still make a run";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
 
     std::rewind(err);
     std::string printed(4096, '\0');

@@ -18,6 +18,7 @@
 #include "cli/headless_command.h"
 #include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
+#include "platform/concurrent_fetcher.h"
 #include "platform/curl_downloader.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -133,13 +134,13 @@ TEST(SampleSite, GathersIntoReadableShiftJisPages)
               0);
 
     {
-        // The downloader goes before the server stops, so no kept-alive connection holds it up.
+        // The fetcher goes before the server stops, so no kept-alive connection holds it up.
         FakeClock clock;
-        platform::CurlDownloader downloader;
+        platform::ConcurrentFetcher fetcher;
         std::FILE* err = std::tmpfile();
         cli::HeadlessFrontEnd frontEnd(err, false);
         const cli::HeadlessOptions options{dir.folder(), dir.folder() + u"sample.ini"};
-        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 0);
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0);
         std::fclose(err);
     }
 
