@@ -37,7 +37,7 @@ constexpr const char16_t* kRemoveAll = u"RemoveAll";
 /// Transfers at once to one server, whatever the jobs: more would burden a site for little.
 constexpr int kMaxPerServer = 4;
 /// Fetches under way or waiting per job: enough to keep every job busy across the next sites.
-constexpr std::size_t kWindowPerJob = 8;
+constexpr std::size_t kWindowPerJob = 32;
 /// No new fetch starts while the pages waiting to be taken hold this much.
 constexpr std::size_t kLookAheadBytes = 16 * 1024 * 1024;
 
@@ -182,8 +182,9 @@ public:
             m_fe.showRunField(RunField::URL2, address);
             if (fetchesLink(m_links, j, last)) {
                 // The page checked for the head is the first article: it is not fetched twice.
-                const Page page = j == 0 && m_first && m_firstAddress == address ? m_fetcher.again(address, *m_first)
-                                                                                 : m_fetcher.fetchPage(address);
+                const Page page = j == 0 && m_first && m_firstAddress == address
+                                      ? m_fetcher.again(address, std::move(*m_first))
+                                      : m_fetcher.fetchPage(address);
                 m_first.reset();
                 if (gatherArticle(address, page.text)) {
                     ++outcome.gathered;

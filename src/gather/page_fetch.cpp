@@ -30,7 +30,7 @@ Page PageFetcher::fetchPage(const std::u16string& url)
     return Page{std::move(arrival.text), true};
 }
 
-Page PageFetcher::again(const std::u16string& url, const Page& page)
+Page PageFetcher::again(const std::u16string& url, Page page)
 {
     m_events.yieldEvents();
     if (!page.fetched) {

@@ -32,7 +32,7 @@ public:
     std::u16string GetHTML(const std::u16string& url) { return fetchPage(url).text; }
     /// Hands out a page fetched before under the same address as if it were fetched again: the
     /// window events run and a failure is reported once more, but nothing goes over the network.
-    Page again(const std::u16string& url, const Page& page);
+    Page again(const std::u16string& url, Page page);
 
     /// A picture's bytes; nothing, without a report, when it cannot be fetched.
     std::optional<std::string> fetchPicture(const std::u16string& url);
