@@ -7,7 +7,7 @@
 //   3. one article page of 20 MB: time and peak memory of the program, against a run of a 5 KB
 //      page, so the difference is what the page costs.
 //
-// Run: build/bench/bench_fetching [latency in ms, default 100]
+// Run: build/bench/bench_fetching [latency in ms, default 100] [1, 2 or 3: only that workload]
 
 #include <algorithm>
 #include <chrono>
@@ -153,6 +153,7 @@ std::string compare(const std::map<std::string, std::string>& a, const std::map<
 struct RunResult
 {
     double seconds = 0;
+    double cpuSeconds = 0; ///< the program's own, user and system
     long peakKiB = 0;
     std::map<std::string, std::string> files;
 };
@@ -192,6 +193,8 @@ RunResult runProgram(const fs::path& home, const std::string& sites, const fs::p
     RunResult result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     result.peakKiB = usage.ru_maxrss;
+    result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw std::runtime_error("the program failed");
     }
@@ -199,16 +202,8 @@ RunResult runProgram(const fs::path& home, const std::string& sites, const fs::p
     return result;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void tenSites(const fs::path& home, std::chrono::milliseconds latency, std::mt19937& rng)
 {
-    const std::chrono::milliseconds latency(argc > 1 ? std::atoi(argv[1]) : 100);
-    const bool onlyFirst = argc > 2;
-    vz::test::TempDir home;
-    std::mt19937 rng(12);
-
-    // 1. Ten sites on ten hosts.
     std::vector<std::unique_ptr<SlowSite>> hosts;
     std::string sites;
     for (int s = 0; s < 10; ++s) {
@@ -233,9 +228,9 @@ int main(int argc, char** argv)
         }
         return n;
     };
-    const RunResult one = runProgram(home.path(), sites, home.path() / "data", 1);
+    const RunResult one = runProgram(home, sites, home / "data", 1);
     const int requests = requestsSoFar();
-    const RunResult many = runProgram(home.path(), sites, home.path() / "data", 0);
+    const RunResult many = runProgram(home, sites, home / "data", 0);
     std::printf("10 sites x 10 articles x 2 pictures at %lld ms: %d requests a run\n",
                 static_cast<long long>(latency.count()), requests);
     std::printf("  --jobs 1: %6.2f s (%5.0f requests/s)\n", one.seconds, requests / one.seconds);
@@ -243,11 +238,10 @@ int main(int argc, char** argv)
     std::printf("  ratio   : %6.2f times faster; data folders %s\n", one.seconds / many.seconds,
                 compare(one.files, many.files).c_str());
     std::printf("  sequential floor at this latency: %.2f s\n", requests * latency.count() / 1000.0);
+}
 
-    if (onlyFirst) {
-        return 0;
-    }
-    // 2. A thousand small articles at no latency.
+void thousandArticles(const fs::path& home, std::mt19937& rng)
+{
     {
         SlowSite site("127.0.0.1", std::chrono::milliseconds(0));
         std::string list = "<!--list-->";
@@ -257,28 +251,53 @@ int main(int argc, char** argv)
         }
         site.serve("index.html", list + "<!--/list-->");
         const std::string line = siteLine(0, site.base() + "index.html", site.base(), true, false);
-        const RunResult single = runProgram(home.path(), line, home.path() / "data", 1);
+        const RunResult single = runProgram(home, line, home / "data", 1);
         const int n = site.requests();
-        const RunResult parallel = runProgram(home.path(), line, home.path() / "data", 0);
+        const RunResult parallel = runProgram(home, line, home / "data", 0);
         std::printf("1,000 articles of 5 KB, no latency: %d requests a run\n", n);
-        std::printf("  --jobs 1: %6.2f s (%5.0f requests/s)\n", single.seconds, n / single.seconds);
-        std::printf("  default : %6.2f s (%5.0f requests/s); data folders %s\n", parallel.seconds, n / parallel.seconds,
+        std::printf("  --jobs 1: %6.2f s (%5.0f requests/s), %.2f s of processor time\n", single.seconds,
+                    n / single.seconds, single.cpuSeconds);
+        std::printf("  default : %6.2f s (%5.0f requests/s), %.2f s of processor time; data folders %s\n",
+                    parallel.seconds, n / parallel.seconds, parallel.cpuSeconds,
                     compare(single.files, parallel.files).c_str());
     }
+}
 
-    // 3. One page of 20 MB against one of 5 KB.
+void bigPage(const fs::path& home, std::mt19937& rng)
+{
     {
         SlowSite site("127.0.0.1", std::chrono::milliseconds(0));
         constexpr std::size_t kBig = 20 * 1000 * 1000;
         site.serve("big.html", article(0, kBig, 0, rng));
         site.serve("small.html", article(0, 5000, 0, rng));
         const auto page = [&](const char* name) { return siteLine(0, site.base() + name, site.base(), false, false); };
-        const RunResult small = runProgram(home.path(), page("small.html"), home.path() / "small", 0);
-        const RunResult big = runProgram(home.path(), page("big.html"), home.path() / "big", 0);
+        const RunResult small = runProgram(home, page("small.html"), home / "small", 0);
+        const RunResult big = runProgram(home, page("big.html"), home / "big", 0);
         std::printf("one article page of 20 MB (%d requests):\n", site.requests() - 1);
         std::printf("  time %.2f s; peak memory %.1f MB, %.1f MB over a 5 KB page's run: %.2f times the page\n",
                     big.seconds, big.peakKiB / 1024.0, (big.peakKiB - small.peakKiB) / 1024.0,
                     (big.peakKiB - small.peakKiB) * 1024.0 / kBig);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::chrono::milliseconds latency(argc > 1 ? std::atoi(argv[1]) : 100);
+    const int only = argc > 2 ? std::atoi(argv[2]) : 0;
+    vz::test::TempDir folder;
+    const fs::path home = folder.path();
+    std::mt19937 rng(12);
+
+    if (only == 0 || only == 1) {
+        tenSites(home, latency, rng);
+    }
+    if (only == 0 || only == 2) {
+        thousandArticles(home, rng);
+    }
+    if (only == 0 || only == 3) {
+        bigPage(home, rng);
     }
     return 0;
 }
