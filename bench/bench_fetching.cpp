@@ -3,7 +3,8 @@
 // every request only after a set latency. Measured, each in one run of this program:
 //   1. 10 sites x 10 articles of ~30 KB with 2 pictures of ~20 KB each at 100 ms a request: the
 //      default jobs against --jobs 1 (the ratio; the data folders must be identical);
-//   2. 1,000 articles of 5 KB on one site at no latency: requests per second, --jobs 1 and default;
+//   2. 1,000 articles of 5 KB on one site at no latency: requests per second, --jobs 1 and default,
+//      the best of five rounds each;
 //   3. one article page of 20 MB: time and peak memory of the program, against a run of a 5 KB
 //      page, so the difference is what the page costs.
 //
@@ -251,10 +252,23 @@ void thousandArticles(const fs::path& home, std::mt19937& rng)
         }
         site.serve("index.html", list + "<!--/list-->");
         const std::string line = siteLine(0, site.base() + "index.html", site.base(), true, false);
-        const RunResult single = runProgram(home, line, home / "data", 1);
-        const int n = site.requests();
-        const RunResult parallel = runProgram(home, line, home / "data", 0);
-        std::printf("1,000 articles of 5 KB, no latency: %d requests a run\n", n);
+        // At no latency the machine's load decides as much as the program: the best of five rounds,
+        // taken in turns.
+        RunResult single, parallel;
+        single.seconds = parallel.seconds = 1e9;
+        int n = 0;
+        for (int round = 0; round < 5; ++round) {
+            for (const int jobs : {1, 0}) {
+                const int before = site.requests();
+                RunResult run = runProgram(home, line, home / "data", jobs);
+                n = site.requests() - before;
+                RunResult& best = jobs == 1 ? single : parallel;
+                if (run.seconds < best.seconds) {
+                    best = std::move(run);
+                }
+            }
+        }
+        std::printf("1,000 articles of 5 KB, no latency, best of 5: %d requests a run\n", n);
         std::printf("  --jobs 1: %6.2f s (%5.0f requests/s), %.2f s of processor time\n", single.seconds,
                     n / single.seconds, single.cpuSeconds);
         std::printf("  default : %6.2f s (%5.0f requests/s), %.2f s of processor time; data folders %s\n",

@@ -248,8 +248,24 @@ void ConcurrentFetcher::collectFinished()
     }
 }
 
+void ConcurrentFetcher::abandonAll()
+{
+    for (auto& [ticket, transfer] : m_transfers) {
+        if (!transfer->ended) {
+            release(*transfer);
+            transfer->fetched = Fetched{failure(CURLE_ABORTED_BY_CALLBACK, "stopped"), {}};
+            transfer->ended = true;
+            m_ended.push_back(ticket);
+        }
+    }
+    m_queue.clear();
+}
+
 std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds wait)
 {
+    if (m_abortCheck && m_abortCheck()) {
+        abandonAll();
+    }
     if (m_runningTotal > 0) {
         int running = 0;
         curl_multi_perform(multiOf(m_multi), &running);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,6 +49,10 @@ public:
 
     const ConcurrentSettings& settings() const { return m_settings; }
 
+    /// Asked whenever transfers are polled (at least once a second while one is awaited); when it
+    /// answers true every transfer under way or waiting ends at once with status 42.
+    void setAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
+
     /// What one transfer holds while it runs; public only for libcurl's callbacks.
     struct Transfer;
 
@@ -55,6 +60,7 @@ private:
     void launchQueued();
     void collectFinished();
     void release(Transfer& transfer);
+    void abandonAll();
 
     ConcurrentSettings m_settings;
     void* m_multi = nullptr;          ///< the libcurl multi handle
@@ -65,6 +71,7 @@ private:
     int m_runningTotal = 0;
     std::vector<Ticket> m_ended; ///< ended since the last poll()
     Ticket m_next = 1;
+    std::function<bool()> m_abortCheck;
 };
 
 } // namespace vz::platform

@@ -38,6 +38,7 @@ TEST(ConcurrentFetcher, EndsEveryFaultyTransferWithTheDownloadersStatusAndNoBody
         {server.url("/data/news_utf-8.html"), 0},
         {server.url("/gzip"), 0},
         {server.url("/redirect/10"), 0},
+        {"file://" + (fs::path(kDataDir) / "news_utf-8.html").string(), 0},
         {server.url("/status/404"), 404},
         {server.url("/redirect-loop"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect-to-file"), CURLE_UNSUPPORTED_PROTOCOL},
@@ -59,7 +60,7 @@ TEST(ConcurrentFetcher, EndsEveryFaultyTransferWithTheDownloadersStatusAndNoBody
         EXPECT_EQ(fetched.result.status, cases[i].second) << fetched.result.description;
         if (cases[i].second == 0) {
             EXPECT_EQ(fetched.body, kNews);
-            EXPECT_EQ(fetched.result.contentType, "text/html");
+            EXPECT_EQ(fetched.result.contentType, cases[i].first.starts_with("http") ? "text/html" : "");
         } else {
             EXPECT_TRUE(fetched.body.empty());
             EXPECT_FALSE(fetched.result.description.empty());
@@ -124,6 +125,18 @@ TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
         EXPECT_EQ(fetcher.take(page).body, kNews);
         EXPECT_TRUE(fetcher.poll(0ms).empty());
         (void)leftRunning; // abandoned by the destructor
+    }
+    {
+        // A signal's stop ends whatever is under way at once.
+        platform::ConcurrentFetcher fetcher(platform::ConcurrentSettings{});
+        bool stop = false;
+        fetcher.setAbortCheck([&stop] { return stop; });
+        const auto slow = fetcher.start(server.url("/slow"));
+        fetcher.poll(50ms);
+        stop = true;
+        const platform::Fetched fetched = fetcher.take(slow);
+        EXPECT_EQ(fetched.result.status, CURLE_ABORTED_BY_CALLBACK);
+        EXPECT_TRUE(fetched.body.empty());
     }
     EXPECT_LT(std::chrono::steady_clock::now() - begun, 2s);
 }
