@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and runs every test:
 # the whole suite, then the extraction tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the format check.
+# UndefinedBehaviorSanitizer, then the fuzz targets for a bounded time, then the format check.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -19,6 +19,13 @@ cmake --build build-sanitize -j "$jobs" --target vz_extract_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -L extract
 
-files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench tools -name '*.cpp' -o -name '*.h')
+# The fuzz targets, each for half a minute, two at a time; a crash or a hang fails. Warnings
+# are left to the build above: this one is for finding crashes.
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVZ_FUZZ=ON \
+      -DVZ_BUILD_TESTS=OFF -DVZ_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs"
+scripts/fuzz.sh build-fuzz 30
+
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench tools fuzz -name '*.cpp' -o -name '*.h')
 clang-format --dry-run -Werror $files
 echo "All tests passed."

@@ -24,4 +24,4 @@ vz_install_packages() {
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
                    libcpp-httplib-dev zlib1g-dev)
 # What the tests, the benchmarks and the checks need on top.
-VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format)
+VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format clang libclang-rt-14-dev)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "platform/clock.h"
 #include "platform/concurrent_fetcher.h"
 #include "platform/program_folder.h"
@@ -38,7 +39,8 @@ Environment:
                      UTC), so that a run can be reproduced
 
 Exit status: 0 when a run went through, 1 when none could be made, 2 for a
-usage error. Reports and messages go to standard error.
+usage error or a missing --ini FILE, 130 or 143 when stopped by SIGINT or
+SIGTERM. Reports and messages go to standard error.
 )";
 
 int usage(const char* problem)
@@ -100,5 +102,7 @@ int main(int argc, char** argv)
     options.jobs = jobs;
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
+    vz::cli::installInterruptHandlers();
+    fetcher.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
     return vz::cli::runHeadless(options, frontEnd, clock, fetcher);
 }

@@ -1,7 +1,9 @@
 #include "headless_command.h"
 
 #include <algorithm>
+#include <filesystem>
 
+#include "cli/interrupt.h"
 #include "gather/gathering_run.h"
 #include "gather/startup.h"
 #include "run/string_helpers.h"
@@ -26,15 +28,9 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
     return {};
 }
 
-} // namespace
-
-int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
-                platform::Fetcher& fetcher)
+int prepareAndRun(const HeadlessOptions& options, run::RunState& state, gather::RunValues& values,
+                  gather::Services& services, HeadlessFrontEnd& frontEnd, platform::Fetcher& fetcher)
 {
-    run::RunState state;
-    run::Reporter reporter(state, frontEnd, frontEnd);
-    gather::RunValues values;
-    gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
 
     gather::StartUpResult prepared =
         options.iniFile ? gather::startUpWithFile(state, values, services, options.programFolder, *options.iniFile)
@@ -63,6 +59,34 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     }
     frontEnd.information(u"vodezeva: pages are in " + state.DataPath);
     return 0;
+}
+
+} // namespace
+
+int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
+                platform::Fetcher& fetcher)
+{
+    if (options.iniFile) {
+        // A mistyped name must not leave a new default site list behind it.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(text::toPath(*options.iniFile), ec)) {
+            frontEnd.alert(u"vodezeva: " + *options.iniFile + u": no such site list file");
+            return 2;
+        }
+    }
+    run::RunState state;
+    run::Reporter reporter(state, frontEnd, frontEnd);
+    gather::RunValues values;
+    InterruptibleYield events(frontEnd);
+    gather::Services services{clock, events, frontEnd, frontEnd, reporter};
+    try {
+        return prepareAndRun(options, state, values, services, frontEnd, fetcher);
+    } catch (const Interrupted& stop) {
+        // The download in flight was abandoned and its part file removed; raw.tmp goes here.
+        gather::shutdown(state, services);
+        frontEnd.alert(u"vodezeva: stopped by a signal; the page being gathered may be incomplete");
+        return interruptedExitStatus(stop.signal);
+    }
 }
 
 } // namespace vz::cli

@@ -19,7 +19,8 @@ struct HeadlessOptions
 };
 
 /// Start-up, Init, exactly one gathering run whatever AutoStart says, shutdown. Returns the exit
-/// status: 0 when a run went through, 1 when none could be made (the reason goes to the front end).
+/// status: 0 when a run went through, 1 when none could be made (the reason goes to the front end),
+/// 2 when the site list file picked on the command line does not exist.
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Fetcher& fetcher);
 

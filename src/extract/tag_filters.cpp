@@ -38,6 +38,10 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
     out.reserve(text.size());
     std::u16string front;
     std::size_t read = 0;
+    // A replacement holding its own opening marker would be found again and again, each time
+    // longer: it is put in once, and no stretch begins in it or before it.
+    const bool ownMarker = text::LCase(replacement).find(opening) != std::u16string::npos;
+    std::size_t floor = 0; // out below this holds such a replacement and is finished
 
     auto charAt = [&](std::size_t i, char16_t& c) {
         if (i < front.size()) {
@@ -97,7 +101,12 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
             end += 1;
         }
         take(end, false);
-        const std::size_t back = std::min(opening.size() - 1, out.size());
+        if (ownMarker) {
+            out.append(replacement);
+            floor = out.size();
+            continue;
+        }
+        const std::size_t back = std::min(opening.size() - 1, out.size() - floor);
         front.insert(0, replacement);
         front.insert(0, out, out.size() - back, back);
         out.resize(out.size() - back);

@@ -19,8 +19,9 @@ namespace vz::extract {
 std::u16string RemoveTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing);
 
 /// As RemoveTags, but each stretch is replaced by `replacement`, which is searched again like the
-/// rest of the text. A replacement that keeps re-creating its own opening marker would never end:
-/// there are never more replacements than the text had characters.
+/// rest of the text. A replacement holding its own opening marker would be found forever: it is
+/// put in as it is, and the search goes on behind it. There are never more replacements than the
+/// text had characters.
 std::u16string ReplaceTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
                            std::u16string_view replacement);
 

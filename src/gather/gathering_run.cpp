@@ -40,6 +40,8 @@ constexpr int kMaxPerServer = 4;
 constexpr std::size_t kWindowPerJob = 32;
 /// No new fetch starts while the pages waiting to be taken hold this much.
 constexpr std::size_t kLookAheadBytes = 16 * 1024 * 1024;
+/// The site page (or a topic file of the site) could not be written.
+constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
 
 /// The minimum picture size: the number minPix begins with, rounded, or 0 when it is blank.
 std::int32_t minimumPictureSize(const std::u16string& minPix)
@@ -119,6 +121,9 @@ public:
     std::vector<Expected> start(int row) const
     {
         const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(row)];
+        if (site.FileName.empty()) {
+            return {}; // the run skips a site it cannot write
+        }
         if (site.FilterIndex1.empty() && site.FilterIndex2.empty()) {
             return sitePages(site, row, {site.IndexAddress}, 0);
         }
@@ -137,14 +142,19 @@ public:
             std::u16string page = arrival.text;
             std::u16string part = extract::CutHeader(m_quiet, page, site.FilterIndex1, site.FilterIndex2);
             const int last = lastIndex(extract::CutMsg(m_quiet, part, links), m_state, site);
-            return sitePages(site, done.row, links, last);
+            // What the run will refuse to fetch is not fetched ahead either.
+            std::vector<Expected> pages = sitePages(site, done.row, links, last);
+            std::erase_if(pages, [](const Expected& next) { return !mayFetch(next.url, AddressOrigin::Page); });
+            return pages;
         }
         std::vector<Expected> pictures;
         if (done.kind == Expected::Kind::Article && done.cut && site.PixOption == u"KeepPix") {
             for (const auto& tries :
                  extract::picturesOfArticle(arrival.text, site.FilterHeadline1, site.FilterHeadline2, site.FilterText1,
                                             site.FilterText2, site.ServerAddressHeader, done.url)) {
-                pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false});
+                if (mayFetch(tries.front(), AddressOrigin::Page)) {
+                    pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false});
+                }
             }
         }
         return pictures;
@@ -172,6 +182,29 @@ public:
         for (auto field : {RunField::SiteName, RunField::URL, RunField::URL2, RunField::File}) {
             m_fe.showRunField(field, u"");
         }
+        // A site whose page cannot be written is skipped; the sites after it are still gathered.
+        // Without a file name the page would be the data folder itself.
+        if (m_site.FileName.empty()) {
+            reportUnwritable(u"no file name is set for this site");
+            return outcome;
+        }
+        try {
+            gatherInto(outcome);
+        } catch (const OutputError& e) {
+            reportUnwritable(text::fromUtf8(e.what()));
+            ++outcome.failed;
+        }
+        return outcome;
+    }
+
+private:
+    void reportUnwritable(const std::u16string& why)
+    {
+        m_ctx.services.reporter.DispErr(kPageNotWritten, m_site.IndexName + u" " + m_outputFilePath, why, u"MAIN");
+    }
+
+    void gatherInto(SiteOutcome& outcome)
+    {
         const int last = collectLinks();
         m_fe.showRunField(RunField::SiteName, m_site.IndexName);
         m_fe.showRunField(RunField::File, m_outputFilePath);
@@ -184,7 +217,7 @@ public:
                 // The page checked for the head is the first article: it is not fetched twice.
                 const Page page = j == 0 && m_first && m_firstAddress == address
                                       ? m_fetcher.again(address, std::move(*m_first))
-                                      : m_fetcher.fetchPage(address);
+                                      : m_fetcher.fetchPage(address, m_linkOrigin);
                 m_first.reset();
                 if (gatherArticle(address, page.text)) {
                     ++outcome.gathered;
@@ -199,16 +232,15 @@ public:
         if (m_site.TagOption != kRemoveAll) {
             appendOutput(m_outputFilePath, u"</html>\r\n");
         }
-        return outcome;
     }
 
-private:
     /// Fills the link list and returns the highest index to fetch.
     int collectLinks()
     {
         if (m_site.FilterIndex1.empty() && m_site.FilterIndex2.empty()) {
             // Without index markers the index page itself is the one article.
             m_links = {m_site.IndexAddress};
+            m_linkOrigin = AddressOrigin::SiteList;
             m_fe.showRunField(RunField::URL, m_site.IndexAddress);
             return 0;
         }
@@ -228,7 +260,7 @@ private:
         std::u16string head = m_ctx.values.StandardHead;
         if (!m_links.empty()) {
             m_firstAddress = articleAddress(m_site.ServerAddressHeader, m_links[0]);
-            m_first = m_fetcher.fetchPage(m_firstAddress);
+            m_first = m_fetcher.fetchPage(m_firstAddress, m_linkOrigin);
             m_ctx.state.PageCharsetKnown = CheckCharset(m_first->text);
             if (!m_ctx.state.PageCharsetKnown) {
                 head = MakePageHead(m_first->text, m_ctx.values.StandardHead);
@@ -278,6 +310,8 @@ private:
     /// The first article, fetched for the head and kept until its turn as an article.
     std::optional<Page> m_first;
     std::u16string m_firstAddress;
+    /// Links cut out of the index page are the page's word; the index address alone is the user's.
+    AddressOrigin m_linkOrigin = AddressOrigin::Page;
 };
 
 } // namespace
@@ -289,7 +323,12 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     std::vector<SiteOutcome> outcomes;
     services.events.yieldEvents();
     if (state.Contents) {
-        MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        // The site pages do not depend on it: without a contents page the sites are still gathered.
+        try {
+            MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        } catch (const OutputError& e) {
+            services.reporter.DispErr(kPageNotWritten, text::fromUtf8(e.what()), u"", u"MakeContents");
+        }
     }
     // The table may be reloaded while the run walks it (the windows stay usable), so the run
     // walks a copy taken at its start.

@@ -1,30 +1,40 @@
 #include "page_fetch.h"
 
 #include "platform/downloader_fetcher.h"
+#include "platform/url_policy.h"
 #include "run/text.h"
 
 namespace vz::gather {
+
+bool mayFetch(std::u16string_view url, AddressOrigin origin)
+{
+    return origin == AddressOrigin::SiteList || platform::isFetchableFromPage(text::toUtf8(url));
+}
 
 PageFetcher::PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events)
     : m_reporter(reporter), m_ahead(ahead), m_events(events)
 {
 }
 
-void PageFetcher::reportFailure(const std::u16string& url, const platform::DownloadResult& result)
+void PageFetcher::reportFailure(const std::u16string& url)
 {
     m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");
-    (void)result;
 }
 
-Page PageFetcher::fetchPage(const std::u16string& url)
+Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 {
+    if (!mayFetch(url, origin)) {
+        m_events.yieldEvents();
+        reportFailure(url);
+        return Page{};
+    }
     Arrival arrival = m_ahead.take(url, Expected::Kind::Article);
     if (arrival.result.status == platform::kDownloadRaised) {
         m_reporter.DispErr(text::fromUtf8(arrival.result.description), url, u"", u"DownloadFile");
     }
     m_events.yieldEvents();
     if (arrival.result.status != 0) {
-        reportFailure(url, arrival.result);
+        reportFailure(url);
         return Page{};
     }
     return Page{std::move(arrival.text), true};
@@ -34,13 +44,17 @@ Page PageFetcher::again(const std::u16string& url, Page page)
 {
     m_events.yieldEvents();
     if (!page.fetched) {
-        reportFailure(url, {});
+        reportFailure(url);
     }
     return page;
 }
 
 std::optional<std::string> PageFetcher::fetchPicture(const std::u16string& url)
 {
+    // A "file:" address would copy a local file into the output.
+    if (!mayFetch(url, AddressOrigin::Page)) {
+        return std::nullopt;
+    }
     Arrival arrival = m_ahead.take(url, Expected::Kind::Picture);
     if (arrival.result.status != 0) {
         return std::nullopt;

@@ -10,11 +10,18 @@
 
 namespace vz::gather {
 
+/// Who supplied an address: the user's own site list may name any address the fetcher knows
+/// (a local file included); an address a fetched page supplied must be http or https.
+enum class AddressOrigin { SiteList, Page };
+
+/// Whether an address may be fetched, given who supplied it.
+bool mayFetch(std::u16string_view url, AddressOrigin origin);
+
 /// A page as the run reads it.
 struct Page
 {
     std::u16string text;
-    /// False when the download failed (the text is then empty).
+    /// False when the download failed or was refused (the text is then empty).
     bool fetched = false;
 };
 
@@ -27,18 +34,23 @@ public:
 
     /// Fetches the page, lets waiting window events run once, and returns the page as text.
     /// A failed download is reported under "GetHTML" (and one that raised an error under
-    /// "DownloadFile" before that) and gives an empty page.
-    Page fetchPage(const std::u16string& url);
-    std::u16string GetHTML(const std::u16string& url) { return fetchPage(url).text; }
+    /// "DownloadFile" before that) and gives an empty page. An address from a page that may not
+    /// be fetched fails the same way without being tried.
+    Page fetchPage(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList);
+    std::u16string GetHTML(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList)
+    {
+        return fetchPage(url, origin).text;
+    }
     /// Hands out a page fetched before under the same address as if it were fetched again: the
     /// window events run and a failure is reported once more, but nothing goes over the network.
     Page again(const std::u16string& url, Page page);
 
-    /// A picture's bytes; nothing, without a report, when it cannot be fetched.
+    /// A picture's bytes; nothing, without a report, when it cannot be fetched. Picture
+    /// addresses come from pages: only http and https ones are tried.
     std::optional<std::string> fetchPicture(const std::u16string& url);
 
 private:
-    void reportFailure(const std::u16string& url, const platform::DownloadResult& result);
+    void reportFailure(const std::u16string& url);
 
     run::Reporter& m_reporter;
     LookAhead& m_ahead;

@@ -47,6 +47,8 @@ TEST(PictureStore, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumbere
     EXPECT_EQ(store.keep({address("/elsewhere/rel.gif"), address("/site/news/rel.gif"), u"rel.gif"}, u".gif", 256),
               u"<img src=\"pix/00007.gif\"> <br>");
     EXPECT_EQ(store.keep({address("/missing.gif"), u"http://127.0.0.1:1/none.gif"}, u".gif", 256), u"");
+    // A page never makes the program copy a local file, however the address is written.
+    EXPECT_EQ(store.keep({u"file:///etc/hostname", u" FILE:///etc/hostname", u"hostname"}, u"", -1), u"");
     EXPECT_EQ(store.keep({address("/pics/big.gif")}, u".gif", 256), u"<img src=\"pix/00008.gif\"> <br>");
     EXPECT_EQ(store.keep({address("/pics/small.gif")}, u".gif", -1), u"<img src=\"pix/00009.gif\"> <br>")
         << "a negative minimum keeps any size";
