@@ -18,7 +18,9 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -159,6 +161,36 @@ struct RunResult
     std::map<std::string, std::string> files;
 };
 
+/// Starts `argv` and waits for it. Its peak memory is only its own when the process starting it
+/// is small: a child counts the memory of its parent at the start as its own peak.
+int spawnAndWait(char** argv, rusage& usage)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    wait4(pid, &status, 0, &usage);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// `bench_fetching --measure PROGRAM ARGS...`: runs the program from this small, fresh process and
+/// prints its peak memory in KiB and its processor time in seconds.
+int measure(char** argv)
+{
+    rusage usage{};
+    const int status = spawnAndWait(argv, usage);
+    std::printf("%ld %f\n", usage.ru_maxrss,
+                static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
+    return status;
+}
+
 /// Runs the program headless on `sites` (the lines after the settings), data in `data`. Runs to
 /// be compared share one data folder, as the log names it.
 RunResult runProgram(const fs::path& home, const std::string& sites, const fs::path& data, int jobs)
@@ -167,7 +199,16 @@ RunResult runProgram(const fs::path& home, const std::string& sites, const fs::p
     const fs::path ini = home / "bench.ini";
     vz::test::writeBytes(ini, "J\t0\t" + data.string() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" +
                                   sites);
-    std::vector<std::string> args = {VZ_PROGRAM, "--headless", "--ini", ini.string()};
+    const fs::path numbers = home / "measured.txt";
+    std::vector<std::string> args = {"/bin/sh",
+                                     "-c",
+                                     "exec \"$0\" \"$@\" >" + numbers.string(),
+                                     fs::read_symlink("/proc/self/exe").string(),
+                                     "--measure",
+                                     VZ_PROGRAM,
+                                     "--headless",
+                                     "--ini",
+                                     ini.string()};
     if (jobs > 0) {
         args.insert(args.end(), {"--jobs", std::to_string(jobs)});
     }
@@ -179,26 +220,16 @@ RunResult runProgram(const fs::path& home, const std::string& sites, const fs::p
     setenv("VODEZEVA_HOME", home.c_str(), 1);
     // One clock for every run, so their logs can be compared byte for byte.
     setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        throw std::runtime_error("cannot start the program");
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
     rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    const int status = spawnAndWait(argv.data(), usage);
     RunResult result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.peakKiB = usage.ru_maxrss;
-    result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (status != 0) {
         throw std::runtime_error("the program failed");
     }
+    std::istringstream measured(vz::test::readBytes(numbers));
+    measured >> result.peakKiB >> result.cpuSeconds;
     result.files = filesUnder(data);
     return result;
 }
@@ -298,6 +329,9 @@ void bigPage(const fs::path& home, std::mt19937& rng)
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string_view(argv[1]) == "--measure") {
+        return measure(argv + 2);
+    }
     const std::chrono::milliseconds latency(argc > 1 ? std::atoi(argv[1]) : 100);
     const int only = argc > 2 ? std::atoi(argv[2]) : 0;
     vz::test::TempDir folder;

@@ -132,19 +132,18 @@ picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1,
     return pictures;
 }
 
-std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
-                       std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
-                       std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
-                       std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
-                       std::u16string_view articleAddress, std::int32_t& minPix)
+namespace {
+
+// Everything after the cut: the headline block and the cleaned text. Each step's input goes as
+// soon as its output stands, so an article of many megabytes is held at most twice.
+std::u16string cleanArticle(ExtractContext& ctx, ArticleParts parts, std::u16string_view TagOption,
+                            std::u16string_view TableOption, std::u16string_view PixOption,
+                            std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
+                            std::int32_t& minPix)
 {
-    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
-    if (!parts) {
-        return {};
-    }
     const bool plainText = TagOption == u"RemoveAll";
-    std::u16string result = plainText ? parts->headline : HeadlineBlock(ctx.fitting, parts->headline);
-    std::u16string body = std::move(parts->body);
+    std::u16string result = plainText ? parts.headline : HeadlineBlock(ctx.fitting, parts.headline);
+    std::u16string body = std::move(parts.body);
     if (PixOption == u"KeepPix") {
         body = KeepPix(ctx, body, ServerAddressHeader, articleAddress, minPix);
     } else {
@@ -163,10 +162,46 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
         for (const char16_t* tag : {u"<br", u"<p", u"</p"}) {
             body = ReplaceTags(body, tag, u">", u"\n\r");
         }
-        return result + RemoveTags(body, u"<", u">");
+        body = RemoveTags(body, u"<", u">");
+        return result.append(body);
     }
+    body = AddSpc(ctx.fitting, body);
+    result.append(body);
+    std::u16string().swap(body);
     // Last, so that nothing an earlier cut joined together escapes it.
-    return RemoveActiveContent(result + AddSpc(ctx.fitting, body));
+    return RemoveActiveContent(result);
+}
+
+} // namespace
+
+std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+                       std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                       std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
+                       std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
+                       std::u16string_view articleAddress, std::int32_t& minPix)
+{
+    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    if (!parts) {
+        return {};
+    }
+    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
+                        minPix);
+}
+
+std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
+                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                                std::u16string_view FilterText2, std::u16string_view TagOption,
+                                std::u16string_view TableOption, std::u16string_view PixOption,
+                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
+                                std::int32_t& minPix)
+{
+    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    std::u16string().swap(page);
+    if (!parts) {
+        return {};
+    }
+    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
+                        minPix);
 }
 
 } // namespace vz::extract

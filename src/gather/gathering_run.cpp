@@ -215,11 +215,11 @@ private:
             m_fe.showRunField(RunField::URL2, address);
             if (fetchesLink(m_links, j, last)) {
                 // The page checked for the head is the first article: it is not fetched twice.
-                const Page page = j == 0 && m_first && m_firstAddress == address
-                                      ? m_fetcher.again(address, std::move(*m_first))
-                                      : m_fetcher.fetchPage(address, m_linkOrigin);
+                Page page = j == 0 && m_first && m_firstAddress == address
+                                ? m_fetcher.again(address, std::move(*m_first))
+                                : m_fetcher.fetchPage(address, m_linkOrigin);
                 m_first.reset();
-                if (gatherArticle(address, page.text)) {
+                if (gatherArticle(address, std::move(page.text))) {
                     ++outcome.gathered;
                 } else {
                     ++outcome.failed;
@@ -270,13 +270,14 @@ private:
                                           m_site.IndexName + u"</B>\r\n" + kRule + u"\r\n");
     }
 
-    bool gatherArticle(const std::u16string& address, const std::u16string& page)
+    bool gatherArticle(const std::u16string& address, std::u16string page)
     {
         extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
-        const std::u16string cut = extract::CutNews(
-            article, page, m_site.FilterHeadline1, m_site.FilterHeadline2, m_site.FilterText1, m_site.FilterText2,
-            m_site.TagOption, m_site.TableOption, m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+        const std::u16string cut =
+            extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
+                                      m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
+                                      m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
         if (cut.empty()) {
             m_ctx.services.reporter.DispErr(u"ダウンロード処理できませんでした。 ", address, u"", u" MAIN\r\n");
             return false;
@@ -288,15 +289,18 @@ private:
             WriteTopicFile(m_ctx.state, cut, number);
             entry = u"<a href=\"" + topicFileName(number) + u"\">" + headline + u"</a><br><br>\r\n";
             ++number;
-        } else {
-            entry = cut + u"\r\n";
         }
+        std::u16string tail;
         if (m_site.TagOption == kRemoveAll) {
-            entry += u"\n\r\r\n";
+            tail = u"\n\r\r\n";
         } else if (!m_ctx.state.SeparateTopicFiles) {
-            entry += kRule + std::u16string(u"\r\n");
+            tail = kRule + std::u16string(u"\r\n");
         }
-        appendOutput(m_outputFilePath, entry);
+        if (m_ctx.state.SeparateTopicFiles) {
+            appendOutput(m_outputFilePath, {entry, tail});
+        } else {
+            appendOutput(m_outputFilePath, {cut, u"\r\n", tail});
+        }
         return true;
     }
 
