@@ -25,13 +25,36 @@ std::string page(const std::u16string& headline, const std::u16string& body)
     return platform::encodeCp932(u"<html><body><h1>" + headline + u"</h1><div>" + body + u"</div></body></html>").bytes;
 }
 
+/// Passes everything on, recording every address a transfer was started for.
+class RecordingFetcher : public platform::Fetcher
+{
+public:
+    explicit RecordingFetcher(platform::Fetcher& inner) : m_inner(inner) {}
+    Ticket start(const std::string& url) override
+    {
+        started.push_back(url);
+        return m_inner.start(url);
+    }
+    std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
+    bool done(Ticket ticket) const override { return m_inner.done(ticket); }
+    platform::Fetched take(Ticket ticket) override { return m_inner.take(ticket); }
+    void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
+    void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
+    void setLimits(int transfers, int perServer) override { m_inner.setLimits(transfers, perServer); }
+
+    std::vector<std::string> started;
+
+private:
+    platform::Fetcher& m_inner;
+};
+
 class GatheringRunTest : public ::testing::Test
 {
 protected:
     GatheringRunTest()
         : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter},
-          fetcher(downloader, (dir.path() / "scratch").string()), context{state, values, services, fetcher},
-          driver(context)
+          fetcher(downloader, (dir.path() / "scratch").string()),
+          recording(fetcher), context{state, values, services, recording}, driver(context)
     {
         state.ProgramFolder = dir.folder();
         state.CurrentIniPath = dir.folder() + u"sites.ini";
@@ -74,6 +97,7 @@ protected:
     gather::RunValues values;
     gather::Services services;
     platform::DownloaderFetcher fetcher;
+    RecordingFetcher recording;
     gather::RunContext context;
     gather::RunDriver driver;
     std::string sites;
@@ -129,6 +153,25 @@ TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndThe
                                         "http://news.test/b/index.html", "http://news.test/b/b1.html",
                                         "http://news.test/b/b2.html"}));
     EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
+}
+
+// Fetching ahead must not do what the run refuses: a page's links and pictures are fetched only
+// over http and https, ahead of their turn or at it.
+TEST_F(GatheringRunTest, NothingAPageNamesButHttpAndHttpsIsFetchedEvenAhead)
+{
+    downloader.resources["http://news.test/c/index.html"] =
+        "<!--list--><a href=\"file:///etc/hostname\">x</a><a href=\"c1.html\">y</a><!--/list-->";
+    downloader.resources["http://news.test/c/c1.html"] =
+        page(u"見出し", u"<img src=\"file:///etc/hostname\"><img src=\"FILE:///etc/passwd\">本文");
+    sites += "C\thttp://news.test/c/index.html\thttp://news.test/c/\tc.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>"
+             "\t<div>\t</div>\t\t\tKeepPix\t\t\r\n";
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_NE(output("c.html").find(u"本文"), std::u16string::npos);
+    EXPECT_EQ(recording.started.size(), 9U) << "every page of the three sites, once";
+    for (const std::string& url : recording.started) {
+        EXPECT_TRUE(url.starts_with("http://")) << url;
+    }
 }
 
 TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
