@@ -12,9 +12,9 @@ namespace {
 constexpr auto none = std::u16string_view::npos;
 
 // Elements whose content goes with them, then tags that go alone.
-constexpr std::array<std::u16string_view, 9> kActiveNames = {u"iframe", u"frameset", u"object", u"applet", u"frame",
-                                                             u"embed",  u"meta",     u"base",   u"link"};
-constexpr std::size_t kEnclosing = 4;
+constexpr std::array<std::u16string_view, 10> kActiveNames = {u"iframe", u"frameset", u"object", u"applet", u"style",
+                                                              u"frame",  u"embed",    u"meta",   u"base",   u"link"};
+constexpr std::size_t kEnclosing = 5;
 constexpr std::size_t kLongestName = 8;
 
 bool isAsciiLetter(char16_t c)
@@ -87,7 +87,8 @@ std::u16string removeActiveElements(std::u16string_view text)
 {
     const std::u16string low = text::LCase(text);
     std::array<Finder, kEnclosing> endTags = {Finder(low, u"</iframe", true), Finder(low, u"</frameset", true),
-                                              Finder(low, u"</object", true), Finder(low, u"</applet", true)};
+                                              Finder(low, u"</object", true), Finder(low, u"</applet", true),
+                                              Finder(low, u"</style", true)};
     Finder nextGt(low, u">", false);
     // The end of the stretch of name `k` whose tag starts before `from` (the tag's own "<" and
     // name hold no ">" and no end tag).
@@ -192,11 +193,11 @@ Attribute readAttribute(std::u16string_view s, std::size_t p)
     return a;
 }
 
-bool isActiveAttribute(std::u16string_view s, const Attribute& a)
+bool isActive(std::u16string_view s, const Attribute& a)
 {
-    const std::u16string name = text::LCase(s.substr(a.name, a.nameEnd - a.name));
-    return name.starts_with(u"on") ||
-           (a.hasValue && isScriptAddress(s.substr(a.valueStart, a.valueEnd - a.valueStart)));
+    return isActiveAttribute(s.substr(a.name, a.nameEnd - a.name),
+                             a.hasValue ? s.substr(a.valueStart, a.valueEnd - a.valueStart) : std::u16string_view(),
+                             a.hasValue);
 }
 
 // Appends `s` with the active attributes of its start tags removed.
@@ -237,7 +238,7 @@ void cleanTags(std::u16string_view s, std::u16string& out)
                 break;
             }
             p = a.end;
-            if (isActiveAttribute(s, a)) {
+            if (isActive(s, a)) {
                 // With it gone, a "=" after it would give the attribute before it a value; the
                 // attribute that "=" begins names nothing and goes too.
                 for (std::size_t q = p; afterName && p < s.size(); q = p) {
@@ -312,10 +313,10 @@ std::pair<char32_t, std::size_t> reference(std::u16string_view s, std::size_t at
 
 } // namespace
 
-bool isScriptAddress(std::u16string_view value)
+std::u16string addressAsRead(std::u16string_view value, std::size_t limit)
 {
     std::u16string scheme;
-    for (std::size_t i = 0; i < value.size() && scheme.size() < 11;) {
+    for (std::size_t i = 0; i < value.size() && scheme.size() < limit;) {
         char32_t c = value[i];
         std::size_t length = 1;
         if (c == U'&') {
@@ -331,7 +332,85 @@ bool isScriptAddress(std::u16string_view value)
         }
         scheme += c < 0x80 ? text::LCaseChar(static_cast<char16_t>(c)) : u'\uFFFD';
     }
-    return scheme.starts_with(u"javascript:") || scheme.starts_with(u"vbscript:");
+    return scheme;
+}
+
+bool isScriptAddress(std::u16string_view value)
+{
+    const std::u16string address = addressAsRead(value, 11);
+    return address.starts_with(u"javascript:") || address.starts_with(u"vbscript:");
+}
+
+bool isForeignAddress(std::u16string_view value)
+{
+    const std::u16string address = addressAsRead(value, 64);
+    const auto isSlash = [](char16_t c) { return c == u'/' || c == u'\\'; };
+    if (address.size() >= 2 && isSlash(address[0]) && isSlash(address[1])) {
+        return true; // another host, by the page's own scheme
+    }
+    // A scheme: a letter, then letters, digits, "+", "-" or ".", then ":".
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char16_t c = address[i];
+        if (c == u':') {
+            return i > 0;
+        }
+        const bool letter = c >= u'a' && c <= u'z';
+        if (!letter && (i == 0 || !((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'))) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool isActiveAttribute(std::u16string_view name, std::u16string_view value, bool hasValue)
+{
+    const std::u16string low = text::LCase(name);
+    if (low.starts_with(u"on")) {
+        return true;
+    }
+    if (!hasValue) {
+        return false;
+    }
+    if (isScriptAddress(value)) {
+        return true;
+    }
+    // Whatever a browser would fetch from elsewhere: the page is read offline, and a stranger
+    // would learn when and where.
+    constexpr std::u16string_view kAddressNames[] = {u"src",      u"href",   u"xlink:href", u"background", u"poster",
+                                                     u"data",     u"action", u"formaction", u"lowsrc",     u"dynsrc",
+                                                     u"codebase", u"ping",   u"manifest",   u"icon",       u"archive",
+                                                     u"longdesc", u"profile"};
+    for (const std::u16string_view address : kAddressNames) {
+        if (low == address) {
+            return isForeignAddress(value);
+        }
+    }
+    const std::u16string read = addressAsRead(value, value.size());
+    if (low == u"srcset") {
+        return read.find(u':') != std::u16string::npos || read.find(u"//") != std::u16string::npos ||
+               read.find(u'\\') != std::u16string::npos;
+    }
+    // Style sheets, and the drawing attributes that take their values, fetch through url() and
+    // image functions; in a style attribute escapes can spell them.
+    for (auto at = read.find(u"url("); at != std::u16string::npos; at = read.find(u"url(", at + 1)) {
+        std::u16string_view argument = std::u16string_view(read).substr(at + 4);
+        while (!argument.empty() &&
+               (isHtmlSpace(argument.front()) || argument.front() == u'"' || argument.front() == u'\'')) {
+            argument.remove_prefix(1);
+        }
+        if (isForeignAddress(argument) || argument.find(u'\\') != std::u16string_view::npos) {
+            return true;
+        }
+    }
+    if (low == u"style") {
+        for (const std::u16string_view fetching : {u"image(", u"image-set(", u"cross-fade(", u"element(",
+                                                   u"expression(", u"@import", u"behavior", u"binding", u"\\"}) {
+            if (read.find(fetching) != std::u16string::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::u16string RemoveActiveContent(std::u16string_view text)

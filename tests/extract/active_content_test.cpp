@@ -27,6 +27,16 @@ TEST(RemoveActiveContent, TakesOutWhatABrowserWouldRunOrLoadAndNothingElse)
         {"<ifr<meta>ame src=x>t</iframe>", ""}, // a cut that joins a new element
         {"<b x onclick=1 =y>", "<b x >"},       // "=y" would otherwise give x a value
         {"a<b c=\"d", "a"},                     // a tag that never ends would take the next page text
+        // Nothing is fetched from elsewhere; what lies beside the page stays.
+        {"<video src=\"http://evil.test/v.mp4\" poster=//evil.test/p.jpg controls>", "<video   controls>"},
+        {"<input type=image src=&#x68;ttp://x/><img src=\"pix/00000.gif\"> <br>",
+         "<input type=image ><img src=\"pix/00000.gif\"> <br>"},
+        {"<table background=\"http://x/bg.gif\"><td background=bg.gif><svg><use href=\"\\\\x/s#a\">",
+         "<table ><td background=bg.gif><svg><use >"},
+        {"<p style=\"color:red\">a<span style='background:URL( \"HTTP://x/a.png\")'>b</span><i fill=\"url(#x)\" "
+         "stroke='url(//x/s#y)' style=\"b\\61ckground:u\\72l(x)\">",
+         "<p style=\"color:red\">a<span >b</span><i fill=\"url(#x)\"  >"},
+        {"<style>@import 'http://x/a.css';</style>ok<img srcset=\"a.png 1x, http://x/b.png 2x\">", "ok<img >"},
         {"<metadata> <linked> <p class=on>one=1 onward</p> 1 < 2",
          "<metadata> <linked> <p class=on>one=1 onward</p> 1 < 2"},
     };

@@ -55,7 +55,8 @@ const Pieces kActive =
                 u"</object>|<embed src=y>|<applet>|</applet|<meta http-equiv=refresh content=0>|<base href=x>|"
                 u"<link rel=x>|<metax>|<div|<b|<svg| onload=alert(1)| onclick=\"x\"|/onmouseover='y'|OnError=z|"
                 u" on=1| title=\"a>b\"| title='<img onerror=q>'| href=javascript:x| src=\" JaVa&#x53;cript:y\"|"
-                u" href='java\tscript&colon;z'| href=vbscript:|=|\"|'|>|<|/| |<!--|-->|text|ニュース|\r\n");
+                u" href='java\tscript&colon;z'| href=vbscript:| src=http://x/a.png| src=pix/1.gif| style='a:url(//x)'|"
+                u"<style>|</style>| srcset=\"a 1x, //b 2x\"| fill=url(#g)|=|\"|'|>|<|/| |<!--|-->|text|ニュース|\r\n");
 
 Str generate(std::mt19937& rng, const Pieces& from, int maxPieces)
 {

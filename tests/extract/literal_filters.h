@@ -126,9 +126,10 @@ inline bool isSpace(char16_t c)
 /// Removes the first active element or tag, searching from the start, until none is left.
 inline Str RemoveActiveElements(Str text)
 {
-    const View names[] = {u"iframe", u"frameset", u"object", u"applet", u"frame", u"embed", u"meta", u"base", u"link"};
+    const View names[] = {u"iframe", u"frameset", u"object", u"applet", u"style",
+                          u"frame",  u"embed",    u"meta",   u"base",   u"link"};
     auto nameAt = [&](const Str& lower, std::size_t at) -> int {
-        for (int k = 0; k < 9; ++k) {
+        for (int k = 0; k < 10; ++k) {
             const View name = names[k];
             if (lower.compare(at, name.size(), name) == 0 &&
                 (at + name.size() == lower.size() || endsTagName(lower[at + name.size()]))) {
@@ -150,7 +151,7 @@ inline Str RemoveActiveElements(Str text)
             return text;
         }
         std::size_t from = start;
-        if (k < 4) {
+        if (k < 5) {
             const Str endTag = u"</" + Str(names[k]);
             for (std::size_t e = lower.find(endTag, start + 1); e != Str::npos; e = lower.find(endTag, e + 1)) {
                 if (e + endTag.size() == lower.size() || endsTagName(lower[e + endTag.size()])) {
@@ -223,7 +224,8 @@ inline std::pair<std::size_t, std::size_t> firstActiveAttribute(View s)
             while (p < s.size() && !endsTagName(s[p]) && s[p] != u'=') {
                 ++p;
             }
-            const bool handler = LCase(s.substr(name, p - name)).starts_with(u"on");
+            const View attribute = s.substr(name, p - name);
+            const bool handler = LCase(attribute).starts_with(u"on");
             std::size_t q = p;
             while (q < s.size() && isSpace(s[q])) {
                 ++q;
@@ -255,7 +257,7 @@ inline std::pair<std::size_t, std::size_t> firstActiveAttribute(View s)
                 p = valueEnd;
             }
             const View value = s.substr(valueStart, valueEnd - valueStart);
-            if (handler || extract::isScriptAddress(value)) {
+            if (handler || extract::isActiveAttribute(attribute, value, true)) {
                 return cut(name, p);
             }
             afterName = false;
