@@ -1,13 +1,11 @@
 #include "headless_command.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "cli/interrupt.h"
-#include "gather/gathering_run.h"
 #include "gather/startup.h"
-#include "run/string_helpers.h"
 #include "run/text.h"
+#include "session/session.h"
 
 namespace vz::cli {
 
@@ -28,36 +26,27 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
     return {};
 }
 
-int prepareAndRun(const HeadlessOptions& options, run::RunState& state, gather::RunValues& values,
-                  gather::Services& services, HeadlessFrontEnd& frontEnd, platform::Fetcher& fetcher)
+int prepareAndRun(const HeadlessOptions& options, session::Session& session, HeadlessFrontEnd& frontEnd)
 {
-
-    gather::StartUpResult prepared =
-        options.iniFile ? gather::startUpWithFile(state, values, services, options.programFolder, *options.iniFile)
-                        : gather::startUp(state, values, services, options.programFolder);
-    const auto& rows = values.SiteTable.rows;
-    const bool anySite =
-        std::any_of(rows.begin(), rows.end(), [](const run::SiteRecord& site) { return !site.IndexName.empty(); });
-    if (prepared == gather::StartUpResult::Ready && !anySite) {
+    gather::StartUpResult prepared = session.startUp(options.programFolder, options.iniFile);
+    if (prepared == gather::StartUpResult::Ready && !session.anySite()) {
         // Only switched-off sites or blank lines: a run would gather nothing.
         prepared = gather::StartUpResult::NoSites;
     }
     if (prepared != gather::StartUpResult::Ready) {
-        frontEnd.alert(whyNoRun(prepared, state));
-        gather::shutdown(state, services);
+        frontEnd.alert(whyNoRun(prepared, session.state()));
+        session.shutdown();
         return 1;
     }
 
-    values.jobs = options.jobs;
-    gather::RunContext context{state, values, services, fetcher};
-    gather::RunDriver driver(context);
-    const bool ran = driver.runOnce();
-    gather::shutdown(state, services);
+    session.values().jobs = options.jobs;
+    const bool ran = session.driver().runOnce();
+    session.shutdown();
     if (!ran) {
         frontEnd.alert(u"vodezeva: the run ended early (see the report above)");
         return 1;
     }
-    frontEnd.information(u"vodezeva: pages are in " + state.DataPath);
+    frontEnd.information(u"vodezeva: pages are in " + session.state().DataPath);
     return 0;
 }
 
@@ -75,15 +64,13 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
         }
     }
     run::RunState state;
-    run::Reporter reporter(state, frontEnd, frontEnd);
-    gather::RunValues values;
     InterruptibleYield events(frontEnd);
-    gather::Services services{clock, events, frontEnd, frontEnd, reporter};
+    session::Session session(state, clock, fetcher, {frontEnd, frontEnd, frontEnd, events});
     try {
-        return prepareAndRun(options, state, values, services, frontEnd, fetcher);
+        return prepareAndRun(options, session, frontEnd);
     } catch (const Interrupted& stop) {
-        // The download in flight was abandoned and its part file removed; raw.tmp goes here.
-        gather::shutdown(state, services);
+        // What was under way was abandoned; nothing of it is on the disk.
+        session.shutdown();
         frontEnd.alert(u"vodezeva: stopped by a signal; the page being gathered may be incomplete");
         return interruptedExitStatus(stop.signal);
     }

@@ -22,6 +22,13 @@ public:
     virtual void setStopCaption(const std::u16string& caption) = 0;
     /// A site of the run is done: how many articles were gathered and how many failed.
     virtual void siteFinished(const std::u16string& indexName, int gathered, int failed) = 0;
+    /// The current site's article `article` of `articles` (both counted from 1) is next; for a
+    /// progress display, so a front end without one may ignore it.
+    virtual void articleStarted(int article, int articles)
+    {
+        (void)article;
+        (void)articles;
+    }
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).
