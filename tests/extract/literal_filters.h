@@ -14,7 +14,7 @@
 /// Word-for-word transcriptions of the cleaning loops: they search from the start again after
 /// every cut and lower-case the whole text each time. Quadratic, so they live here only, as the
 /// oracle the fast versions are compared against. Where the loops alone would never end (a marker
-/// with nothing after it to close it, an empty marker, a replacement that holds its marker) they
+/// with nothing after it to close it, an empty marker, a replacement that spells its marker) they
 /// stop as the fast versions do.
 namespace vz::test::literal {
 
@@ -33,8 +33,7 @@ inline Str ReplaceTags(Str text, View opening, View closing, View replacement)
     }
     const auto limit = Len(text);
     Str lower = LCase(text);
-    // After a replacement that holds the opening marker, the search goes on behind it.
-    const bool ownMarker = InStr(LCase(replacement), opening) > 0;
+    // After a replacement the search goes on behind it.
     std::ptrdiff_t from = 1;
     for (std::ptrdiff_t cuts = 0, s = InStr(from, lower, opening); s > 0 && cuts < limit;
          ++cuts, s = InStr(from, lower, opening)) {
@@ -48,7 +47,7 @@ inline Str ReplaceTags(Str text, View opening, View closing, View replacement)
         }
         text = Left(text, s - 1) + Str(replacement) + Mid(text, e);
         lower = LCase(text);
-        if (ownMarker) {
+        if (!replacement.empty()) {
             from = s + Len(replacement);
         }
     }

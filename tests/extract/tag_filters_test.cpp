@@ -40,8 +40,8 @@ TEST(ReplaceTags, PutsTheReplacementInPlaceOfEachStretch)
 {
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"r1</tr>r2</TR>", u"</tr", u">", u"<br>")), "r1<br>r2<br>");
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"a<BR>b<p class=x>c</P>", u"<br", u">", u"\n\r")), "a\n\rb<p class=x>c</P>");
-    // A replacement holding its own marker would be found forever, growing each time: it goes in
-    // once per stretch and the search goes on behind it.
+    // A replacement that spells its own marker, alone or with what stood before it, would be found
+    // forever, growing each time: the search goes on behind it.
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<a>", u"<a", u">", u"<a>")), "<a>");
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<b>", u"<", u">", u"<>>")), "<>>");
     std::u16string many, doubled;
@@ -50,6 +50,7 @@ TEST(ReplaceTags, PutsTheReplacementInPlaceOfEachStretch)
         doubled += u"x<b><b>";
     }
     EXPECT_EQ(extract::ReplaceTags(many, u"<b", u">", u"<b><b>"), doubled);
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"x<<b>>", u"<b", u">", u"b")), "x<b>");
 }
 
 TEST(CollapseBreaksAndNbsp, JoinRunsSeparatedOnlyByBlanksOrTags)
