@@ -13,7 +13,7 @@ struct ConcurrentFetcher::Transfer
 {
     Ticket ticket = 0;
     std::string url; ///< escaped, as sent
-    std::string server;
+    Server* server = nullptr;
     CURL* easy = nullptr;
     bool ended = false;
     bool tooBig = false;
@@ -132,7 +132,8 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
     auto transfer = std::make_unique<Transfer>();
     transfer->ticket = ticket;
     transfer->url = escapeUrl(url);
-    transfer->server = serverOf(transfer->url);
+    transfer->server = &m_servers[serverOf(transfer->url)];
+    ++transfer->server->waiting;
     transfer->limit = m_settings.limits.maxBodyBytes;
     m_transfers.emplace(ticket, transfer.release());
     m_queue.push_back(ticket);
@@ -142,13 +143,23 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
 
 void ConcurrentFetcher::launchQueued()
 {
+    // Most calls find every server that has something waiting at its limit; the waiting list
+    // may be long, the servers are few.
+    const auto startable = [this] {
+        return std::any_of(m_servers.begin(), m_servers.end(), [this](const auto& entry) {
+            return entry.second.waiting > 0 && entry.second.running < m_settings.maxPerHost;
+        });
+    };
+    if (m_runningTotal >= m_settings.maxTransfers || !startable()) {
+        return;
+    }
     for (auto at = m_queue.begin(); at != m_queue.end() && m_runningTotal < m_settings.maxTransfers;) {
         Transfer& transfer = *m_transfers.at(*at);
-        int& perServer = m_running[transfer.server];
-        if (perServer >= m_settings.maxPerHost) {
+        if (transfer.server->running >= m_settings.maxPerHost) {
             ++at; // a later address on another server may go first
             continue;
         }
+        --transfer.server->waiting;
         CURL* easy = nullptr;
         if (!m_idleHandles.empty()) {
             easy = static_cast<CURL*>(m_idleHandles.back());
@@ -157,6 +168,7 @@ void ConcurrentFetcher::launchQueued()
             easy = curl_easy_init();
             if (!easy) {
                 transfer.fetched.result = failure(CURLE_OUT_OF_MEMORY, "libcurl cannot make a handle");
+                transfer.server = nullptr;
                 transfer.ended = true;
                 m_ended.push_back(*at);
                 at = m_queue.erase(at);
@@ -187,7 +199,7 @@ void ConcurrentFetcher::launchQueued()
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.message);
         curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
         curl_multi_add_handle(multiOf(m_multi), easy);
-        ++perServer;
+        ++transfer.server->running;
         ++m_runningTotal;
         at = m_queue.erase(at);
     }
@@ -204,8 +216,16 @@ void ConcurrentFetcher::release(Transfer& transfer)
     curl_easy_setopt(transfer.easy, CURLOPT_PRIVATE, nullptr);
     m_idleHandles.push_back(transfer.easy);
     transfer.easy = nullptr;
-    --m_running[transfer.server];
+    --transfer.server->running;
     --m_runningTotal;
+}
+
+void ConcurrentFetcher::forget(Transfer& transfer)
+{
+    if (!transfer.ended && !transfer.easy) {
+        --transfer.server->waiting; // it was still waiting for its turn
+    }
+    release(transfer);
 }
 
 void ConcurrentFetcher::collectFinished()
@@ -252,7 +272,7 @@ void ConcurrentFetcher::abandonAll()
 {
     for (auto& [ticket, transfer] : m_transfers) {
         if (!transfer->ended) {
-            release(*transfer);
+            forget(*transfer);
             transfer->fetched = Fetched{failure(CURLE_ABORTED_BY_CALLBACK, "stopped"), {}};
             transfer->ended = true;
             m_ended.push_back(ticket);
@@ -316,7 +336,7 @@ void ConcurrentFetcher::cancel(Ticket ticket)
     if (found == m_transfers.end()) {
         return;
     }
-    release(*found->second);
+    forget(*found->second);
     std::erase(m_queue, ticket);
     std::erase(m_ended, ticket);
     delete found->second;

@@ -55,19 +55,27 @@ public:
 
     /// What one transfer holds while it runs; public only for libcurl's callbacks.
     struct Transfer;
+    /// Transfers of one server (scheme, host and port), under way and waiting.
+    struct Server
+    {
+        int running = 0;
+        int waiting = 0;
+    };
 
 private:
     void launchQueued();
     void collectFinished();
     void release(Transfer& transfer);
+    /// Stops a transfer under way or takes a waiting one out of the count.
+    void forget(Transfer& transfer);
     void abandonAll();
 
     ConcurrentSettings m_settings;
     void* m_multi = nullptr;          ///< the libcurl multi handle
     std::vector<void*> m_idleHandles; ///< easy handles kept for the next transfers
     std::map<Ticket, Transfer*> m_transfers;
-    std::deque<Ticket> m_queue;           ///< asked for, not started, oldest first
-    std::map<std::string, int> m_running; ///< transfers going on per server
+    std::deque<Ticket> m_queue;              ///< asked for, not started, oldest first
+    std::map<std::string, Server> m_servers; ///< nodes stay put: transfers point at theirs
     int m_runningTotal = 0;
     std::vector<Ticket> m_ended; ///< ended since the last poll()
     Ticket m_next = 1;
