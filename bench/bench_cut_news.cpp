@@ -18,7 +18,7 @@
 
 #include "extract/article_cutting.h"
 #include "extract/literal_filters.h"
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_picture_keeper.h"
 #include "fakes/fake_front_end.h"
 #include "run/reporter.h"
 #include "run/text.h"
@@ -63,7 +63,7 @@ const std::u16string& page(std::int64_t megabytes)
     return p;
 }
 
-// A data folder, a reporter and a downloader serving the pictures.
+// A data folder, a reporter and a picture keeper that has the pictures.
 struct Setup
 {
     Setup()
@@ -74,9 +74,8 @@ struct Setup
         }
         folder = pattern;
         state.DataPath = text::fromPath(folder) + u"/";
-        DataPath = state.DataPath;
-        downloader.resources = {{"http://site/img/big.gif", std::string(2000, 'b')},
-                                {"http://site/news/dot.gif", std::string(43, 'd')}};
+        pictures.resources = {{"http://site/img/big.gif", std::string(2000, 'b')},
+                              {"http://site/news/dot.gif", std::string(43, 'd')}};
         fitting.FitToScreen = u"E";
         fitting.NrLtrLine = 20;
         extract::SetLetterWidths(fitting.LetterWidths);
@@ -89,7 +88,7 @@ struct Setup
 
     std::u16string cut(bool fast, const std::u16string& text)
     {
-        PictureNumber = 0;
+        pictures.PictureNumber = 0;
         std::int32_t minPix = 0;
         if (fast) {
             return extract::CutNews(ctx, text, u"<h1 class=title>", u"</h1>", u"<div id=article>", u"</div>",
@@ -106,10 +105,8 @@ struct Setup
     test::FakeFrontEnd fe;
     run::Reporter reporter{state, fe, fe};
     extract::LineFitting fitting;
-    test::FakeDownloader downloader;
-    std::u16string DataPath;
-    std::int32_t PictureNumber = 0;
-    extract::ExtractContext ctx{reporter, fitting, downloader, DataPath, PictureNumber};
+    test::FakePictureKeeper pictures;
+    extract::ExtractContext ctx{reporter, fitting, pictures};
 };
 
 void cutNews(benchmark::State& state, bool fast)

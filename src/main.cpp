@@ -1,7 +1,8 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@
 #include "cli/headless_command.h"
 #include "cli/interrupt.h"
 #include "platform/clock.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "platform/program_folder.h"
 #include "run/text.h"
 #include "version.h"
@@ -39,6 +40,8 @@ with AUTO in the site list file it gathers at once and closes when done.
                   the weekday table, as the window's Read menu would
   --headless      gather once without windows, then exit (for cron and scripts);
                   AUTO is not needed
+  --jobs N        fetch up to N pages and pictures at once, at most 4 from
+                  one site (default 8); 1 fetches one at a time
   --help          show this help and exit
   --version       show the version and exit
 
@@ -65,9 +68,9 @@ int usage(const char* problem)
 }
 
 #ifdef VZ_GUI
-/// The windowed program: the real message boxes, file dialogs, downloader and program starter,
+/// The windowed program: the real message boxes, file dialogs, fetcher and program starter,
 /// wired to the windows here.
-int runWindows(int argc, char** argv, const char* ini)
+int runWindows(int argc, char** argv, const char* ini, int jobs)
 {
     QApplication app(argc, argv);
     vz::ui::QtMessages messages;
@@ -80,16 +83,17 @@ int runWindows(int argc, char** argv, const char* ini)
     // The editor windows report through the session's reporter, which the desktop holds.
     vz::ui::LateEditorWindows editors;
     vz::platform::SystemClock clock;
-    std::optional<vz::platform::CurlDownloader> downloader;
+    std::optional<vz::platform::ConcurrentFetcher> fetcher;
     try {
-        downloader.emplace();
+        fetcher.emplace();
     } catch (const std::exception& e) {
         messages.alert(u"vodeZeva: " + vz::text::fromUtf8(e.what()));
         return 1;
     }
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
-    vz::ui::Desktop desktop(state, {clock, *downloader, messages, dialogs, editors, starter});
+    vz::ui::Desktop desktop(state, {clock, *fetcher, messages, dialogs, editors, starter});
+    desktop.session().values().jobs = jobs;
     messages.setParentWindow(&desktop.mainWindow());
     dialogs.setParentWindow(&desktop.mainWindow());
     vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
@@ -113,6 +117,7 @@ int main(int argc, char** argv)
 {
     bool headless = false;
     const char* ini = nullptr;
+    int jobs = 8;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -130,6 +135,14 @@ int main(int argc, char** argv)
                 return usage("--ini needs a file");
             }
             ini = argv[++i];
+        } else if (arg == "--jobs") {
+            const std::string value = i + 1 < argc ? argv[++i] : "";
+            char* end = nullptr;
+            const long n = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 1 || n > 64) {
+                return usage("--jobs needs a number from 1 to 64");
+            }
+            jobs = static_cast<int>(n);
         } else {
             return usage(("unknown option " + std::string(arg)).c_str());
         }
@@ -142,7 +155,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vodezeva: %s: no such site list file\n", ini);
             return 2;
         }
-        return runWindows(argc, argv, ini);
+        return runWindows(argc, argv, ini, jobs);
 #else
         return usage("this build has no windows; use --headless");
 #endif
@@ -158,9 +171,10 @@ int main(int argc, char** argv)
     if (ini) {
         options.iniFile = vz::text::fromUtf8(ini);
     }
+    options.jobs = jobs;
     vz::platform::SystemClock clock;
-    vz::platform::CurlDownloader downloader;
+    vz::platform::ConcurrentFetcher fetcher;
     vz::cli::installInterruptHandlers();
-    downloader.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
-    return vz::cli::runHeadless(options, frontEnd, clock, downloader);
+    fetcher.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
+    return vz::cli::runHeadless(options, frontEnd, clock, fetcher);
 }

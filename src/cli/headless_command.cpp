@@ -39,6 +39,7 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
         return 1;
     }
 
+    session.values().jobs = options.jobs;
     const bool ran = session.driver().runOnce();
     session.shutdown();
     if (!ran) {
@@ -52,7 +53,7 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
 } // namespace
 
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
-                platform::Downloader& downloader)
+                platform::Fetcher& fetcher)
 {
     if (options.iniFile) {
         // A mistyped name must not leave a new default site list behind it.
@@ -64,11 +65,11 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     }
     run::RunState state;
     InterruptibleYield events(frontEnd);
-    session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, events});
+    session::Session session(state, clock, fetcher, {frontEnd, frontEnd, frontEnd, events});
     try {
         return prepareAndRun(options, session, frontEnd);
     } catch (const Interrupted& stop) {
-        // The download in flight was abandoned and its part file removed; raw.tmp goes here.
+        // What was under way was abandoned; nothing of it is on the disk.
         session.shutdown();
         frontEnd.alert(u"vodezeva: stopped by a signal; the page being gathered may be incomplete");
         return interruptedExitStatus(stop.signal);

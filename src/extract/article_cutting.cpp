@@ -1,5 +1,7 @@
 #include "article_cutting.h"
 
+#include <optional>
+
 #include "extract/active_content.h"
 #include "extract/picture_keeping.h"
 #include "extract/tag_filters.h"
@@ -13,20 +15,25 @@ namespace {
 
 // Checks that both markers of a pair occur, the end marker at or after the start marker, and
 // reports the first that does not. Returns the start marker's position, or 0.
-std::ptrdiff_t findPair(run::Reporter& reporter, std::u16string_view page, std::u16string_view startMarker,
+std::ptrdiff_t findPair(run::Reporter* reporter, std::u16string_view page, std::u16string_view startMarker,
                         std::u16string_view endMarker, const char16_t* what)
 {
     const std::u16string start(startMarker);
     const std::u16string end(endMarker);
     const auto at = InStr(page, start);
     if (at == 0) {
-        reporter.DispErr(what + (u"を切り出すための文字列1'" + start + u"'が見つかりません。"), u"", u"", u"CutNews");
+        if (reporter) {
+            reporter->DispErr(what + (u"を切り出すための文字列1'" + start + u"'が見つかりません。"), u"", u"",
+                              u"CutNews");
+        }
         return 0;
     }
     if (InStr(at, page, end) == 0) {
-        reporter.DispErr(what +
-                             (u"を切り出すための文字列2'" + end + u"'が文字列1'" + start + u"'の後に見つかりません。"),
-                         u"", u"", u"CutNews");
+        if (reporter) {
+            reporter->DispErr(
+                what + (u"を切り出すための文字列2'" + end + u"'が文字列1'" + start + u"'の後に見つかりません。"), u"",
+                u"", u"CutNews");
+        }
         return 0;
     }
     return at;
@@ -66,28 +73,34 @@ std::u16string betweenMarkers(std::u16string_view page, std::ptrdiff_t start, st
     return end == 0 ? std::u16string() : text::Mid(page, from, end - from);
 }
 
-std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
-                       std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
-                       std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
-                       std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
-                       std::u16string_view articleAddress, std::int32_t& minPix)
+namespace {
+
+struct ArticleParts
+{
+    std::u16string headline; ///< without its tags, trimmed
+    std::u16string body;     ///< as cut, tags and all
+};
+
+// The headline and the text of an article page; nothing when a marker is missing, which is
+// reported when there is a reporter to tell.
+std::optional<ArticleParts> cutParts(run::Reporter* reporter, std::u16string_view page,
+                                     std::u16string_view FilterHeadline1, std::u16string_view FilterHeadline2,
+                                     std::u16string_view FilterText1, std::u16string_view FilterText2)
 {
     // A page that lacks the headline markers is rejected even when its text markers are there.
-    const auto headlineAt = findPair(ctx.reporter, page, FilterHeadline1, FilterHeadline2, u"見出し");
+    const auto headlineAt = findPair(reporter, page, FilterHeadline1, FilterHeadline2, u"見出し");
     if (headlineAt == 0) {
-        return {};
+        return std::nullopt;
     }
-    const auto textAt = findPair(ctx.reporter, page, FilterText1, FilterText2, u"記事");
+    const auto textAt = findPair(reporter, page, FilterText1, FilterText2, u"記事");
     if (textAt == 0) {
-        return {};
+        return std::nullopt;
     }
-    const bool plainText = TagOption == u"RemoveAll";
-
-    const std::u16string headline =
+    ArticleParts parts;
+    parts.headline =
         text::Trim(RemoveTags(betweenMarkers(page, headlineAt, FilterHeadline1, FilterHeadline2), u"<", u">"));
-    std::u16string result = plainText ? headline : HeadlineBlock(ctx.fitting, headline);
-
-    std::u16string body = betweenMarkers(page, textAt, FilterText1, FilterText2);
+    std::u16string& body = parts.body;
+    body = betweenMarkers(page, textAt, FilterText1, FilterText2);
     // A comment among the last 21 characters usually opens the end marker's surroundings. A text
     // that short is searched whole: all of it lies among its last 21 characters.
     if (const auto comment = InStr(text::Len(body) - 20, body, u"<!"); comment > 0) {
@@ -97,6 +110,40 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
     if (const auto gt = InStr(body, u">"); gt == 1 || gt == 2) {
         body = text::Mid(body, gt + 1);
     }
+    return parts;
+}
+
+} // namespace
+
+std::vector<std::vector<std::u16string>>
+picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1, std::u16string_view FilterHeadline2,
+                  std::u16string_view FilterText1, std::u16string_view FilterText2,
+                  std::u16string_view ServerAddressHeader, std::u16string_view articleAddress)
+{
+    std::vector<std::vector<std::u16string>> pictures;
+    const auto parts = cutParts(nullptr, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    if (parts) {
+        for (const PictureTag& tag : findPictures(parts->body)) {
+            if (!tag.address.empty()) {
+                pictures.push_back(pictureTries(tag.address, ServerAddressHeader, articleAddress));
+            }
+        }
+    }
+    return pictures;
+}
+
+namespace {
+
+// Everything after the cut: the headline block and the cleaned text. Each step's input goes as
+// soon as its output stands, so an article of many megabytes is held at most twice.
+std::u16string cleanArticle(ExtractContext& ctx, ArticleParts parts, std::u16string_view TagOption,
+                            std::u16string_view TableOption, std::u16string_view PixOption,
+                            std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
+                            std::int32_t& minPix)
+{
+    const bool plainText = TagOption == u"RemoveAll";
+    std::u16string result = plainText ? parts.headline : HeadlineBlock(ctx.fitting, parts.headline);
+    std::u16string body = std::move(parts.body);
     if (PixOption == u"KeepPix") {
         body = KeepPix(ctx, body, ServerAddressHeader, articleAddress, minPix);
     } else {
@@ -115,10 +162,46 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
         for (const char16_t* tag : {u"<br", u"<p", u"</p"}) {
             body = ReplaceTags(body, tag, u">", u"\n\r");
         }
-        return result + RemoveTags(body, u"<", u">");
+        body = RemoveTags(body, u"<", u">");
+        return result.append(body);
     }
+    body = AddSpc(ctx.fitting, body);
+    result.append(body);
+    std::u16string().swap(body);
     // Last, so that nothing an earlier cut joined together escapes it.
-    return RemoveActiveContent(result + AddSpc(ctx.fitting, body));
+    return RemoveActiveContent(result);
+}
+
+} // namespace
+
+std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+                       std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                       std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
+                       std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
+                       std::u16string_view articleAddress, std::int32_t& minPix)
+{
+    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    if (!parts) {
+        return {};
+    }
+    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
+                        minPix);
+}
+
+std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
+                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                                std::u16string_view FilterText2, std::u16string_view TagOption,
+                                std::u16string_view TableOption, std::u16string_view PixOption,
+                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
+                                std::int32_t& minPix)
+{
+    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    std::u16string().swap(page);
+    if (!parts) {
+        return {};
+    }
+    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
+                        minPix);
 }
 
 } // namespace vz::extract

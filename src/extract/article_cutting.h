@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "extract/extract_context.h"
 
@@ -20,6 +21,22 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
                        std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix);
+
+/// CutNews on a page the caller gives up: the page is let go as soon as the headline and the
+/// text are cut out of it, so a large page is not held beside its cleaned copies.
+std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
+                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                                std::u16string_view FilterText2, std::u16string_view TagOption,
+                                std::u16string_view TableOption, std::u16string_view PixOption,
+                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
+                                std::int32_t& minPix);
+
+/// The addresses to try for each picture CutNews would hand to KeepPix, in order, without
+/// reporting anything: for fetching the pictures of an article before its turn comes.
+std::vector<std::vector<std::u16string>>
+picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1, std::u16string_view FilterHeadline2,
+                  std::u16string_view FilterText1, std::u16string_view FilterText2,
+                  std::u16string_view ServerAddressHeader, std::u16string_view articleAddress);
 
 /// The text strictly between a start marker found at 1-based `start` and the first end marker
 /// at or after it. When that end marker begins inside the start marker itself (">" after "<h1>"),

@@ -2,12 +2,28 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "extract/line_fitting.h"
-#include "platform/downloader.h"
 #include "run/reporter.h"
 
 namespace vz::extract {
+
+/// Where kept pictures go. Extraction decides which pictures a text names and where each may be
+/// fetched from; the gathering run fetches, numbers and stores them.
+class PictureKeeper
+{
+public:
+    virtual ~PictureKeeper() = default;
+    /// Readies the pictures folder; called for every text whose pictures are kept.
+    virtual void prepare() = 0;
+    /// Fetches the picture from the first of `tries` that answers and stores it under the next
+    /// number and `extension` when it has more than `minPix` bytes (any size when `minPix` is
+    /// negative). Returns the tag that shows the stored copy, or nothing when it was dropped.
+    virtual std::u16string keep(const std::vector<std::u16string>& tries, std::u16string_view extension,
+                                std::int32_t minPix) = 0;
+};
 
 /// What article cutting reads and changes besides its arguments. The run builds one and keeps it
 /// for the whole run; every member refers to the run's own value, so a change there is seen here.
@@ -15,11 +31,7 @@ struct ExtractContext
 {
     run::Reporter& reporter;
     const LineFitting& fitting;
-    platform::Downloader& downloader;
-    /// The run's data folder, ending in "/"; kept pictures go into its "pix/" folder.
-    const std::u16string& DataPath;
-    /// Number of the next kept picture; runs on for the life of the program.
-    std::int32_t& PictureNumber;
+    PictureKeeper& pictures;
 };
 
 } // namespace vz::extract

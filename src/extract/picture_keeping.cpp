@@ -4,8 +4,6 @@
 #include <cstddef>
 
 #include "extract/index_cutting.h"
-#include "platform/url_policy.h"
-#include "run/file_helpers.h"
 #include "run/text.h"
 
 namespace vz::extract {
@@ -101,77 +99,58 @@ bool hasScheme(std::u16string_view address)
     return false;
 }
 
-std::u16string preparePictureFolder(ExtractContext& ctx)
+std::vector<std::u16string> pictureTries(std::u16string_view address, std::u16string_view ServerAddressHeader,
+                                         std::u16string_view articleAddress)
 {
-    const std::u16string folder = ctx.DataPath + u"pix/";
-    if (!run::DirExists(ctx.reporter, folder)) {
-        run::DirCreate(ctx.reporter, folder);
-        ctx.reporter.DispErr(u"ディレクトリを作成しました。", folder, u"", u"KeepPix");
-    }
-    return folder;
-}
-
-std::u16string keepPicture(ExtractContext& ctx, const std::u16string& folder, std::u16string_view address,
-                           std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                           std::int32_t minPix)
-{
-    const std::u16string name = text::zeroPadded(ctx.PictureNumber, 5) + PictureExtension(address);
-    const std::u16string local = folder + name;
     // An absolute address is fetched as it is: glued onto a base it would reach a server that
     // may answer any path with a page, which would then be stored as the picture.
-    std::array<std::u16string, 3> tries;
-    std::size_t count = 0;
+    std::vector<std::u16string> tries;
     if (!hasScheme(address)) {
         const auto slash = articleAddress.rfind(u'/');
         const std::u16string_view articleFolder =
             slash == none ? std::u16string_view() : articleAddress.substr(0, slash + 1);
-        tries[count++] = MergeAddress(ServerAddressHeader, address);
-        tries[count++] = MergeAddress(articleFolder, address);
+        tries.push_back(MergeAddress(ServerAddressHeader, address));
+        tries.push_back(MergeAddress(articleFolder, address));
     }
-    tries[count++] = std::u16string(address);
-
-    bool fetched = false;
-    for (std::size_t k = 0; k < count && !fetched; ++k) {
-        // Every try is a page's address: a "file:" one would copy a local file into the output.
-        const std::string url = text::toUtf8(tries[k]);
-        fetched = platform::isFetchableFromPage(url) && ctx.downloader.download(url, text::toUtf8(local)).status == 0;
-    }
-    if (!fetched) {
-        return {};
-    }
-    const std::uintmax_t size = run::FileSize(ctx.reporter, local);
-    if (minPix < 0 || size > static_cast<std::uintmax_t>(minPix)) {
-        ++ctx.PictureNumber;
-        return u"<img src=\"pix/" + name + u"\"> <br>";
-    }
-    run::FileDelete(ctx.reporter, local);
-    return {};
+    tries.emplace_back(address);
+    return tries;
 }
 
-std::u16string KeepPix(ExtractContext& ctx, std::u16string_view text, std::u16string_view ServerAddressHeader,
-                       std::u16string_view articleAddress, std::int32_t& minPix)
+std::vector<PictureTag> findPictures(std::u16string_view text)
 {
-    const std::u16string folder = preparePictureFolder(ctx);
-    if (minPix == 0) {
-        minPix = 256;
-    }
     const std::u16string low = text::LCase(text);
-    std::u16string out;
-    out.reserve(text.size());
+    std::vector<PictureTag> tags;
     std::size_t read = 0;
     for (std::size_t p = low.find(u"<img"); p != none; p = low.find(u"<img", read)) {
         const std::size_t tagEnd = text.find(u'>', p);
         if (tagEnd == none) {
             break; // an unfinished tag names no picture; the rest stays as it is
         }
-        out.append(text.substr(read, p - read));
-        const std::u16string address = pictureAddress(text.substr(p, tagEnd - p));
         // The text resumes after the first ">" ten characters on, which may lie beyond the tag's
         // own; when there is none, after the tag.
         const std::size_t resume = text.find(u'>', p + 10);
         read = (resume == none ? tagEnd : resume) + 1;
-        if (!address.empty()) {
-            out += keepPicture(ctx, folder, address, ServerAddressHeader, articleAddress, minPix);
+        tags.push_back(PictureTag{p, read, pictureAddress(text.substr(p, tagEnd - p))});
+    }
+    return tags;
+}
+
+std::u16string KeepPix(ExtractContext& ctx, std::u16string_view text, std::u16string_view ServerAddressHeader,
+                       std::u16string_view articleAddress, std::int32_t& minPix)
+{
+    ctx.pictures.prepare();
+    if (minPix == 0) {
+        minPix = 256;
+    }
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t read = 0;
+    for (const PictureTag& tag : findPictures(text)) {
+        out.append(text.substr(read, tag.begin - read));
+        read = tag.resume;
+        if (!tag.address.empty()) {
+            out += ctx.pictures.keep(pictureTries(tag.address, ServerAddressHeader, articleAddress),
+                                     PictureExtension(tag.address), minPix);
         }
     }
     out.append(text.substr(read));

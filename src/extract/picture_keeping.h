@@ -1,22 +1,38 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "extract/extract_context.h"
 
 namespace vz::extract {
 
-/// Downloads every picture the text refers to into the "pix/" folder of the data folder, under
-/// the running PictureNumber, and replaces each kept picture's tag by a tag pointing at the
-/// local copy followed by a break. Pictures not larger than `minPix` bytes, or that cannot be
-/// fetched, are dropped with their tags. `minPix` 0 means 256 and is set so in the caller's
-/// variable as well.
+/// Hands every picture the text refers to to the context's picture keeper, in order, and
+/// replaces each picture's tag by what the keeper returns (a tag pointing at the local copy
+/// followed by a break, or nothing for a dropped picture). `minPix` 0 means 256 and is set so in
+/// the caller's variable as well.
 std::u16string KeepPix(ExtractContext& ctx, std::u16string_view text, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix);
 
-/// The pieces of KeepPix, one picture at a time.
+/// One picture tag of a text: where it begins, where the text resumes after it, and the address
+/// it names (empty when none).
+struct PictureTag
+{
+    std::size_t begin = 0;
+    std::size_t resume = 0;
+    std::u16string address;
+};
+
+/// Every picture tag of the text, in order, cut where KeepPix cuts them.
+std::vector<PictureTag> findPictures(std::u16string_view text);
+
+/// The addresses a picture is fetched from, in order: the address joined onto the site's base,
+/// then onto the article's folder, then as it stands; an absolute address only as it stands.
+std::vector<std::u16string> pictureTries(std::u16string_view address, std::u16string_view ServerAddressHeader,
+                                         std::u16string_view articleAddress);
 
 /// The picture address a picture tag names (the tag from "<img" up to, not including, its ">"):
 /// the quoted value after "src=", trimmed. Empty when the tag names none.
@@ -29,14 +45,5 @@ std::u16string PictureExtension(std::u16string_view address);
 
 /// Whether an address begins with a scheme ("http:", "https:", "data:"), so no base applies.
 bool hasScheme(std::u16string_view address);
-
-/// Makes sure the pictures folder exists, reporting its creation. Returns the folder.
-std::u16string preparePictureFolder(ExtractContext& ctx);
-
-/// Fetches one picture into `folder` and returns its replacement tag, or nothing when it could
-/// not be fetched or was too small (its file is then deleted).
-std::u16string keepPicture(ExtractContext& ctx, const std::u16string& folder, std::u16string_view address,
-                           std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                           std::int32_t minPix);
 
 } // namespace vz::extract

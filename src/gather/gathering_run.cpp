@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "extract/article_cutting.h"
 #include "extract/index_cutting.h"
 #include "extract/tag_filters.h"
 #include "gather/contents_page.h"
 #include "gather/output_file.h"
+#include "gather/look_ahead.h"
 #include "gather/page_fetch.h"
 #include "gather/page_head.h"
+#include "gather/picture_store.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 
@@ -31,6 +34,12 @@ std::u16string articleAddress(const std::u16string& serverAddressHeader, const s
 namespace {
 
 constexpr const char16_t* kRemoveAll = u"RemoveAll";
+/// Transfers at once to one server, whatever the jobs: more would burden a site for little.
+constexpr int kMaxPerServer = 4;
+/// Fetches under way or waiting per job: enough to keep every job busy across the next sites.
+constexpr std::size_t kWindowPerJob = 32;
+/// No new fetch starts while the pages waiting to be taken hold this much.
+constexpr std::size_t kLookAheadBytes = 16 * 1024 * 1024;
 /// The site page (or a topic file of the site) could not be written.
 constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
 
@@ -44,11 +53,125 @@ std::int32_t minimumPictureSize(const std::u16string& minPix)
     return static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
 }
 
+/// The highest link index to fetch: CutMsg's highest, lowered to the run's and the site's limit.
+int lastIndex(int highest, const run::RunState& state, const run::SiteRecord& site)
+{
+    int last = highest;
+    if (last > state.LastArticleIndex) {
+        last = state.LastArticleIndex;
+    }
+    // The site's own limit is the number its NrPage begins with; stored as a whole index it
+    // is rounded like any number given to a whole-number variable.
+    const double own = run::Val(site.NrPage);
+    if (own > 0 && own < last) {
+        last = run::roundToInt16(own);
+    }
+    return last;
+}
+
+const std::u16string& linkAt(const std::vector<std::u16string>& links, int index)
+{
+    static const std::u16string none;
+    return index >= 0 && index < static_cast<int>(links.size()) ? links[static_cast<std::size_t>(index)] : none;
+}
+
+/// Whether link j is fetched: never a link to "index.htm", nor one equal to the link before it.
+bool fetchesLink(const std::vector<std::u16string>& links, int j, int last)
+{
+    const std::u16string& link = linkAt(links, j);
+    return link.find(u"index.htm") == std::u16string::npos && (last == 0 || j == 0 || link != linkAt(links, j - 1));
+}
+
+/// The pages the run will fetch for a site once its links are known, in order: the page checked
+/// for the head (which is the first article, fetched once) and the articles.
+std::vector<Expected> sitePages(const run::SiteRecord& site, int row, const std::vector<std::u16string>& links,
+                                int last)
+{
+    std::vector<Expected> pages;
+    std::u16string head;
+    if (site.TagOption != kRemoveAll && !links.empty()) {
+        head = articleAddress(site.ServerAddressHeader, links[0]);
+        pages.push_back(Expected{head, Expected::Kind::Article, row, false});
+    }
+    for (int j = 0; j <= last; ++j) {
+        if (!fetchesLink(links, j, last)) {
+            continue;
+        }
+        const std::u16string address = articleAddress(site.ServerAddressHeader, linkAt(links, j));
+        if (j == 0 && !head.empty() && address == head) {
+            pages.front().cut = true;
+            continue;
+        }
+        pages.push_back(Expected{address, Expected::Kind::Article, row, true});
+    }
+    return pages;
+}
+
+/// Foresees what the run will fetch next from what it fetched, without reporting anything.
+class Foresight
+{
+public:
+    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet)
+        : m_state(state), m_table(table), m_quiet(std::move(quiet))
+    {
+        m_quiet.silence();
+    }
+
+    /// What a site fetches first: its index page, or without index markers its one article.
+    std::vector<Expected> start(int row) const
+    {
+        const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(row)];
+        if (site.FileName.empty()) {
+            return {}; // the run skips a site it cannot write
+        }
+        if (site.FilterIndex1.empty() && site.FilterIndex2.empty()) {
+            return sitePages(site, row, {site.IndexAddress}, 0);
+        }
+        return {Expected{site.IndexAddress, Expected::Kind::Index, row, false}};
+    }
+
+    std::vector<Expected> operator()(const Expected& done, const Arrival& arrival)
+    {
+        if (done.row < 0 || done.row >= static_cast<int>(m_table.rows.size())) {
+            return {};
+        }
+        const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(done.row)];
+        if (done.kind == Expected::Kind::Index) {
+            std::vector<std::u16string> links;
+            // Cutting may change its arguments; the arrival stays as the run will take it.
+            std::u16string page = arrival.text;
+            std::u16string part = extract::CutHeader(m_quiet, page, site.FilterIndex1, site.FilterIndex2);
+            const int last = lastIndex(extract::CutMsg(m_quiet, part, links), m_state, site);
+            // What the run will refuse to fetch is not fetched ahead either.
+            std::vector<Expected> pages = sitePages(site, done.row, links, last);
+            std::erase_if(pages, [](const Expected& next) { return !mayFetch(next.url, AddressOrigin::Page); });
+            return pages;
+        }
+        std::vector<Expected> pictures;
+        if (done.kind == Expected::Kind::Article && done.cut && site.PixOption == u"KeepPix") {
+            for (const auto& tries :
+                 extract::picturesOfArticle(arrival.text, site.FilterHeadline1, site.FilterHeadline2, site.FilterText1,
+                                            site.FilterText2, site.ServerAddressHeader, done.url)) {
+                if (mayFetch(tries.front(), AddressOrigin::Page)) {
+                    pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false});
+                }
+            }
+        }
+        return pictures;
+    }
+
+private:
+    const run::RunState& m_state;
+    const run::SiteTable& m_table;
+    run::Reporter m_quiet;
+};
+
 class SiteGatherer
 {
 public:
-    SiteGatherer(RunContext& context, const run::SiteRecord& site)
-        : m_ctx(context), m_site(site), m_fe(context.services.frontEnd),
+    SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher,
+                 extract::PictureKeeper& pictures)
+        : m_ctx(context), m_site(site), m_fe(context.services.frontEnd), m_fetcher(fetcher), m_pictures(pictures),
           m_outputFilePath(context.state.DataPath + site.FileName)
     {
     }
@@ -88,14 +211,16 @@ private:
         startPage();
 
         for (int j = 0; j <= last; ++j) {
-            const std::u16string& link = linkAt(j);
-            const std::u16string address = articleAddress(m_site.ServerAddressHeader, link);
+            const std::u16string address = articleAddress(m_site.ServerAddressHeader, linkAt(m_links, j));
             m_fe.showRunField(RunField::URL2, address);
             m_fe.articleStarted(j + 1, last + 1);
-            const bool fetch =
-                link.find(u"index.htm") == std::u16string::npos && (last == 0 || j == 0 || link != linkAt(j - 1));
-            if (fetch) {
-                if (gatherArticle(address)) {
+            if (fetchesLink(m_links, j, last)) {
+                // The page checked for the head is the first article: it is not fetched twice.
+                Page page = j == 0 && m_first && m_firstAddress == address
+                                ? m_fetcher.again(address, std::move(*m_first))
+                                : m_fetcher.fetchPage(address, m_linkOrigin);
+                m_first.reset();
+                if (gatherArticle(address, std::move(page.text))) {
                     ++outcome.gathered;
                 } else {
                     ++outcome.failed;
@@ -110,12 +235,6 @@ private:
         }
     }
 
-    const std::u16string& linkAt(int index) const
-    {
-        static const std::u16string none;
-        return index >= 0 && index < static_cast<int>(m_links.size()) ? m_links[static_cast<std::size_t>(index)] : none;
-    }
-
     /// Fills the link list and returns the highest index to fetch.
     int collectLinks()
     {
@@ -126,21 +245,11 @@ private:
             m_fe.showRunField(RunField::URL, m_site.IndexAddress);
             return 0;
         }
-        std::u16string page = m_ctx.fetcher.GetHTML(m_site.IndexAddress);
+        std::u16string page = m_fetcher.GetHTML(m_site.IndexAddress);
         m_fe.showRunField(RunField::URL, m_site.IndexAddress);
         std::u16string part =
             extract::CutHeader(m_ctx.services.reporter, page, m_site.FilterIndex1, m_site.FilterIndex2);
-        int last = extract::CutMsg(m_ctx.services.reporter, part, m_links);
-        if (last > m_ctx.state.LastArticleIndex) {
-            last = m_ctx.state.LastArticleIndex;
-        }
-        // The site's own limit is the number its NrPage begins with; stored as a whole index it
-        // is rounded like any number given to a whole-number variable.
-        const double own = run::Val(m_site.NrPage);
-        if (own > 0 && own < last) {
-            last = run::roundToInt16(own);
-        }
-        return last;
+        return lastIndex(extract::CutMsg(m_ctx.services.reporter, part, m_links), m_ctx.state, m_site);
     }
 
     void startPage()
@@ -151,26 +260,25 @@ private:
         }
         std::u16string head = m_ctx.values.StandardHead;
         if (!m_links.empty()) {
-            const std::u16string first =
-                m_ctx.fetcher.GetHTML(articleAddress(m_site.ServerAddressHeader, m_links[0]), m_linkOrigin);
-            m_ctx.state.PageCharsetKnown = CheckCharset(first);
+            m_firstAddress = articleAddress(m_site.ServerAddressHeader, m_links[0]);
+            m_first = m_fetcher.fetchPage(m_firstAddress, m_linkOrigin);
+            m_ctx.state.PageCharsetKnown = CheckCharset(m_first->text);
             if (!m_ctx.state.PageCharsetKnown) {
-                head = MakePageHead(first, m_ctx.values.StandardHead);
+                head = MakePageHead(m_first->text, m_ctx.values.StandardHead);
             }
         }
         writeOutput(m_outputFilePath, u"\r\n" + head + u"\r\n<title>" + m_site.IndexName + u"</title>\r\n<br>\r\n<B>" +
                                           m_site.IndexName + u"</B>\r\n" + kRule + u"\r\n");
     }
 
-    bool gatherArticle(const std::u16string& address)
+    bool gatherArticle(const std::u16string& address, std::u16string page)
     {
-        const std::u16string page = m_ctx.fetcher.GetHTML(address, m_linkOrigin);
-        extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_ctx.downloader,
-                                        m_ctx.state.DataPath, m_ctx.values.PictureNumber};
+        extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
-        const std::u16string cut = extract::CutNews(
-            article, page, m_site.FilterHeadline1, m_site.FilterHeadline2, m_site.FilterText1, m_site.FilterText2,
-            m_site.TagOption, m_site.TableOption, m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+        const std::u16string cut =
+            extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
+                                      m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
+                                      m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
         if (cut.empty()) {
             m_ctx.services.reporter.DispErr(u"ダウンロード処理できませんでした。 ", address, u"", u" MAIN\r\n");
             return false;
@@ -182,23 +290,31 @@ private:
             WriteTopicFile(m_ctx.state, cut, number);
             entry = u"<a href=\"" + topicFileName(number) + u"\">" + headline + u"</a><br><br>\r\n";
             ++number;
-        } else {
-            entry = cut + u"\r\n";
         }
+        std::u16string tail;
         if (m_site.TagOption == kRemoveAll) {
-            entry += u"\n\r\r\n";
+            tail = u"\n\r\r\n";
         } else if (!m_ctx.state.SeparateTopicFiles) {
-            entry += kRule + std::u16string(u"\r\n");
+            tail = kRule + std::u16string(u"\r\n");
         }
-        appendOutput(m_outputFilePath, entry);
+        if (m_ctx.state.SeparateTopicFiles) {
+            appendOutput(m_outputFilePath, {entry, tail});
+        } else {
+            appendOutput(m_outputFilePath, {cut, u"\r\n", tail});
+        }
         return true;
     }
 
     RunContext& m_ctx;
     const run::SiteRecord& m_site;
     run::FrontEnd& m_fe;
+    PageFetcher& m_fetcher;
+    extract::PictureKeeper& m_pictures;
     const std::u16string m_outputFilePath;
     std::vector<std::u16string> m_links;
+    /// The first article, fetched for the head and kept until its turn as an article.
+    std::optional<Page> m_first;
+    std::u16string m_firstAddress;
     /// Links cut out of the index page are the page's word; the index address alone is the user's.
     AddressOrigin m_linkOrigin = AddressOrigin::Page;
 };
@@ -223,9 +339,29 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     // walks a copy taken at its start.
     const run::SiteTable table = context.values.SiteTable;
     const int lastRow = state.SiteCount;
+    const auto gathered = [&](int row) {
+        return row < static_cast<int>(table.rows.size()) &&
+               !table.rows[static_cast<std::size_t>(row)].IndexName.empty();
+    };
+
+    // While a site is worked on in order, what comes after it is already being fetched.
+    const int jobs = std::max(context.values.jobs, 1);
+    context.fetcher.setLimits(jobs, std::min(jobs, kMaxPerServer));
+    Foresight foresight(state, table, services.reporter);
+    LookAhead ahead(context.fetcher, jobs == 1 ? 1 : static_cast<std::size_t>(jobs) * kWindowPerJob, kLookAheadBytes,
+                    [&foresight](const Expected& done, const Arrival& arrival) { return foresight(done, arrival); });
     for (int row = 0; row <= lastRow; ++row) {
-        if (row < static_cast<int>(table.rows.size()) && !table.rows[static_cast<std::size_t>(row)].IndexName.empty()) {
-            SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)]);
+        if (gathered(row)) {
+            ahead.expect(foresight.start(row));
+        }
+    }
+    PageFetcher fetcher(services.reporter, ahead, services.events);
+    PictureStore pictures(services.reporter, state.DataPath, context.values.PictureNumber, fetcher);
+
+    for (int row = 0; row <= lastRow; ++row) {
+        if (gathered(row)) {
+            ahead.forgetBefore(row);
+            SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)], fetcher, pictures);
             outcomes.push_back(site.gather());
             services.frontEnd.siteFinished(outcomes.back().IndexName, outcomes.back().gathered, outcomes.back().failed);
         }

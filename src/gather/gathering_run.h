@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "gather/startup.h"
-#include "platform/downloader.h"
+#include "platform/fetcher.h"
 
 namespace vz::gather {
-
-class PageFetcher;
 
 /// The start/stop button's captions.
 inline constexpr const char16_t* kStartCaption = u"開始";
@@ -32,8 +30,8 @@ struct RunContext
     run::RunState& state;
     RunValues& values;
     Services& services;
-    PageFetcher& fetcher;
-    platform::Downloader& downloader; ///< for kept pictures
+    /// Every page and picture goes through it, within RunValues::jobs.
+    platform::Fetcher& fetcher;
 };
 
 /// Walks the run's site table once: contents page, then per site the index page, the links, the

@@ -8,12 +8,17 @@ namespace vz::gather {
 
 namespace {
 
-void write(const std::u16string& path, const std::u16string& text, run::WriteMode mode)
+void writeBytes(const std::u16string& path, const std::string& bytes, run::WriteMode mode)
 {
     std::string error;
-    if (!run::writeFileBytes(text::toPath(path), mode, platform::encodeCp932(text).bytes, error)) {
+    if (!run::writeFileBytes(text::toPath(path), mode, bytes, error)) {
         throw OutputError(text::toUtf8(path) + ": " + error);
     }
+}
+
+void write(const std::u16string& path, const std::u16string& text, run::WriteMode mode)
+{
+    writeBytes(path, platform::encodeCp932(text).bytes, mode);
 }
 
 } // namespace
@@ -26,6 +31,15 @@ void writeOutput(const std::u16string& path, const std::u16string& text)
 void appendOutput(const std::u16string& path, const std::u16string& text)
 {
     write(path, text, run::WriteMode::Append);
+}
+
+void appendOutput(const std::u16string& path, std::initializer_list<std::u16string_view> pieces)
+{
+    std::string bytes;
+    for (const std::u16string_view piece : pieces) {
+        bytes += platform::encodeCp932(piece).bytes;
+    }
+    writeBytes(path, bytes, run::WriteMode::Append);
 }
 
 } // namespace vz::gather

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <stdexcept>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace vz::gather {
 
@@ -17,5 +19,8 @@ public:
 /// replacing the file or appending to it. Throws OutputError when the file cannot be written.
 void writeOutput(const std::u16string& path, const std::u16string& text);
 void appendOutput(const std::u16string& path, const std::u16string& text);
+/// Appends the pieces one after the other in one write, without joining them as text first (an
+/// article may be many megabytes).
+void appendOutput(const std::u16string& path, std::initializer_list<std::u16string_view> pieces);
 
 } // namespace vz::gather

@@ -1,80 +1,65 @@
 #include "page_fetch.h"
 
-#include <exception>
-#include <fstream>
-
-#include "platform/page_converter.h"
+#include "platform/downloader_fetcher.h"
 #include "platform/url_policy.h"
 #include "run/text.h"
 
 namespace vz::gather {
 
-PageFetcher::PageFetcher(const run::RunState& state, run::Reporter& reporter, platform::Downloader& downloader,
-                         platform::EventYield& events)
-    : m_state(state), m_reporter(reporter), m_downloader(downloader), m_events(events)
+bool mayFetch(std::u16string_view url, AddressOrigin origin)
+{
+    return origin == AddressOrigin::SiteList || platform::isFetchableFromPage(text::toUtf8(url));
+}
+
+PageFetcher::PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events)
+    : m_reporter(reporter), m_ahead(ahead), m_events(events)
 {
 }
 
-std::u16string PageFetcher::rawPath() const
+void PageFetcher::reportFailure(const std::u16string& url)
 {
-    return m_state.DataPath + u"raw.tmp";
+    m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");
 }
 
-platform::DownloadResult PageFetcher::download(const std::u16string& url, const std::u16string& path,
-                                               AddressOrigin origin)
+Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 {
-    const std::string address = text::toUtf8(url);
-    if (origin == AddressOrigin::Page && !platform::isFetchableFromPage(address)) {
-        return platform::DownloadResult{kAddressRefused, {}, "only http and https addresses are fetched from a page"};
+    if (!mayFetch(url, origin)) {
+        m_events.yieldEvents();
+        reportFailure(url);
+        return Page{};
     }
-    try {
-        return m_downloader.download(address, text::toUtf8(path));
-    } catch (const std::exception& e) {
-        m_reporter.DispErr(text::fromUtf8(e.what()), url, path, u"DownloadFile");
-        // Not 0: the caller must not take the file for the page.
-        return platform::DownloadResult{kDownloadRaised, {}, e.what()};
+    Arrival arrival = m_ahead.take(url, Expected::Kind::Article);
+    if (arrival.result.status == platform::kDownloadRaised) {
+        m_reporter.DispErr(text::fromUtf8(arrival.result.description), url, u"", u"DownloadFile");
     }
-}
-
-std::int32_t PageFetcher::DownloadFile(const std::u16string& url, const std::u16string& path)
-{
-    return download(url, path, AddressOrigin::SiteList).status;
-}
-
-std::u16string PageFetcher::GetHTML(const std::u16string& url, AddressOrigin origin)
-{
-    const std::u16string local = rawPath();
-    const platform::DownloadResult result = download(url, local, origin);
     m_events.yieldEvents();
-    if (result.status != 0) {
-        m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");
-        // raw.tmp still holds the previous page; reading it would file that page again under
-        // this address.
-        return {};
+    if (arrival.result.status != 0) {
+        reportFailure(url);
+        return Page{};
     }
-    return ReadConverted(local, platform::charsetOfContentType(result.contentType));
+    return Page{std::move(arrival.text), true};
 }
 
-std::u16string PageFetcher::ReadConverted(const std::u16string& path, std::string_view declaredCharset) const
+Page PageFetcher::again(const std::u16string& url, Page page)
 {
-    try {
-        std::ifstream in(text::toPath(path), std::ios::binary | std::ios::ate);
-        if (!in) {
-            return {};
-        }
-        const std::streamoff size = in.tellg();
-        if (size < 0) {
-            return {};
-        }
-        std::string bytes(static_cast<std::size_t>(size), '\0');
-        in.seekg(0);
-        if (!in.read(bytes.data(), size)) {
-            return {};
-        }
-        return platform::convertPage(bytes, declaredCharset).text;
-    } catch (const std::exception&) {
-        return {};
+    m_events.yieldEvents();
+    if (!page.fetched) {
+        reportFailure(url);
     }
+    return page;
+}
+
+std::optional<std::string> PageFetcher::fetchPicture(const std::u16string& url)
+{
+    // A "file:" address would copy a local file into the output.
+    if (!mayFetch(url, AddressOrigin::Page)) {
+        return std::nullopt;
+    }
+    Arrival arrival = m_ahead.take(url, Expected::Kind::Picture);
+    if (arrival.result.status != 0) {
+        return std::nullopt;
+    }
+    return std::move(arrival.bytes);
 }
 
 } // namespace vz::gather

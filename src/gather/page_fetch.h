@@ -1,57 +1,59 @@
 #pragma once
 
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/downloader.h"
+#include "gather/look_ahead.h"
 #include "platform/event_yield.h"
 #include "run/reporter.h"
-#include "run/run_state.h"
 
 namespace vz::gather {
 
-/// Status DownloadFile returns when the download raised an error instead of reporting one.
-inline constexpr std::int32_t kDownloadRaised = -1;
-/// Status of an address a page supplied that is not http or https: refused, never fetched.
-inline constexpr std::int32_t kAddressRefused = -2;
-
-/// Who supplied an address: the user's own site list may name any address the downloader knows
+/// Who supplied an address: the user's own site list may name any address the fetcher knows
 /// (a local file included); an address a fetched page supplied must be http or https.
 enum class AddressOrigin { SiteList, Page };
 
-/// Every page the run reads comes through here: downloaded into "raw.tmp" in the data folder,
-/// then read as the text it is after conversion to CP932.
+/// Whether an address may be fetched, given who supplied it.
+bool mayFetch(std::u16string_view url, AddressOrigin origin);
+
+/// A page as the run reads it.
+struct Page
+{
+    std::u16string text;
+    /// False when the download failed or was refused (the text is then empty).
+    bool fetched = false;
+};
+
+/// Every page and picture the run reads comes through here, from the run's look-ahead: pages
+/// already converted to CP932 text, pictures as bytes. Nothing is written to the data folder.
 class PageFetcher
 {
 public:
-    PageFetcher(const run::RunState& state, run::Reporter& reporter, platform::Downloader& downloader,
-                platform::EventYield& events);
+    PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events);
 
-    /// Downloads the page, lets waiting window events run once, and returns the page as text.
-    /// A failed download is reported under "GetHTML" and gives an empty page, never what an
-    /// earlier download left in raw.tmp. An address from a page that may not be fetched fails
-    /// the same way without being tried.
-    std::u16string GetHTML(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList);
+    /// Fetches the page, lets waiting window events run once, and returns the page as text.
+    /// A failed download is reported under "GetHTML" (and one that raised an error under
+    /// "DownloadFile" before that) and gives an empty page. An address from a page that may not
+    /// be fetched fails the same way without being tried.
+    Page fetchPage(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList);
+    std::u16string GetHTML(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList)
+    {
+        return fetchPage(url, origin).text;
+    }
+    /// Hands out a page fetched before under the same address as if it were fetched again: the
+    /// window events run and a failure is reported once more, but nothing goes over the network.
+    Page again(const std::u16string& url, Page page);
 
-    /// Downloads `url` into the file `path`; 0 on success. A download that raises an error is
-    /// reported under "DownloadFile" and gives kDownloadRaised.
-    std::int32_t DownloadFile(const std::u16string& url, const std::u16string& path);
-
-    /// The file's bytes as text after conversion to CP932, in the charset the server declared
-    /// (the Content-Type header's charset, when given), the page declares, or detection finds.
-    /// Empty when the file cannot be read.
-    std::u16string ReadConverted(const std::u16string& path, std::string_view declaredCharset = {}) const;
-
-    /// DataPath followed by "raw.tmp".
-    std::u16string rawPath() const;
+    /// A picture's bytes; nothing, without a report, when it cannot be fetched. Picture
+    /// addresses come from pages: only http and https ones are tried.
+    std::optional<std::string> fetchPicture(const std::u16string& url);
 
 private:
-    platform::DownloadResult download(const std::u16string& url, const std::u16string& path, AddressOrigin origin);
+    void reportFailure(const std::u16string& url);
 
-    const run::RunState& m_state;
     run::Reporter& m_reporter;
-    platform::Downloader& m_downloader;
+    LookAhead& m_ahead;
     platform::EventYield& m_events;
 };
 

@@ -1,5 +1,7 @@
 #include "page_head.h"
 
+#include <algorithm>
+
 #include "run/text.h"
 
 namespace vz::gather {
@@ -16,22 +18,31 @@ namespace {
 constexpr std::u16string_view kKnownCharsets = u"iso-2022-jp euc-jp shift_jis x -sjis utf-8 ";
 constexpr std::u16string_view kMetaTag = u"<meta http-equiv=";
 
+// The 1-based position of `lowerNeedle` in the page as if the page were lower-cased, 0 when it is
+// not there. Lower-casing a copy of a page of many megabytes only to search it would double
+// what the page holds in memory.
+std::ptrdiff_t findLowered(std::u16string_view page, std::u16string_view lowerNeedle)
+{
+    const auto at = std::search(page.begin(), page.end(), lowerNeedle.begin(), lowerNeedle.end(),
+                                [](char16_t a, char16_t b) { return text::LCaseChar(a) == b; });
+    return at == page.end() ? 0 : (at - page.begin()) + 1;
+}
+
 } // namespace
 
 bool CheckCharset(std::u16string_view page)
 {
-    const std::u16string lower = LCase(page);
-    if (InStr(lower, kMetaTag) == 0) {
+    if (findLowered(page, kMetaTag) == 0) {
         return false;
     }
-    const auto c = InStr(lower, u"charset");
+    const auto c = findLowered(page, u"charset");
     if (c == 0) {
         return false;
     }
     // Without a ">" after it the value is empty, which counts as known: the page then gets the
     // standard head, as MakePageHead would give it.
-    const auto g = InStr(c, lower, u">");
-    std::u16string value = g == 0 ? std::u16string() : Mid(lower, c + 8, g - c - 9);
+    const auto g = InStr(c, page, u">");
+    std::u16string value = g == 0 ? std::u16string() : LCase(Mid(page, c + 8, g - c - 9));
     if (const auto quote = InStr(value, u"\""); quote > 0) {
         value = Left(value, quote - 1);
     }
@@ -40,19 +51,18 @@ bool CheckCharset(std::u16string_view page)
 
 std::u16string MakePageHead(std::u16string_view page, const std::u16string& standardHead)
 {
-    const std::u16string lower = LCase(page);
-    const auto m = InStr(lower, kMetaTag);
-    if (m == 0 || InStr(lower, u"charset") == 0) {
+    const auto m = findLowered(page, kMetaTag);
+    if (m == 0 || findLowered(page, u"charset") == 0) {
         return standardHead;
     }
-    const auto g = InStr(m, lower, u">");
+    const auto g = InStr(m, page, u">");
     if (g == 0) {
         // A tag that never closes would carry the rest of the page into the head.
         return standardHead;
     }
     // Only a declaration of the charset is taken: any other http-equiv tag (a refresh to a
     // stranger's address, say) would act in the reader's browser.
-    const std::u16string kind = Mid(lower, m + text::Len(kMetaTag), 14);
+    const std::u16string kind = LCase(Mid(page, m + text::Len(kMetaTag), 14));
     if (!kind.starts_with(u"content-type") && !kind.starts_with(u"\"content-type") &&
         !kind.starts_with(u"'content-type")) {
         return standardHead;

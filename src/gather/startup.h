@@ -24,6 +24,9 @@ struct RunValues
     /// long-running program numbers on instead of overflowing.
     std::int32_t PictureNumber = 0;
     std::int32_t TopicFileNumber = 0;
+    /// Pages and pictures fetched at once during a run (at most 4 from one server); 1 fetches
+    /// one at a time. The desktop program's setting and the headless command's --jobs.
+    int jobs = 8;
 };
 
 /// The services start-up and Init talk to.

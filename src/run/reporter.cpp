@@ -58,6 +58,9 @@ void Reporter::alertUnwritable(const std::string& error)
 void Reporter::DispErr(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
                        const std::u16string& procedure)
 {
+    if (m_silent) {
+        return;
+    }
     m_sink.appendLine(errorListLine(message, detail1, detail2, procedure));
     std::string error;
     if (!appendToLog(logLine(message, detail1, detail2, procedure), error)) {

@@ -38,6 +38,10 @@ public:
     /// (after an alert) when the log cannot be written.
     bool startLog(const platform::DateTime& now);
 
+    /// From now on reports go nowhere: for looking ahead at what a page will yield without
+    /// reporting it before its turn.
+    void silence() { m_silent = true; }
+
 private:
     bool appendToLog(const std::u16string& line, std::string& error);
     void alertUnwritable(const std::string& error);
@@ -45,6 +49,7 @@ private:
     const RunState& m_state;
     ErrorSink& m_sink;
     platform::Messages& m_messages;
+    bool m_silent = false;
 };
 
 } // namespace vz::run

@@ -8,12 +8,10 @@
 
 namespace vz::session {
 
-Session::Session(run::RunState& state, const platform::Clock& clock, platform::Downloader& downloader,
-                 FrontEndParts parts)
-    : m_state(state), m_reporter(m_state, parts.errors, parts.messages), m_services{clock, parts.events, parts.messages,
-                                                                                    parts.frontEnd, m_reporter},
-      m_fetcher(m_state, m_reporter, downloader, parts.events), m_context{m_state, m_values, m_services, m_fetcher,
-                                                                          downloader},
+Session::Session(run::RunState& state, const platform::Clock& clock, platform::Fetcher& fetcher, FrontEndParts parts)
+    : m_state(state), m_reporter(m_state, parts.errors, parts.messages),
+      m_services{clock, parts.events, parts.messages, parts.frontEnd, m_reporter}, m_context{m_state, m_values,
+                                                                                             m_services, fetcher},
       m_driver(m_context)
 {
 }

@@ -4,10 +4,9 @@
 #include <string>
 
 #include "gather/gathering_run.h"
-#include "gather/page_fetch.h"
 #include "gather/startup.h"
 #include "platform/clock.h"
-#include "platform/downloader.h"
+#include "platform/fetcher.h"
 #include "platform/event_yield.h"
 #include "platform/messages.h"
 #include "run/front_end.h"
@@ -31,7 +30,8 @@ class Session
 {
 public:
     /// `state` is the program's one run state, which the editor windows share.
-    Session(run::RunState& state, const platform::Clock& clock, platform::Downloader& downloader, FrontEndParts parts);
+    /// Every page and picture of a run goes through `fetcher`, as many at once as values().jobs says.
+    Session(run::RunState& state, const platform::Clock& clock, platform::Fetcher& fetcher, FrontEndParts parts);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -59,7 +59,6 @@ private:
     run::Reporter m_reporter;
     gather::RunValues m_values;
     gather::Services m_services;
-    gather::PageFetcher m_fetcher;
     gather::RunContext m_context;
     gather::RunDriver m_driver;
 };

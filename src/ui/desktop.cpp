@@ -9,7 +9,7 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
       m_window(state, services.messages, services.dialogs, services.editors),
       m_about(services.messages, services.starter, services.environment), m_thread(&m_window),
       m_calls({m_window, m_errors, services.messages, m_window}, m_thread),
-      m_session(state, services.clock, services.downloader, {m_calls, m_calls, m_calls, m_calls}),
+      m_session(state, services.clock, services.fetcher, {m_calls, m_calls, m_calls, m_calls}),
       m_control(m_session.driver(), m_thread)
 {
     m_calls.setRunYield([this] { m_control.runYield(); });

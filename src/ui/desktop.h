@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/downloader.h"
+#include "platform/fetcher.h"
 #include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "platform/program_starter.h"
@@ -26,7 +26,8 @@ namespace vz::ui {
 struct DesktopServices
 {
     const platform::Clock& clock;
-    platform::Downloader& downloader;
+    /// Every page and picture of a run; how many at once is the session's values().jobs.
+    platform::Fetcher& fetcher;
     platform::Messages& messages;
     platform::FileDialogs& dialogs;
     EditorWindows& editors;

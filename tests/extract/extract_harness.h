@@ -5,23 +5,17 @@
 #include <string>
 
 #include "extract/extract_context.h"
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_picture_keeper.h"
 #include "support/reporting_fixture.h"
 
 namespace vz::test {
 
-/// Everything article cutting needs, in a fresh data folder, with a fake downloader.
+/// Everything article cutting needs, in a fresh data folder, with a fake picture keeper.
 struct ExtractHarness : Reporting
 {
-    ExtractHarness() { DataPath = state.DataPath; }
-
-    std::filesystem::path pix(const std::string& name) const { return dir.path() / "pix" / name; }
-
     extract::LineFitting fitting;
-    FakeDownloader downloader;
-    std::u16string DataPath;
-    std::int32_t PictureNumber = 0;
-    extract::ExtractContext ctx{reporter, fitting, downloader, DataPath, PictureNumber};
+    FakePictureKeeper pictures;
+    extract::ExtractContext ctx{reporter, fitting, pictures};
 };
 
 } // namespace vz::test

@@ -284,7 +284,7 @@ inline Str RemoveActiveContent(Str text)
 inline Str KeepPix(extract::ExtractContext& ctx, Str text, View ServerAddressHeader, View articleAddress,
                    std::int32_t& minPix)
 {
-    const Str folder = extract::preparePictureFolder(ctx);
+    ctx.pictures.prepare();
     if (minPix == 0) {
         minPix = 256;
     }
@@ -302,7 +302,8 @@ inline Str KeepPix(extract::ExtractContext& ctx, Str text, View ServerAddressHea
         text = Mid(text, (resume > 0 ? resume : tagEnd) + 1);
         lower = LCase(text);
         if (!address.empty()) {
-            out += extract::keepPicture(ctx, folder, address, ServerAddressHeader, articleAddress, minPix);
+            out += ctx.pictures.keep(extract::pictureTries(address, ServerAddressHeader, articleAddress),
+                                     extract::PictureExtension(address), minPix);
         }
     }
     return out + text;

@@ -8,10 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "extract/extract_harness.h"
-#include "platform/curl_downloader.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
-#include "support/test_http_server.h"
 
 namespace vz::test {
 namespace {
@@ -58,27 +56,21 @@ std::string keep(ExtractHarness& h, const char* text, const char* server = "http
     return toUtf8(extract::KeepPix(h.ctx, u(text), u(server), u(article), minPix));
 }
 
-// Dropping small pictures, numbering across articles and reporting the folder are shown over
-// HTTP below and by the end-to-end case keep_pix.
+// Fetching, dropping small pictures, numbering across articles and reporting the folder are the
+// run's (picture_store_test) and shown by the end-to-end case keep_pix.
 TEST(KeepPix, TriesTheServerThenTheArticleFolderThenTheAddressItself)
 {
     ExtractHarness h;
-    h.downloader.resources = {{"http://site/news/img/a.gif", std::string(300, 'a')},
-                              {"http://pics/c.png", std::string(300, 'c')}};
+    h.pictures.resources = {{"http://site/news/img/a.gif", std::string(300, 'a')},
+                            {"http://pics/c.png", std::string(300, 'c')}};
     EXPECT_EQ(keep(h, "<img src=\"/img/a.gif\">", "http://elsewhere/"), "<img src=\"pix/00000.gif\"> <br>");
     EXPECT_EQ(keep(h, "<img src=\"http://pics/c.png\">"), "<img src=\"pix/00001.png\"> <br>");
     EXPECT_EQ(keep(h, "x<img src=\"gone.gif\">y", "", ""), "xy");
-    // An absolute address goes straight to its own try; one that is not http or https (a bare
-    // name without a base, a local file, however it is written) is never tried at all.
-    h.downloader.resources["file:///etc/passwd"] = std::string(300, 'p');
-    for (const char* local : {"<img src=\"file:///etc/passwd\">", "<IMG SRC=\" FILE:///etc/passwd\">"}) {
-        EXPECT_EQ(keep(h, local, "", ""), "");
-        EXPECT_EQ(keep(h, local, "file:///etc/", "file:///etc/a.html"), "");
-    }
-    EXPECT_EQ(h.downloader.requested, (std::vector<std::string>{"http://elsewhere/img/a.gif",
-                                                                "http://site/news/img/a.gif", "http://pics/c.png"}));
-    EXPECT_FALSE(std::filesystem::exists(h.pix("00002passwd")));
-    h.PictureNumber = 99999;
+    // An absolute address goes straight to its own try.
+    EXPECT_EQ(h.pictures.requested,
+              (std::vector<std::string>{"http://elsewhere/img/a.gif", "http://site/news/img/a.gif", "http://pics/c.png",
+                                        "gone.gif", "gone.gif", "gone.gif"}));
+    h.pictures.PictureNumber = 99999;
     EXPECT_EQ(keep(h, "<img src=\"http://pics/c.png\"><img src=\"http://pics/c.png\">"),
               "<img src=\"pix/99999.png\"> <br><img src=\"pix/100000.png\"> <br>")
         << "numbers run on past five digits";
@@ -96,35 +88,8 @@ TEST(KeepPix, CutsTagsAtTheirQuirkyPositionsAndAlwaysEnds)
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(keep(h, text), expected) << text;
     }
-    EXPECT_TRUE(h.downloader.requested.empty());
-}
-
-TEST(KeepPixOverHttp, KeepsLargeEnoughPicturesNumberedAcrossArticles)
-{
-    TestHttpServer server;
-    server.serve("/pics/small.gif", std::string(256, 's'), "image/gif");
-    server.serve("/pics/big.gif", std::string(257, 'b'), "image/gif");
-    server.serve("/site/news/rel.gif", std::string(300, 'r'), "image/gif");
-    platform::CurlDownloader curl;
-    ExtractHarness h;
-    extract::ExtractContext ctx{h.reporter, h.fitting, curl, h.DataPath, h.PictureNumber};
-    const std::u16string elsewhere = text::fromUtf8(server.url("/elsewhere/"));
-    const std::u16string article = text::fromUtf8(server.url("/site/news/1.html"));
-    std::int32_t minPix = 0;
-
-    const std::u16string first =
-        u("<img src=\"" + server.url("/pics/small.gif") + "\">a<img src=\"" + server.url("/pics/big.gif") + "\">b");
-    EXPECT_EQ(toUtf8(extract::KeepPix(ctx, first, elsewhere, article, minPix)), "a<img src=\"pix/00000.gif\"> <br>b");
-    EXPECT_EQ(minPix, 256);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.dir.path() / "pix"), {}), 1);
-    EXPECT_EQ(readBytes(h.pix("00000.gif")), std::string(257, 'b'));
-
-    // A relative address the server base does not serve is found through the article's folder.
-    EXPECT_EQ(toUtf8(extract::KeepPix(ctx, u"<img src=\"rel.gif\">", elsewhere, article, minPix)),
-              "<img src=\"pix/00001.gif\"> <br>");
-    EXPECT_EQ(readBytes(h.pix("00001.gif")), std::string(300, 'r'));
-    EXPECT_EQ(server.requestCount("/elsewhere/rel.gif"), 1U);
-    EXPECT_EQ(h.PictureNumber, 2);
+    EXPECT_TRUE(h.pictures.requested.empty());
+    EXPECT_EQ(h.pictures.prepared, 4) << "the folder is readied for every text";
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@
 #include "cli/headless_front_end.h"
 #include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
@@ -167,13 +168,18 @@ std::string readAll(std::FILE* file)
     return text;
 }
 
-class EndToEnd : public ::testing::TestWithParam<std::string>
+// Each case runs with the default number of jobs and with one job, which fetches one page at a
+// time: both must leave the same files.
+class EndToEnd : public ::testing::TestWithParam<std::tuple<std::string, int>>
 {
+protected:
+    const std::string& caseName() const { return std::get<0>(GetParam()); }
+    int jobs() const { return std::get<1>(GetParam()); }
 };
 
 TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
 {
-    const fs::path dir = kCases / GetParam();
+    const fs::path dir = kCases / caseName();
     TestHttpServer server;
     const std::string base = server.baseUrl();
     for (const auto& [name, bytes] : filesUnder(dir / "site")) {
@@ -194,22 +200,22 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
     const int runs = runsText.empty() ? 1 : std::stoi(runsText);
     FakeClock clock;
     // Failing pages are 404s and refused connections; nothing here should come near these.
-    platform::CurlDownloader downloader(
-        platform::CurlSettings{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)});
+    platform::ConcurrentFetcher fetcher(platform::ConcurrentSettings{
+        8, 4, platform::CurlSettings{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)}});
     std::string stderrText;
     for (int run = 0; run < runs; ++run) {
         std::FILE* out = std::tmpfile();
         ASSERT_NE(out, nullptr);
         cli::HeadlessFrontEnd frontEnd(out, false);
-        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini)};
-        const int status = cli::runHeadless(options, frontEnd, clock, downloader);
+        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs()};
+        const int status = cli::runHeadless(options, frontEnd, clock, fetcher);
         stderrText += readAll(out);
         std::fclose(out);
         ASSERT_EQ(status, 0) << stderrText;
     }
 
     const auto actual = filesUnder(data);
-    keepActual(GetParam(), actual, base, data);
+    keepActual(caseName() + "_jobs" + std::to_string(jobs()), actual, base, data);
     std::map<std::string, std::string> expected;
     for (const auto& [name, bytes] : filesUnder(dir / "expected")) {
         expected[name] = placeholders(bytes);
@@ -231,8 +237,10 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
     EXPECT_TRUE(problems.str().empty()) << problems.str() << "what the command wrote to stderr:\n" << stderrText;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::ValuesIn(caseNames()),
-                         [](const ::testing::TestParamInfo<std::string>& param) { return param.param; });
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, ::testing::Combine(::testing::ValuesIn(caseNames()), ::testing::Values(8, 1)),
+                         [](const ::testing::TestParamInfo<std::tuple<std::string, int>>& param) {
+                             return std::get<0>(param.param) + "_jobs" + std::to_string(std::get<1>(param.param));
+                         });
 
 } // namespace
 } // namespace vz::test

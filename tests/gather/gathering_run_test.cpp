@@ -10,7 +10,7 @@
 #include "fakes/fake_downloader.h"
 #include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
-#include "gather/page_fetch.h"
+#include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
@@ -25,13 +25,36 @@ std::string page(const std::u16string& headline, const std::u16string& body)
     return platform::encodeCp932(u"<html><body><h1>" + headline + u"</h1><div>" + body + u"</div></body></html>").bytes;
 }
 
+/// Passes everything on, recording every address a transfer was started for.
+class RecordingFetcher : public platform::Fetcher
+{
+public:
+    explicit RecordingFetcher(platform::Fetcher& inner) : m_inner(inner) {}
+    Ticket start(const std::string& url) override
+    {
+        started.push_back(url);
+        return m_inner.start(url);
+    }
+    std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
+    bool done(Ticket ticket) const override { return m_inner.done(ticket); }
+    platform::Fetched take(Ticket ticket) override { return m_inner.take(ticket); }
+    void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
+    void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
+    void setLimits(int transfers, int perServer) override { m_inner.setLimits(transfers, perServer); }
+
+    std::vector<std::string> started;
+
+private:
+    platform::Fetcher& m_inner;
+};
+
 class GatheringRunTest : public ::testing::Test
 {
 protected:
     GatheringRunTest()
         : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter},
-          fetcher(state, reporter, downloader, fe), context{state, values, services, fetcher, downloader},
-          driver(context)
+          fetcher(downloader, (dir.path() / "scratch").string()),
+          recording(fetcher), context{state, values, services, recording}, driver(context)
     {
         state.ProgramFolder = dir.folder();
         state.CurrentIniPath = dir.folder() + u"sites.ini";
@@ -73,7 +96,8 @@ protected:
     run::Reporter reporter;
     gather::RunValues values;
     gather::Services services;
-    gather::PageFetcher fetcher;
+    platform::DownloaderFetcher fetcher;
+    RecordingFetcher recording;
     gather::RunContext context;
     gather::RunDriver driver;
     std::string sites;
@@ -122,6 +146,37 @@ TEST_F(GatheringRunTest, TheAutomaticRunClosesTheProgramUnlessStopped)
     };
     EXPECT_FALSE(driver.automaticRun());
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
+}
+
+TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndTheText)
+{
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(downloader.requested,
+              (std::vector<std::string>{"http://news.test/a/index.html", "http://news.test/a/a1.html",
+                                        "http://news.test/a/a2.html", "http://news.test/a/a3.html",
+                                        "http://news.test/b/index.html", "http://news.test/b/b1.html",
+                                        "http://news.test/b/b2.html"}));
+    EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
+}
+
+// Fetching ahead must not do what the run refuses: a page's links and pictures are fetched only
+// over http and https, ahead of their turn or at it.
+TEST_F(GatheringRunTest, NothingAPageNamesButHttpAndHttpsIsFetchedEvenAhead)
+{
+    downloader.resources["http://news.test/c/index.html"] =
+        "<!--list--><a href=\"file:///etc/hostname\">x</a><a href=\"c1.html\">y</a><!--/list-->";
+    downloader.resources["http://news.test/c/c1.html"] =
+        page(u"見出し", u"<img src=\"file:///etc/hostname\"><img src=\"FILE:///etc/passwd\">本文");
+    sites += "C\thttp://news.test/c/index.html\thttp://news.test/c/\tc.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>"
+             "\t<div>\t</div>\t\t\tKeepPix\t\t\r\n";
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_NE(output("c.html").find(u"本文"), std::u16string::npos);
+    EXPECT_EQ(recording.started.size(), 9U) << "every page of the three sites, once";
+    for (const std::string& url : recording.started) {
+        EXPECT_TRUE(url.starts_with("http://")) << url;
+    }
 }
 
 TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
@@ -187,28 +242,29 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     TempDir home;
     FakeClock clock;
     FakeDownloader downloader;
+    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
     std::FILE* err = std::tmpfile();
     cli::HeadlessFrontEnd frontEnd(err, false);
     cli::HeadlessOptions options{home.folder(), std::nullopt};
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
     EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
 
     options.iniFile = home.folder() + u"typo.ini";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 2);
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
     EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
 
     options.iniFile = home.folder() + u"off.ini";
     writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "only a switched-off site and a blank line";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
     options.iniFile.reset();
 
     writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "no site list for today";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
 
     options.iniFile = home.folder() + u"elsewhere.ini";
     writeBytes(home.path() / "elsewhere.ini",
                "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 0) << "failed articles still make a run";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
 
     std::rewind(err);
     std::string printed(4096, '\0');
@@ -239,13 +295,14 @@ TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
     FakeClock clock;
     SignalledDownloader downloader;
     downloader.resources["http://x.test/"] = "<p>page</p>";
+    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
     writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
                                           "out\r\nS\thttp://x.test/\t\ts.html\r\n"
                                           "T\thttp://x.test/\t\tt.html\r\n");
     std::FILE* err = std::tmpfile();
     cli::HeadlessFrontEnd frontEnd(err, false);
     cli::installInterruptHandlers();
-    EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, downloader), 143);
+    EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, fetcher), 143);
     cli::clearInterrupt();
     std::fclose(err);
     EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";

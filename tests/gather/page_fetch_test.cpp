@@ -9,7 +9,8 @@
 
 #include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
+#include "platform/downloader_fetcher.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
@@ -41,19 +42,16 @@ std::set<std::string> filesIn(const std::filesystem::path& folder)
 class PageFetchTest : public ::testing::Test
 {
 protected:
-    PageFetchTest()
-        : downloader(platform::CurlSettings{1s, 300ms}), reporter(state, fe, fe),
-          fetcher(state, reporter, downloader, fe)
-    {
-        state.DataPath = data.folder();
-    }
+    PageFetchTest() : reporter(state, fe, fe), fetcher(reporter, ahead, fe) { state.DataPath = data.folder(); }
 
     std::u16string url(const std::string& path) const { return fromUtf8(server.url(path)); }
     std::u16string log() const { return platform::decodeCp932(readBytes(reporter.logPath())); }
 
     TestHttpServer server;
     TempDir data;
-    platform::CurlDownloader downloader;
+    platform::ConcurrentFetcher transfers{
+        platform::ConcurrentSettings{8, 4, platform::CurlSettings{1s, 300ms, 1 << 20}}};
+    gather::LookAhead ahead{transfers, 8, 1 << 20, nullptr};
     run::RunState state;
     FakeFrontEnd fe;
     run::Reporter reporter;
@@ -70,8 +68,7 @@ TEST_F(PageFetchTest, PagesInEveryJapaneseEncodingComeBackAsTheSameText)
         EXPECT_EQ(fe.yields, yields + 1);
     }
     EXPECT_TRUE(fe.errorLines.empty());
-    EXPECT_EQ(filesIn(data.path()), std::set<std::string>{"raw.tmp"});
-    EXPECT_EQ(fetcher.rawPath(), data.folder() + u"raw.tmp");
+    EXPECT_TRUE(filesIn(data.path()).empty()) << "pages are read without a file";
 }
 
 TEST_F(PageFetchTest, TheServersCharsetIsHonoured)
@@ -81,11 +78,10 @@ TEST_F(PageFetchTest, TheServersCharsetIsHonoured)
     EXPECT_NE(fetcher.GetHTML(url("/menu")).find(u"Caf&#233; cr&#232;me"), std::u16string::npos);
 }
 
-// After each fault: one report, an empty page, nothing left beside raw.tmp, and the next good
-// page whole, with nothing of the page before the fault.
+// After each fault: one report, an empty page, no file left, and the next good page whole, with
+// nothing of the page before the fault.
 TEST_F(PageFetchTest, EveryServerFaultGivesOneReportAndAnEmptyPage)
 {
-    downloader.setMaxBodyBytes(1024 * 1024);
     const std::string refused = [] {
         TestHttpServer gone;
         return gone.url("/data/news_utf-8.html");
@@ -107,7 +103,7 @@ TEST_F(PageFetchTest, EveryServerFaultGivesOneReportAndAnEmptyPage)
         EXPECT_EQ(fe.errorLines,
                   std::vector<std::u16string>{run::errorListLine(kNotDownloaded, fromUtf8(fault), u"", u"GetHTML")});
         EXPECT_NE(log().find(run::logLine(kNotDownloaded, fromUtf8(fault), u"", u"GetHTML")), std::u16string::npos);
-        EXPECT_EQ(filesIn(data.path()), (std::set<std::string>{"raw.tmp", "vodeZeva.log"}));
+        EXPECT_EQ(filesIn(data.path()), (std::set<std::string>{"vodeZeva.log"}));
 
         EXPECT_EQ(fetcher.GetHTML(url("/data/news_euc-jp.html")), expectedNews());
     }
@@ -125,27 +121,30 @@ public:
 TEST_F(PageFetchTest, ADownloadThatRaisesIsReportedAndNeverTakenForSuccess)
 {
     ThrowingDownloader throwing;
-    gather::PageFetcher broken(state, reporter, throwing, fe);
-    const std::u16string target = data.folder() + u"picture.jpg";
-    EXPECT_EQ(broken.DownloadFile(u"http://example.invalid/a.jpg", target), gather::kDownloadRaised);
-    EXPECT_EQ(fe.errorLines.back(), run::errorListLine(u"the download library is missing",
-                                                       u"http://example.invalid/a.jpg", target, u"DownloadFile"));
-
+    platform::DownloaderFetcher oneByOne(throwing, (data.path() / "raw.tmp").string());
+    gather::LookAhead single(oneByOne, 1, 1 << 20, nullptr);
+    gather::PageFetcher broken(reporter, single, fe);
     writeBytes(data.path() / "raw.tmp", "<p>the previous page</p>");
-    fe.errorLines.clear();
     EXPECT_EQ(broken.GetHTML(u"http://example.invalid/"), u"");
-    ASSERT_EQ(fe.errorLines.size(), 2U);
-    EXPECT_EQ(fe.errorLines[1], run::errorListLine(kNotDownloaded, u"http://example.invalid/", u"", u"GetHTML"));
+    EXPECT_EQ(fe.errorLines, (std::vector<std::u16string>{
+                                 run::errorListLine(u"the download library is missing", u"http://example.invalid/", u"",
+                                                    u"DownloadFile"),
+                                 run::errorListLine(kNotDownloaded, u"http://example.invalid/", u"", u"GetHTML")}));
 }
 
-TEST_F(PageFetchTest, DownloadFileWritesTheFileAndReadConvertedReadsIt)
+// The first article, fetched for the page head, is handed out again as the article.
+TEST_F(PageFetchTest, APageHandedOutAgainIsNotFetchedAgainButReportedAgain)
 {
-    const std::u16string target = data.folder() + u"kept.html";
-    EXPECT_EQ(fetcher.DownloadFile(url("/data/news_iso-2022-jp.html"), target), 0);
-    EXPECT_EQ(fetcher.ReadConverted(target), expectedNews());
-    EXPECT_NE(fetcher.DownloadFile(url("/status/404"), target), 0);
-    EXPECT_EQ(fetcher.ReadConverted(data.folder() + u"missing.html"), u"");
-    EXPECT_TRUE(fe.errorLines.empty()) << "DownloadFile leaves reporting a failed status to its caller";
+    for (const std::string path : {"/data/news_euc-jp.html", "/status/404"}) {
+        const gather::Page first = fetcher.fetchPage(url(path));
+        fe.errorLines.clear();
+        const int yields = fe.yields;
+        const gather::Page again = fetcher.again(url(path), first);
+        EXPECT_EQ(again.text, first.text);
+        EXPECT_EQ(fe.yields, yields + 1);
+        EXPECT_EQ(fe.errorLines.size(), first.fetched ? 0U : 1U);
+        EXPECT_EQ(server.requestCount(path), 1U);
+    }
 }
 
 } // namespace

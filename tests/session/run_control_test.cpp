@@ -9,6 +9,7 @@
 #include "fakes/fake_front_end.h"
 #include "fakes/queued_window_thread.h"
 #include "platform/cp932.h"
+#include "platform/downloader_fetcher.h"
 #include "run/text.h"
 #include "session/session.h"
 #include "session/window_calls.h"
@@ -60,8 +61,8 @@ class RunControlTest : public ::testing::Test
 {
 protected:
     RunControlTest()
-        : calls({fe, fe, fe, fe}, window), session(state, clock, downloader, {calls, calls, calls, calls}),
-          control(session.driver(), window)
+        : fetcher(downloader, (dir.path() / "scratch").string()), calls({fe, fe, fe, fe}, window),
+          session(state, clock, fetcher, {calls, calls, calls, calls}), control(session.driver(), window)
     {
         calls.setRunYield([this] { control.runYield(); });
         std::string sites;
@@ -92,6 +93,7 @@ protected:
     QueuedWindowThread window;
     run::RunState state;
     HeldDownloader downloader;
+    platform::DownloaderFetcher fetcher;
     session::WindowCalls calls;
     session::Session session;
     session::RunControl control;

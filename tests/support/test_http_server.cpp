@@ -53,6 +53,8 @@ TestHttpServer::TestHttpServer()
 {
     // Keep-alive waits end quickly so that stopping never waits on an idle client.
     m_server.set_keep_alive_timeout(1);
+    // Clients that keep a connection open are never made to open another.
+    m_server.set_keep_alive_max_count(100000);
     m_server.set_tcp_nodelay(true);
     m_server.Get(".*",
                  [this](const httplib::Request& request, httplib::Response& response) { dispatch(request, response); });

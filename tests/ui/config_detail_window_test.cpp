@@ -7,7 +7,7 @@
 #include "cli/headless_command.h"
 #include "editor_windows_fixture.h"
 #include "ui/desktop.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "run/site_list_file.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
@@ -91,11 +91,11 @@ private slots:
         EditorWindowsFixture f;
         fs::remove(f.dir.path() / "vodeZeva.def");
         test::FakeClock clock;
-        platform::CurlDownloader downloader;
+        platform::ConcurrentFetcher fetcher;
         NoPrograms starter;
         run::RunState state;
         ui::LateEditorWindows editors;
-        ui::Desktop desktop(state, {clock, downloader, f.fe, f.dialogs, editors, starter});
+        ui::Desktop desktop(state, {clock, fetcher, f.fe, f.dialogs, editors, starter});
         ui::EditorWindowSet windows(state, desktop.session().reporter(), f.fe, f.dialogs);
         editors.target = &windows;
         desktop.start(f.dir.folder(), std::nullopt);
@@ -128,7 +128,7 @@ private slots:
 
         std::FILE* out = std::tmpfile();
         cli::HeadlessFrontEnd headless(out, false);
-        QCOMPARE(cli::runHeadless({f.dir.folder(), std::nullopt}, headless, clock, downloader), 0);
+        QCOMPARE(cli::runHeadless({f.dir.folder(), std::nullopt}, headless, clock, fetcher), 0);
         std::fclose(out);
         QCOMPARE(test::readBytes(data / "local.html"),
                  replaceAll(test::readBytes(sample / "expected" / "local.html"), "@BASE@", server.baseUrl()));

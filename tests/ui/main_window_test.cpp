@@ -15,7 +15,7 @@
 #include "fakes/fake_front_end.h"
 #include "fakes/fake_program_starter.h"
 #include "platform/cp932.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-/// The windowed program over fakes for everything a person answers, the real downloader, and a
+/// The windowed program over fakes for everything a person answers, the real fetcher, and a
 /// loopback site of one site with two articles.
 struct Program
 {
@@ -47,7 +47,7 @@ struct Program
                                                               "\tnews.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<"
                                                               "div>\t</div>\r\n"))
                              .bytes);
-        desktop.emplace(state, ui::DesktopServices{clock, downloader, messages, dialogs, editors, starter});
+        desktop.emplace(state, ui::DesktopServices{clock, fetcher, messages, dialogs, editors, starter});
         desktop->mainWindow().setOpener([this](const QString& path) {
             opened.push_back(path);
             return true;
@@ -63,7 +63,7 @@ struct Program
     test::TestHttpServer server;
     std::u16string ini;
     test::FakeClock clock;
-    platform::CurlDownloader downloader{platform::CurlSettings{2000ms, 20000ms}};
+    platform::ConcurrentFetcher fetcher{platform::ConcurrentSettings{8, 4, platform::CurlSettings{2000ms, 20000ms}}};
     test::FakeFrontEnd messages;
     test::FakeFileDialogs dialogs;
     test::FakeEditorWindows editors;

@@ -1,5 +1,5 @@
 // Takes a picture of each window of the windowed program as it gathers a site list file, for
-// the documentation. The windows are the real ones over the real downloader; only the message
+// the documentation. The windows are the real ones over the real fetcher; only the message
 // boxes are left out, as nobody is there to answer them.
 //
 //   window_pictures PROGRAM_FOLDER INI_FILE OUT_FOLDER
@@ -16,7 +16,7 @@
 #include <QPushButton>
 
 #include "platform/clock.h"
-#include "platform/curl_downloader.h"
+#include "platform/concurrent_fetcher.h"
 #include "platform/program_starter.h"
 #include "run/text.h"
 #include "ui/desktop.h"
@@ -71,10 +71,10 @@ int main(int argc, char** argv)
     vz::ui::QtFileDialogs dialogs;
     vz::ui::NullEditorWindows editors;
     vz::platform::SystemClock clock;
-    vz::platform::CurlDownloader downloader;
+    vz::platform::ConcurrentFetcher fetcher;
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
-    vz::ui::Desktop desktop(state, {clock, downloader, messages, dialogs, editors, starter});
+    vz::ui::Desktop desktop(state, {clock, fetcher, messages, dialogs, editors, starter});
     desktop.start(vz::text::fromUtf8(argv[1]), vz::text::fromUtf8(argv[2]));
 
     auto& window = desktop.mainWindow();

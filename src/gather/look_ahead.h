@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/fetcher.h"
+
+namespace vz::gather {
+
+/// What the run will ask for, in the order it will ask.
+struct Expected
+{
+    enum class Kind { Index, Article, Picture };
+
+    std::u16string url;
+    Kind kind = Kind::Article;
+    /// The site row the fetch belongs to; -1 for what was not expected.
+    int row = 0;
+    /// For an article: whether the run will cut it (and so fetch its pictures).
+    bool cut = false;
+};
+
+/// A fetch as the run gets it: pages already converted to text, pictures as bytes.
+struct Arrival
+{
+    platform::DownloadResult result;
+    std::string bytes;   ///< a picture's bytes
+    std::u16string text; ///< a page as text
+};
+
+/// Fetches what the run will need before it asks, while the run works on what came before:
+/// a list of expected fetches in the order the run will ask for them, started in that order
+/// within a window, and grown as pages arrive (an index page tells the site's articles, an
+/// article its pictures). Whatever is asked for and was not expected is fetched at once.
+/// At most `window` fetches are under way or waiting to be taken, and no new one starts while
+/// the pages waiting hold more than `byteBudget` bytes, so memory stays bounded whatever the
+/// size of a site.
+class LookAhead
+{
+public:
+    /// What else will be asked for after an expected fetch arrived, in order.
+    using Predict = std::function<std::vector<Expected>(const Expected&, const Arrival&)>;
+
+    LookAhead(platform::Fetcher& fetcher, std::size_t window, std::size_t byteBudget, Predict predict);
+    /// Abandons every fetch not taken.
+    ~LookAhead();
+    LookAhead(const LookAhead&) = delete;
+    LookAhead& operator=(const LookAhead&) = delete;
+
+    /// Expects these after everything expected so far.
+    void expect(const std::vector<Expected>& items);
+    /// Abandons what was expected for rows before `row`: the run has gone past them.
+    void forgetBefore(int row);
+    /// The first expected fetch of `url` (a page for any kind but Picture), fetched now when
+    /// none was expected, waiting for it to arrive.
+    Arrival take(const std::u16string& url, Expected::Kind kind);
+
+    /// Fetches started and not yet taken.
+    std::size_t underWay() const { return m_started; }
+
+private:
+    struct Item
+    {
+        Expected expected;
+        platform::Fetcher::Ticket ticket = 0; ///< 0 until started
+        bool arrived = false;
+        Arrival arrival;
+    };
+    using Items = std::list<Item>;
+
+    void startItem(Items::iterator item);
+    void launch();
+    void settle(platform::Fetcher::Ticket ticket);
+    void drop(Items::iterator item);
+
+    platform::Fetcher& m_fetcher;
+    std::size_t m_window;
+    std::size_t m_byteBudget;
+    Predict m_predict;
+    Items m_items;
+    std::map<platform::Fetcher::Ticket, Items::iterator> m_byTicket;
+    std::size_t m_started = 0;
+    std::size_t m_waitingBytes = 0;
+};
+
+} // namespace vz::gather

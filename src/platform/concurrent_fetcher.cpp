@@ -1,0 +1,347 @@
+#include "concurrent_fetcher.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <stdexcept>
+
+#include <curl/curl.h>
+
+namespace vz::platform {
+
+struct ConcurrentFetcher::Transfer
+{
+    Ticket ticket = 0;
+    std::string url; ///< escaped, as sent
+    Server* server = nullptr;
+    CURL* easy = nullptr;
+    bool ended = false;
+    bool tooBig = false;
+    std::uint64_t limit = 0;
+    Fetched fetched;
+    char message[CURL_ERROR_SIZE] = "";
+};
+
+namespace {
+
+CURLM* multiOf(void* handle)
+{
+    return static_cast<CURLM*>(handle);
+}
+
+// Scheme, host and port: the unit the per-server limit counts. Empty when the address cannot be
+// read; libcurl then fails the transfer with its own words.
+std::string serverOf(const std::string& url)
+{
+    CURLU* parsed = curl_url();
+    if (!parsed) {
+        return {};
+    }
+    std::string server;
+    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
+        for (const CURLUPart part : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT}) {
+            char* value = nullptr;
+            if (curl_url_get(parsed, part, &value, part == CURLUPART_PORT ? CURLU_DEFAULT_PORT : 0) == CURLUE_OK) {
+                server += value;
+                curl_free(value);
+            }
+            server += '|';
+        }
+    }
+    curl_url_cleanup(parsed);
+    return server;
+}
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* transfer = static_cast<ConcurrentFetcher::Transfer*>(user);
+    const std::size_t n = size * count;
+    std::string& body = transfer->fetched.body;
+    if (body.size() + n > transfer->limit) {
+        transfer->tooBig = true;
+        return 0; // anything short of n ends the transfer
+    }
+    if (body.empty()) {
+        // One allocation for a body whose length is announced, instead of doubling into it.
+        curl_off_t announced = -1;
+        if (curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+            announced > 0 && static_cast<std::uint64_t>(announced) <= transfer->limit) {
+            body.reserve(static_cast<std::size_t>(announced));
+        }
+    }
+    body.append(data, n);
+    return n;
+}
+
+DownloadResult failure(int status, std::string description)
+{
+    return DownloadResult{status, {}, std::move(description)};
+}
+
+} // namespace
+
+ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings)
+{
+    // A throw-away downloader sets libcurl up once per process, as for every handle.
+    {
+        CurlDownloader setUp;
+    }
+    m_multi = curl_multi_init();
+    if (!m_multi) {
+        throw std::runtime_error("libcurl cannot make a multi handle");
+    }
+    curl_multi_setopt(multiOf(m_multi), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
+    setLimits(m_settings.maxTransfers, m_settings.maxPerHost);
+}
+
+void ConcurrentFetcher::setLimits(int transfers, int perServer)
+{
+    m_settings.maxTransfers = std::max(transfers, 1);
+    m_settings.maxPerHost = std::clamp(perServer, 1, m_settings.maxTransfers);
+    // Room for every open connection to stay open for the next transfer; the transfer limits
+    // themselves are kept by launchQueued(), which picks the order.
+    curl_multi_setopt(multiOf(m_multi), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
+    launchQueued();
+}
+
+void ConcurrentFetcher::hurry(Ticket ticket)
+{
+    const auto at = std::find(m_queue.begin(), m_queue.end(), ticket);
+    if (at != m_queue.end()) {
+        m_queue.erase(at);
+        m_queue.push_front(ticket);
+        launchQueued();
+    }
+}
+
+ConcurrentFetcher::~ConcurrentFetcher()
+{
+    for (auto& [ticket, transfer] : m_transfers) {
+        release(*transfer);
+        delete transfer;
+    }
+    for (void* easy : m_idleHandles) {
+        curl_easy_cleanup(static_cast<CURL*>(easy));
+    }
+    curl_multi_cleanup(multiOf(m_multi));
+}
+
+Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
+{
+    const Ticket ticket = m_next++;
+    auto transfer = std::make_unique<Transfer>();
+    transfer->ticket = ticket;
+    transfer->url = escapeUrl(url);
+    transfer->server = &m_servers[serverOf(transfer->url)];
+    ++transfer->server->waiting;
+    transfer->limit = m_settings.limits.maxBodyBytes;
+    m_transfers.emplace(ticket, transfer.release());
+    m_queue.push_back(ticket);
+    launchQueued();
+    return ticket;
+}
+
+void ConcurrentFetcher::launchQueued()
+{
+    // Most calls find every server that has something waiting at its limit; the waiting list
+    // may be long, the servers are few.
+    const auto startable = [this] {
+        return std::any_of(m_servers.begin(), m_servers.end(), [this](const auto& entry) {
+            return entry.second.waiting > 0 && entry.second.running < m_settings.maxPerHost;
+        });
+    };
+    if (m_runningTotal >= m_settings.maxTransfers || !startable()) {
+        return;
+    }
+    for (auto at = m_queue.begin(); at != m_queue.end() && m_runningTotal < m_settings.maxTransfers;) {
+        Transfer& transfer = *m_transfers.at(*at);
+        if (transfer.server->running >= m_settings.maxPerHost) {
+            ++at; // a later address on another server may go first
+            continue;
+        }
+        --transfer.server->waiting;
+        CURL* easy = nullptr;
+        if (!m_idleHandles.empty()) {
+            easy = static_cast<CURL*>(m_idleHandles.back());
+            m_idleHandles.pop_back();
+        } else {
+            easy = curl_easy_init();
+            if (!easy) {
+                transfer.fetched.result = failure(CURLE_OUT_OF_MEMORY, "libcurl cannot make a handle");
+                transfer.server = nullptr;
+                transfer.ended = true;
+                m_ended.push_back(*at);
+                at = m_queue.erase(at);
+                continue;
+            }
+            const std::string agent = CurlDownloader::userAgent();
+            curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+            curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+            curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+            curl_easy_setopt(easy, CURLOPT_AUTOREFERER, 1L);
+            // A page may send the program to another site, never into the local file system.
+            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
+            curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+            curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+            curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+            curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
+            curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                             static_cast<long>(m_settings.limits.connectTimeout.count()));
+            curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(m_settings.limits.timeout.count()));
+            // Refuses a body whose announced length is too large before any of it arrives.
+            curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_settings.limits.maxBodyBytes));
+        }
+        transfer.easy = easy;
+        curl_easy_setopt(easy, CURLOPT_URL, transfer.url.c_str());
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.message);
+        curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+        curl_multi_add_handle(multiOf(m_multi), easy);
+        ++transfer.server->running;
+        ++m_runningTotal;
+        at = m_queue.erase(at);
+    }
+}
+
+void ConcurrentFetcher::release(Transfer& transfer)
+{
+    if (!transfer.easy) {
+        return;
+    }
+    curl_multi_remove_handle(multiOf(m_multi), transfer.easy);
+    curl_easy_setopt(transfer.easy, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(transfer.easy, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(transfer.easy, CURLOPT_PRIVATE, nullptr);
+    m_idleHandles.push_back(transfer.easy);
+    transfer.easy = nullptr;
+    --transfer.server->running;
+    --m_runningTotal;
+}
+
+void ConcurrentFetcher::forget(Transfer& transfer)
+{
+    if (!transfer.ended && !transfer.easy) {
+        --transfer.server->waiting; // it was still waiting for its turn
+    }
+    release(transfer);
+}
+
+void ConcurrentFetcher::collectFinished()
+{
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multiOf(m_multi), &left)) {
+        if (message->msg != CURLMSG_DONE) {
+            continue;
+        }
+        Transfer* found = nullptr;
+        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &found);
+        if (!found) {
+            continue;
+        }
+        Transfer& transfer = *found;
+        const CURLcode code = message->data.result;
+        DownloadResult& result = transfer.fetched.result;
+        if (transfer.tooBig || code == CURLE_FILESIZE_EXCEEDED) {
+            result = failure(CURLE_FILESIZE_EXCEEDED,
+                             "the body is larger than " + std::to_string(transfer.limit) + " bytes");
+        } else if (code == CURLE_HTTP_RETURNED_ERROR) {
+            long httpStatus = 0;
+            curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &httpStatus);
+            result = failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code,
+                             "HTTP status " + std::to_string(httpStatus));
+        } else if (code != CURLE_OK) {
+            result = failure(code, transfer.message[0] != '\0' ? transfer.message : curl_easy_strerror(code));
+        } else {
+            char* contentType = nullptr;
+            if (curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType) {
+                result.contentType = contentType;
+            }
+        }
+        if (result.status != 0) {
+            transfer.fetched.body = std::string(); // a failure hands over no partial body
+        }
+        transfer.ended = true;
+        release(transfer);
+        m_ended.push_back(transfer.ticket);
+    }
+}
+
+void ConcurrentFetcher::abandonAll()
+{
+    for (auto& [ticket, transfer] : m_transfers) {
+        if (!transfer->ended) {
+            forget(*transfer);
+            transfer->fetched = Fetched{failure(CURLE_ABORTED_BY_CALLBACK, "stopped"), {}};
+            transfer->ended = true;
+            m_ended.push_back(ticket);
+        }
+    }
+    m_queue.clear();
+}
+
+std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds wait)
+{
+    if (m_abortCheck && m_abortCheck()) {
+        abandonAll();
+    }
+    if (m_runningTotal > 0) {
+        int running = 0;
+        curl_multi_perform(multiOf(m_multi), &running);
+        collectFinished();
+        launchQueued();
+        if (m_ended.empty() && m_runningTotal > 0) {
+            curl_multi_poll(multiOf(m_multi), nullptr, 0, static_cast<int>(wait.count()), nullptr);
+            curl_multi_perform(multiOf(m_multi), &running);
+            collectFinished();
+            launchQueued();
+        }
+    }
+    std::vector<Ticket> ended;
+    ended.swap(m_ended);
+    return ended;
+}
+
+bool ConcurrentFetcher::done(Ticket ticket) const
+{
+    const auto found = m_transfers.find(ticket);
+    return found == m_transfers.end() || found->second->ended;
+}
+
+Fetched ConcurrentFetcher::take(Ticket ticket)
+{
+    const auto found = m_transfers.find(ticket);
+    if (found == m_transfers.end()) {
+        return Fetched{failure(CURLE_BAD_FUNCTION_ARGUMENT, "no such transfer"), {}};
+    }
+    Transfer* transfer = found->second;
+    // Whoever waits for it needs it first.
+    hurry(ticket);
+    while (!transfer->ended) {
+        std::vector<Ticket> ended = poll(std::chrono::milliseconds(1000));
+        // Tickets that ended meanwhile are still told by the next poll().
+        m_ended.insert(m_ended.begin(), ended.begin(), ended.end());
+    }
+    Fetched fetched = std::move(transfer->fetched);
+    std::erase(m_ended, ticket);
+    m_transfers.erase(found);
+    delete transfer;
+    return fetched;
+}
+
+void ConcurrentFetcher::cancel(Ticket ticket)
+{
+    const auto found = m_transfers.find(ticket);
+    if (found == m_transfers.end()) {
+        return;
+    }
+    forget(*found->second);
+    std::erase(m_queue, ticket);
+    std::erase(m_ended, ticket);
+    delete found->second;
+    m_transfers.erase(found);
+    launchQueued();
+}
+
+} // namespace vz::platform

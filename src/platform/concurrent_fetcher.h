@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/curl_downloader.h"
+#include "platform/fetcher.h"
+
+namespace vz::platform {
+
+struct ConcurrentSettings
+{
+    /// Transfers going on at once, in all.
+    int maxTransfers = 8;
+    /// Transfers going on at once to one server (scheme, host and port).
+    int maxPerHost = 4;
+    /// Timeouts and the body size cap, per transfer.
+    CurlSettings limits;
+};
+
+/// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
+/// poll() and take(): connections are kept open and reused between transfers (HTTP/2 streams
+/// share one where the server offers it). Transfers start in the order they were asked for,
+/// within the limits. The same rules as CurlDownloader hold for each: http, https and file
+/// addresses, redirects between http and https only, gzip and deflate decoded, a status of 400
+/// or more a failure, the same status numbers, timeouts and size cap.
+///
+/// Not for use from two threads at once.
+class ConcurrentFetcher final : public Fetcher
+{
+public:
+    /// Throws std::runtime_error when libcurl cannot be set up.
+    explicit ConcurrentFetcher(ConcurrentSettings settings = {});
+    ~ConcurrentFetcher() override;
+    ConcurrentFetcher(const ConcurrentFetcher&) = delete;
+    ConcurrentFetcher& operator=(const ConcurrentFetcher&) = delete;
+
+    Ticket start(const std::string& url) override;
+    std::vector<Ticket> poll(std::chrono::milliseconds wait) override;
+    bool done(Ticket ticket) const override;
+    Fetched take(Ticket ticket) override;
+    void cancel(Ticket ticket) override;
+    void hurry(Ticket ticket) override;
+    void setLimits(int transfers, int perServer) override;
+
+    const ConcurrentSettings& settings() const { return m_settings; }
+
+    /// Asked whenever transfers are polled (at least once a second while one is awaited); when it
+    /// answers true every transfer under way or waiting ends at once with status 42.
+    void setAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
+
+    /// What one transfer holds while it runs; public only for libcurl's callbacks.
+    struct Transfer;
+    /// Transfers of one server (scheme, host and port), under way and waiting.
+    struct Server
+    {
+        int running = 0;
+        int waiting = 0;
+    };
+
+private:
+    void launchQueued();
+    void collectFinished();
+    void release(Transfer& transfer);
+    /// Stops a transfer under way or takes a waiting one out of the count.
+    void forget(Transfer& transfer);
+    void abandonAll();
+
+    ConcurrentSettings m_settings;
+    void* m_multi = nullptr;          ///< the libcurl multi handle
+    std::vector<void*> m_idleHandles; ///< easy handles kept for the next transfers
+    std::map<Ticket, Transfer*> m_transfers;
+    std::deque<Ticket> m_queue;              ///< asked for, not started, oldest first
+    std::map<std::string, Server> m_servers; ///< nodes stay put: transfers point at theirs
+    int m_runningTotal = 0;
+    std::vector<Ticket> m_ended; ///< ended since the last poll()
+    Ticket m_next = 1;
+    std::function<bool()> m_abortCheck;
+};
+
+} // namespace vz::platform

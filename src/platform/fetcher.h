@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/downloader.h"
+
+namespace vz::platform {
+
+/// A finished transfer: how it went and, on success, the resource's bytes.
+struct Fetched
+{
+    DownloadResult result;
+    std::string body;
+};
+
+/// Fetches addresses, several at once where the implementation can, and hands the bodies over in
+/// memory, so nothing is written to the disk for a page that is only read.
+class Fetcher
+{
+public:
+    using Ticket = std::uint64_t;
+
+    virtual ~Fetcher() = default;
+    /// Queues `url` (UTF-8); its transfer starts when the limits allow, in the order of the calls.
+    virtual Ticket start(const std::string& url) = 0;
+    /// Lets transfers go on for at most `wait` and returns the tickets that ended since the last
+    /// call, in the order they ended.
+    virtual std::vector<Ticket> poll(std::chrono::milliseconds wait) = 0;
+    /// Whether the ticket's transfer has ended.
+    virtual bool done(Ticket ticket) const = 0;
+    /// Waits for the ticket's transfer to end, hands over its result and forgets the ticket.
+    virtual Fetched take(Ticket ticket) = 0;
+    /// Abandons the ticket: a transfer going on stops and its bytes are dropped.
+    virtual void cancel(Ticket ticket) = 0;
+    /// Moves a ticket that has not started ahead of every other that waits.
+    virtual void hurry(Ticket ticket) = 0;
+    /// Transfers at once, in all and per server, from now on; both at least 1.
+    virtual void setLimits(int transfers, int perServer) = 0;
+};
+
+} // namespace vz::platform

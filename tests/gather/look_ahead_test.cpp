@@ -1,0 +1,125 @@
+#include "gather/look_ahead.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "run/text.h"
+
+namespace vz::test {
+namespace {
+
+using gather::Expected;
+using Kind = gather::Expected::Kind;
+
+/// Transfers that end one a poll, oldest first; records what was started and abandoned.
+class ScriptedFetcher : public platform::Fetcher
+{
+public:
+    Ticket start(const std::string& url) override
+    {
+        started.push_back(url);
+        m_urls[++m_last] = url;
+        return m_last;
+    }
+    std::vector<Ticket> poll(std::chrono::milliseconds) override
+    {
+        for (const auto& [ticket, url] : m_urls) {
+            if (!m_ended.contains(ticket)) {
+                m_ended[ticket] = true;
+                return {ticket};
+            }
+        }
+        return {};
+    }
+    bool done(Ticket ticket) const override { return m_ended.contains(ticket); }
+    platform::Fetched take(Ticket ticket) override
+    {
+        const std::string url = m_urls.at(ticket);
+        m_urls.erase(ticket);
+        return platform::Fetched{{0, "text/html", ""}, "<p>" + url + "</p>"};
+    }
+    void cancel(Ticket ticket) override
+    {
+        abandoned.push_back(m_urls.at(ticket));
+        m_urls.erase(ticket);
+    }
+    void hurry(Ticket) override {}
+    void setLimits(int, int) override {}
+
+    /// Started and neither taken nor abandoned.
+    std::size_t open() const { return m_urls.size(); }
+
+    std::vector<std::string> started;
+    std::vector<std::string> abandoned;
+
+private:
+    std::map<Ticket, std::string> m_urls;
+    std::map<Ticket, bool> m_ended;
+    Ticket m_last = 0;
+};
+
+std::vector<Expected> pages(int row, std::initializer_list<const char16_t*> urls)
+{
+    std::vector<Expected> items;
+    for (const char16_t* url : urls) {
+        items.push_back(Expected{url, Kind::Article, row, true});
+    }
+    return items;
+}
+
+TEST(LookAhead, StartsWhatIsExpectedInOrderNeverMoreThanItsWindow)
+{
+    ScriptedFetcher fetcher;
+    gather::LookAhead ahead(fetcher, 3, 1 << 20, nullptr);
+    ahead.expect(pages(0, {u"a", u"b", u"c", u"d", u"e"}));
+    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"a", "b", "c"}));
+
+    EXPECT_EQ(ahead.take(u"b", Kind::Article).text, u"<p>b</p>") << "pages come converted to text";
+    EXPECT_EQ(fetcher.started.back(), "d");
+    EXPECT_EQ(ahead.take(u"x", Kind::Article).text, u"<p>x</p>") << "what was not expected is fetched at once";
+    for (const char16_t* url : {u"a", u"c", u"d", u"e"}) {
+        EXPECT_EQ(ahead.take(url, Kind::Article).text, u"<p>" + std::u16string(url) + u"</p>");
+        EXPECT_LE(ahead.underWay(), 3U);
+    }
+    EXPECT_EQ(fetcher.started.size(), 6U) << "each page fetched once";
+    EXPECT_EQ(fetcher.open(), 0U);
+}
+
+// An index page tells the site's articles, which come before the next site's index page.
+TEST(LookAhead, PutsWhatAnArrivalForeseesRightAfterIt)
+{
+    ScriptedFetcher fetcher;
+    gather::LookAhead ahead(fetcher, 2, 1 << 20, [](const Expected& done, const gather::Arrival&) {
+        return done.url == u"index0" ? pages(0, {u"a1", u"a2"}) : std::vector<Expected>{};
+    });
+    ahead.expect({Expected{u"index0", Kind::Index, 0, false}, Expected{u"index1", Kind::Index, 1, false}});
+    ahead.take(u"index0", Kind::Index);
+    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"index0", "index1", "a1"}));
+    ahead.take(u"a1", Kind::Article);
+    EXPECT_EQ(fetcher.started.back(), "a2");
+}
+
+// Stopping or moving on to the next site abandons what was under way for the sites left behind,
+// and the run's end abandons everything.
+TEST(LookAhead, AbandonsWhatTheRunLeftBehind)
+{
+    ScriptedFetcher fetcher;
+    {
+        gather::LookAhead ahead(fetcher, 10, 1 << 20, nullptr);
+        ahead.expect(pages(0, {u"a", u"b"}));
+        ahead.expect(pages(1, {u"c", u"d"}));
+        ahead.take(u"a", Kind::Article);
+        ahead.forgetBefore(1);
+        EXPECT_EQ(fetcher.abandoned, std::vector<std::string>{"b"});
+        EXPECT_EQ(ahead.underWay(), 2U);
+    }
+    EXPECT_EQ(fetcher.abandoned, (std::vector<std::string>{"b", "c", "d"}));
+    EXPECT_EQ(fetcher.open(), 0U);
+}
+
+} // namespace
+} // namespace vz::test
