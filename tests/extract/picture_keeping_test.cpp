@@ -8,10 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "extract/extract_harness.h"
-#include "platform/curl_downloader.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
-#include "support/test_http_server.h"
 
 namespace vz::test {
 namespace {
@@ -58,8 +55,8 @@ std::string keep(ExtractHarness& h, const char* text, const char* server = "http
     return toUtf8(extract::KeepPix(h.ctx, u(text), u(server), u(article), minPix));
 }
 
-// Dropping small pictures, numbering across articles and reporting the folder are shown over
-// HTTP below and by the end-to-end case keep_pix.
+// Dropping small pictures, numbering across articles, finding a relative address through the
+// article's folder and reporting the folder are shown by the end-to-end case keep_pix.
 TEST(KeepPix, TriesTheServerThenTheArticleFolderThenTheAddressItself)
 {
     ExtractHarness h;
@@ -97,34 +94,6 @@ TEST(KeepPix, CutsTagsAtTheirQuirkyPositionsAndAlwaysEnds)
         EXPECT_EQ(keep(h, text), expected) << text;
     }
     EXPECT_TRUE(h.downloader.requested.empty());
-}
-
-TEST(KeepPixOverHttp, KeepsLargeEnoughPicturesNumberedAcrossArticles)
-{
-    TestHttpServer server;
-    server.serve("/pics/small.gif", std::string(256, 's'), "image/gif");
-    server.serve("/pics/big.gif", std::string(257, 'b'), "image/gif");
-    server.serve("/site/news/rel.gif", std::string(300, 'r'), "image/gif");
-    platform::CurlDownloader curl;
-    ExtractHarness h;
-    extract::ExtractContext ctx{h.reporter, h.fitting, curl, h.DataPath, h.PictureNumber};
-    const std::u16string elsewhere = text::fromUtf8(server.url("/elsewhere/"));
-    const std::u16string article = text::fromUtf8(server.url("/site/news/1.html"));
-    std::int32_t minPix = 0;
-
-    const std::u16string first =
-        u("<img src=\"" + server.url("/pics/small.gif") + "\">a<img src=\"" + server.url("/pics/big.gif") + "\">b");
-    EXPECT_EQ(toUtf8(extract::KeepPix(ctx, first, elsewhere, article, minPix)), "a<img src=\"pix/00000.gif\"> <br>b");
-    EXPECT_EQ(minPix, 256);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.dir.path() / "pix"), {}), 1);
-    EXPECT_EQ(readBytes(h.pix("00000.gif")), std::string(257, 'b'));
-
-    // A relative address the server base does not serve is found through the article's folder.
-    EXPECT_EQ(toUtf8(extract::KeepPix(ctx, u"<img src=\"rel.gif\">", elsewhere, article, minPix)),
-              "<img src=\"pix/00001.gif\"> <br>");
-    EXPECT_EQ(readBytes(h.pix("00001.gif")), std::string(300, 'r'));
-    EXPECT_EQ(server.requestCount("/elsewhere/rel.gif"), 1U);
-    EXPECT_EQ(h.PictureNumber, 2);
 }
 
 } // namespace
