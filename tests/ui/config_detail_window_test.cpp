@@ -11,6 +11,7 @@
 #include "run/site_list_file.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
+#include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
@@ -138,8 +139,7 @@ private:
     /// With VZ_PICTURES naming a folder, both windows are saved there as pictures.
     static void savePictures(EditorWindowsFixture& f)
     {
-        const QString folder = qEnvironmentVariable("VZ_PICTURES");
-        if (folder.isEmpty()) {
+        if (qEnvironmentVariable("VZ_PICTURES").isEmpty()) {
             return;
         }
         f.writeFile(
@@ -156,8 +156,8 @@ private:
         f.in<QCheckBox>(f.config(), "chkDay1")->click();
         f.in<QCheckBox>(f.config(), "chkDay3")->click();
         f.click(f.config(), "cmdDetail0");
-        f.config().grab().save(folder + QStringLiteral("/frmConfig.png"));
-        f.detail().grab().save(folder + QStringLiteral("/frmConfigDetail.png"));
+        test::saveWindowPicture(&f.config(), QStringLiteral("frmConfig"));
+        test::saveWindowPicture(&f.detail(), QStringLiteral("frmConfigDetail"));
     }
 };
 
