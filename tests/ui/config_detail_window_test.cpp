@@ -9,22 +9,16 @@
 #include "ui/desktop.h"
 #include "platform/curl_downloader.h"
 #include "run/site_list_file.h"
+#include "support/pieces.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
 #include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
+using test::replaceAll;
 
 namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 /// The system information program is not started in these tests.
 class NoPrograms : public platform::ProgramStarter
