@@ -4,24 +4,16 @@
 
 #include "edit/day_assignment.h"
 #include "fakes/fake_file_dialogs.h"
-#include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
-#include "run/reporter.h"
 #include "run/text.h"
 #include "run/weekday_table.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 
 /// A program folder for the editors, with scripted boxes and dialogs.
-struct EditorFiles
+struct EditorFiles : Reporting
 {
-    EditorFiles() : reporter(state, fe, fe)
-    {
-        state.ProgramFolder = dir.folder();
-        state.DataPath = dir.folder();
-    }
-
     std::u16string path(const std::string& name) const { return dir.folder() + text::fromUtf8(name); }
     void writeFile(const std::string& name, const std::u16string& content)
     {
@@ -39,11 +31,7 @@ struct EditorFiles
         return days.DayIni;
     }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
     FakeFileDialogs dialogs;
-    run::Reporter reporter;
 };
 
 } // namespace vz::test

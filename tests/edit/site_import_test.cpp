@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_file_dialogs.h"
-#include "fakes/fake_front_end.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
@@ -39,11 +38,9 @@ std::vector<std::u16string> namesOf(const EditSiteTable& table, std::size_t coun
 
 using Names = std::vector<std::u16string>;
 
-class SiteImportTest : public ::testing::Test
+class SiteImportTest : public ::testing::Test, public Reporting
 {
 protected:
-    SiteImportTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
-
     /// Opens the import on the table as it stands, with a source of the given site lines.
     edit::SiteImport open(const std::string& siteLines)
     {
@@ -53,10 +50,6 @@ protected:
     }
     std::filesystem::path source() const { return dir.path() / "other.ini"; }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
     EditSiteTable table;
     int refreshed = 0;
 };

@@ -2,26 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_front_end.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
 
-class WeekdayEditorTest : public ::testing::Test
+class WeekdayEditorTest : public ::testing::Test, public Reporting
 {
 protected:
-    WeekdayEditorTest() : reporter(state, fe, fe), editor(state, reporter) { state.ProgramFolder = dir.folder(); }
-
     std::filesystem::path def() const { return dir.path() / "vodeZeva.def"; }
     std::vector<std::u16string> rows() const { return {editor.rows().begin(), editor.rows().end()}; }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
-    edit::WeekdayEditor editor;
+    edit::WeekdayEditor editor{state, reporter};
 };
 
 TEST_F(WeekdayEditorTest, RowsFollowTheKeysAndCancelWritesSevenLinesInKeyOrder)

@@ -20,20 +20,9 @@ using text::u;
 
 SiteRecord site(const std::u16string& name)
 {
-    SiteRecord s;
-    s.IndexName = name;
-    s.IndexAddress = u"http://example.test/" + name + u"/index.html";
-    s.FileName = name + u".html";
-    s.FilterIndex1 = u"<!-- list -->";
-    s.FilterIndex2 = u"<!-- /list -->";
-    s.FilterHeadline1 = u"<h1>";
-    s.FilterHeadline2 = u"</h1>";
-    s.FilterText1 = u" <div class=\"body\">";
-    s.FilterText2 = u"</div> ";
-    s.TableOption = u"RemoveTable";
-    s.PixOption = u"KeepPix";
-    s.minPix = u"300";
-    return s;
+    return run::parseSiteLine(name + u"\thttp://example.test/" + name + u"/index.html\t\t" + name +
+                              u".html\t<!-- list -->\t<!-- /list -->\t<h1>\t</h1>\t <div class=\"body\">\t</div> "
+                              u"\t\tRemoveTable\tKeepPix\t\t300");
 }
 
 class SiteListFileTest : public ::testing::Test, public Reporting

@@ -38,27 +38,24 @@ TEST_F(WeekdayTableTest, EachDayOfTheWeekReadsItsOwnLine)
     EXPECT_GE(fe.yields, 7);
 }
 
-TEST_F(WeekdayTableTest, MissingDaysFallBackToTheLastLineAndAnEmptyPathMeansNoGathering)
-{
-    writeBytes(dir.path() / "vodeZeva.def", "1\t/a.ini\r\n2\t/b.ini\r\n3\t\r\n4\t/d.ini\r\n5\t/e.ini\r\n");
-    EXPECT_EQ(readDefOn(kMonday + 5 * 86400LL), u"/e.ini"); // Saturday
-    EXPECT_EQ(readDefOn(kMonday + 6 * 86400LL), u"/e.ini"); // Sunday
-    EXPECT_EQ(readDefOn(kMonday + 2 * 86400LL), u"");       // Wednesday
-}
-
+// Days after the last line take the last one; an empty path means no gathering that day.
 TEST_F(WeekdayTableTest, OnlyADayLineNamesAPathAndARelativeOneLiesInTheProgramFolder)
 {
-    const std::pair<std::string, std::u16string> cases[] = {
-        {"1\t/a.ini\r\nsecond garbage\r\n", u""}, // no line for Tuesday, and the last is no entry
-        {std::string("\x93\xfa\x00\xff\r\n\x01\tx", 9), u""},
-        {"2\r\n", u""},
-        {"2\t\r\n", u""},
-        {"2\tsites/b.ini\r\n", dir.folder() + u"sites/b.ini"},
-        {"2\t/sites/b.ini\r\n", u"/sites/b.ini"},
+    const std::string fiveDays = "1\t/a.ini\r\n2\t/b.ini\r\n3\t\r\n4\t/d.ini\r\n5\t/e.ini\r\n";
+    const std::tuple<std::string, int, std::u16string> cases[] = {
+        {fiveDays, 5, u"/e.ini"},                    // Saturday
+        {fiveDays, 6, u"/e.ini"},                    // Sunday
+        {fiveDays, 2, u""},                          // Wednesday
+        {"1\t/a.ini\r\nsecond garbage\r\n", 1, u""}, // no line for Tuesday, and the last is no entry
+        {std::string("\x93\xfa\x00\xff\r\n\x01\tx", 9), 1, u""},
+        {"2\r\n", 1, u""},
+        {"2\t\r\n", 1, u""},
+        {"2\tsites/b.ini\r\n", 1, dir.folder() + u"sites/b.ini"},
+        {"2\t/sites/b.ini\r\n", 1, u"/sites/b.ini"},
     };
-    for (const auto& [table, expected] : cases) {
+    for (const auto& [table, day, expected] : cases) {
         writeBytes(dir.path() / "vodeZeva.def", table);
-        EXPECT_EQ(readDefOn(kMonday + 86400), expected) << table;
+        EXPECT_EQ(readDefOn(kMonday + day * 86400LL), expected) << table << " on day " << day;
     }
 }
 

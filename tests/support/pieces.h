@@ -18,4 +18,13 @@ inline std::vector<std::u16string> splitPieces(std::u16string_view list)
     return pieces;
 }
 
+/// `text` with every `from` replaced by `to`, for samples that hold placeholders.
+inline std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 } // namespace vz::test

@@ -9,7 +9,6 @@
 #include "fakes/fake_program_starter.h"
 #include "support/temp_dir.h"
 #include "ui/about_window.h"
-#include "version.h"
 
 using namespace vz;
 
@@ -18,15 +17,11 @@ class AboutWindowTest : public QObject
     Q_OBJECT
 
 private slots:
-    void showsTitleVersionAndLibraries()
+    void showsTheLibrariesInUseAndClosesOnOk()
     {
         test::FakeFrontEnd messages;
         test::FakeProgramStarter starter;
         ui::AboutWindow about(messages, starter, [](const char*) -> const char* { return nullptr; });
-        QCOMPARE(about.windowTitle(), QStringLiteral("vodeZevaのﾊﾞｰｼﾞｮﾝ情報"));
-        QCOMPARE(about.findChild<QLabel*>("lblTitle")->text(), QStringLiteral("vodeZeva"));
-        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(),
-                 QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + QString::fromLatin1(kVersion) + QStringLiteral("J"));
         const QString libraries = about.findChild<QLabel*>("lblLibraries")->text();
         QVERIFY2(libraries.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())), qPrintable(libraries));
         QVERIFY(libraries.contains(QStringLiteral("ICU 7")));

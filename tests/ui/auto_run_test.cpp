@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "support/pieces.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
@@ -18,14 +19,6 @@ namespace vz::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 std::map<std::string, std::string> filesUnder(const fs::path& root)
 {

@@ -9,21 +9,16 @@
 #include "ui/desktop.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/site_list_file.h"
+#include "support/pieces.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
+#include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
+using test::replaceAll;
 
 namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 /// The system information program is not started in these tests.
 class NoPrograms : public platform::ProgramStarter
@@ -138,8 +133,7 @@ private:
     /// With VZ_PICTURES naming a folder, both windows are saved there as pictures.
     static void savePictures(EditorWindowsFixture& f)
     {
-        const QString folder = qEnvironmentVariable("VZ_PICTURES");
-        if (folder.isEmpty()) {
+        if (qEnvironmentVariable("VZ_PICTURES").isEmpty()) {
             return;
         }
         f.writeFile(
@@ -156,8 +150,8 @@ private:
         f.in<QCheckBox>(f.config(), "chkDay1")->click();
         f.in<QCheckBox>(f.config(), "chkDay3")->click();
         f.click(f.config(), "cmdDetail0");
-        f.config().grab().save(folder + QStringLiteral("/frmConfig.png"));
-        f.detail().grab().save(folder + QStringLiteral("/frmConfigDetail.png"));
+        test::saveWindowPicture(&f.config(), QStringLiteral("frmConfig"));
+        test::saveWindowPicture(&f.detail(), QStringLiteral("frmConfigDetail"));
     }
 };
 

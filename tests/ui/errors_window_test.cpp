@@ -21,7 +21,6 @@ private slots:
         test::FakeFrontEnd messages;
         ui::ErrorsWindow errors;
         run::Reporter reporter(state, errors, messages);
-        QCOMPARE(errors.windowTitle(), QStringLiteral("Errors"));
         QVERIFY(!errors.isVisible());
 
         reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/1.html", u"", u" MAIN\r\n");
