@@ -9,8 +9,8 @@
 namespace vz::gather {
 
 PageFetcher::PageFetcher(const run::RunState& state, run::Reporter& reporter, platform::Downloader& downloader,
-                         platform::EventYield& events)
-    : m_state(state), m_reporter(reporter), m_downloader(downloader), m_events(events)
+                         platform::EventYield& events, run::FrontEnd* frontEnd)
+    : m_state(state), m_reporter(reporter), m_downloader(downloader), m_events(events), m_frontEnd(frontEnd)
 {
 }
 
@@ -42,6 +42,10 @@ std::u16string PageFetcher::GetHTML(const std::u16string& url)
     m_events.yieldEvents();
     if (result.status != 0) {
         m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");
+        if (m_frontEnd) {
+            m_frontEnd->downloadFailed(url, result.description.empty() ? u"status " + text::number(result.status)
+                                                                       : text::fromUtf8(result.description));
+        }
         // raw.tmp still holds the previous page; reading it would file that page again under
         // this address.
         return {};

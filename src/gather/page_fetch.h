@@ -6,6 +6,7 @@
 
 #include "platform/downloader.h"
 #include "platform/event_yield.h"
+#include "run/front_end.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 
@@ -19,8 +20,9 @@ inline constexpr std::int32_t kDownloadRaised = -1;
 class PageFetcher
 {
 public:
+    /// `frontEnd`, when given, is told the cause of every failed page download.
     PageFetcher(const run::RunState& state, run::Reporter& reporter, platform::Downloader& downloader,
-                platform::EventYield& events);
+                platform::EventYield& events, run::FrontEnd* frontEnd = nullptr);
 
     /// Downloads the page, lets waiting window events run once, and returns the page as text.
     /// A failed download is reported under "GetHTML" and gives an empty page, never what an
@@ -46,6 +48,7 @@ private:
     run::Reporter& m_reporter;
     platform::Downloader& m_downloader;
     platform::EventYield& m_events;
+    run::FrontEnd* m_frontEnd;
 };
 
 } // namespace vz::gather

@@ -22,6 +22,10 @@ public:
     virtual void setStopCaption(const std::u16string& caption) = 0;
     /// A site of the run is done: how many articles were gathered and how many failed.
     virtual void siteFinished(const std::u16string& indexName, int gathered, int failed) = 0;
+    /// A page could not be downloaded; `cause` says why in words (HTTP status and reason,
+    /// time-out, size limit, refused address). The failure's report goes to the log and the error
+    /// list as always, without the cause; this is for a status line or the terminal.
+    virtual void downloadFailed(const std::u16string& /*url*/, const std::u16string& /*cause*/) {}
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).
