@@ -1,7 +1,5 @@
 #include "article_cutting.h"
 
-#include <utility>
-
 #include "extract/picture_keeping.h"
 #include "extract/tag_filters.h"
 #include "run/text.h"
@@ -47,13 +45,9 @@ std::u16string removeTableTags(std::u16string text)
 {
     text = RemoveTags(text, u"<table", u">");
     text = ReplaceTags(text, u"</table", u">", u"<br>&nbsp;<br>");
-    // Spelled out rather than built by concatenation, which also keeps GCC 12's -Wrestrict quiet
-    // in optimised builds.
-    constexpr std::pair<const char16_t*, const char16_t*> kCellTags[] = {
-        {u"<tr", u"</tr"}, {u"<td", u"</td"}, {u"<th", u"</th"}};
-    for (const auto& [open, close] : kCellTags) {
-        text = RemoveTags(text, open, u">");
-        text = ReplaceTags(text, close, u">", u"<br>");
+    for (const char16_t* tag : {u"tr", u"td", u"th"}) {
+        text = RemoveTags(text, u"<" + std::u16string(tag), u">");
+        text = ReplaceTags(text, u"</" + std::u16string(tag), u">", u"<br>");
     }
     return CollapseNbsp(CollapseBreaks(text));
 }
