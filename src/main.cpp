@@ -1,5 +1,7 @@
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,15 +14,29 @@
 #include "run/text.h"
 #include "version.h"
 
+#ifdef VZ_GUI
+#include <QApplication>
+
+#include "platform/program_starter.h"
+#include "ui/desktop.h"
+#include "ui/editor_window_set.h"
+#include "ui/qt_file_dialogs.h"
+#include "ui/qt_messages.h"
+#endif
+
 namespace {
 
 constexpr const char* kHelp = R"(Usage: vodezeva [OPTION]...
 Gathers news articles from the sites of a site list file into small HTML pages
 for reading offline.
 
-  --headless      gather once without windows, then exit (for cron and scripts)
+With no option the main window opens on today's entry of the weekday table;
+with AUTO in the site list file it gathers at once and closes when done.
+
   --ini FILE      use FILE as the site list file instead of today's entry of
-                  the weekday table (with --headless)
+                  the weekday table, as the window's Read menu would
+  --headless      gather once without windows, then exit (for cron and scripts);
+                  AUTO is not needed
   --help          show this help and exit
   --version       show the version and exit
 
@@ -34,8 +50,9 @@ Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
                      UTC), so that a run can be reproduced
 
-Exit status: 0 when a run went through, 1 when none could be made, 2 for a
-usage error. Reports and messages go to standard error.
+Exit status with --headless: 0 when a run went through, 1 when none could be
+made, 2 for a usage error; reports and messages go to standard error. The
+windows report in a window of their own and in the log of the data folder.
 )";
 
 int usage(const char* problem)
@@ -43,6 +60,49 @@ int usage(const char* problem)
     std::fprintf(stderr, "vodezeva: %s\nTry 'vodezeva --help' for more information.\n", problem);
     return 2;
 }
+
+#ifdef VZ_GUI
+/// The windowed program: the real message boxes, file dialogs, downloader and program starter,
+/// wired to the windows here.
+int runWindows(int argc, char** argv, const char* ini)
+{
+    QApplication app(argc, argv);
+    vz::ui::QtMessages messages;
+    const auto folder = vz::platform::findProgramFolder();
+    if (!folder.folder) {
+        messages.alert(u"vodeZeva: no program folder: " + vz::text::fromUtf8(folder.error));
+        return 1;
+    }
+    vz::ui::QtFileDialogs dialogs;
+    // The editor windows report through the session's reporter, which the desktop holds.
+    vz::ui::LateEditorWindows editors;
+    vz::platform::SystemClock clock;
+    std::optional<vz::platform::CurlDownloader> downloader;
+    try {
+        downloader.emplace();
+    } catch (const std::exception& e) {
+        messages.alert(u"vodeZeva: " + vz::text::fromUtf8(e.what()));
+        return 1;
+    }
+    vz::platform::PosixProgramStarter starter;
+    vz::run::RunState state;
+    vz::ui::Desktop desktop(state, {clock, *downloader, messages, dialogs, editors, starter});
+    messages.setParentWindow(&desktop.mainWindow());
+    dialogs.setParentWindow(&desktop.mainWindow());
+    vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
+    editors.target = &editorWindows;
+    std::optional<std::u16string> iniFile;
+    if (ini) {
+        iniFile = vz::text::fromUtf8(ini);
+    }
+    desktop.start(vz::text::fromPath(*folder.folder), iniFile);
+    if (!desktop.mainWindow().isVisible()) {
+        // The automatic run has ended and closed the window.
+        return 0;
+    }
+    return QApplication::exec();
+}
+#endif
 
 } // namespace
 
@@ -72,7 +132,11 @@ int main(int argc, char** argv)
         }
     }
     if (!headless) {
+#ifdef VZ_GUI
+        return runWindows(argc, argv, ini);
+#else
         return usage("this build has no windows; use --headless");
+#endif
     }
     vz::cli::HeadlessFrontEnd frontEnd(stderr, ::isatty(::fileno(stderr)) != 0);
     const auto folder = vz::platform::findProgramFolder();

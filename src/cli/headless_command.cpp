@@ -1,12 +1,8 @@
 #include "headless_command.h"
 
-#include <algorithm>
-
-#include "gather/gathering_run.h"
-#include "gather/page_fetch.h"
 #include "gather/startup.h"
-#include "run/string_helpers.h"
 #include "run/text.h"
+#include "session/session.h"
 
 namespace vz::cli {
 
@@ -33,36 +29,25 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
                 platform::Downloader& downloader)
 {
     run::RunState state;
-    run::Reporter reporter(state, frontEnd, frontEnd);
-    gather::RunValues values;
-    gather::Services services{clock, frontEnd, frontEnd, frontEnd, reporter};
-
-    gather::StartUpResult prepared =
-        options.iniFile ? gather::startUpWithFile(state, values, services, options.programFolder, *options.iniFile)
-                        : gather::startUp(state, values, services, options.programFolder);
-    const auto& rows = values.SiteTable.rows;
-    const bool anySite =
-        std::any_of(rows.begin(), rows.end(), [](const run::SiteRecord& site) { return !site.IndexName.empty(); });
-    if (prepared == gather::StartUpResult::Ready && !anySite) {
+    session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, frontEnd});
+    gather::StartUpResult prepared = session.startUp(options.programFolder, options.iniFile);
+    if (prepared == gather::StartUpResult::Ready && !session.anySite()) {
         // Only switched-off sites or blank lines: a run would gather nothing.
         prepared = gather::StartUpResult::NoSites;
     }
     if (prepared != gather::StartUpResult::Ready) {
-        frontEnd.alert(whyNoRun(prepared, state));
-        gather::shutdown(state, services);
+        frontEnd.alert(whyNoRun(prepared, session.state()));
+        session.shutdown();
         return 1;
     }
 
-    gather::PageFetcher fetcher(state, reporter, downloader, frontEnd);
-    gather::RunContext context{state, values, services, fetcher, downloader};
-    gather::RunDriver driver(context);
-    const bool ran = driver.runOnce();
-    gather::shutdown(state, services);
+    const bool ran = session.driver().runOnce();
+    session.shutdown();
     if (!ran) {
         frontEnd.alert(u"vodezeva: the run ended early (see the report above)");
         return 1;
     }
-    frontEnd.information(u"vodezeva: pages are in " + state.DataPath);
+    frontEnd.information(u"vodezeva: pages are in " + session.state().DataPath);
     return 0;
 }
 

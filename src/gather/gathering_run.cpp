@@ -66,6 +66,7 @@ public:
             const std::u16string& link = linkAt(j);
             const std::u16string address = articleAddress(m_site.ServerAddressHeader, link);
             m_fe.showRunField(RunField::URL2, address);
+            m_fe.articleStarted(j + 1, last + 1);
             const bool fetch =
                 link.find(u"index.htm") == std::u16string::npos && (last == 0 || j == 0 || link != linkAt(j - 1));
             if (fetch) {
@@ -221,38 +222,108 @@ bool RunDriver::run(const std::u16string& procedure)
     }
 }
 
-bool RunDriver::automaticRun()
+bool RunDriver::prepareAutomatic()
 {
+    RunPhase idle = RunPhase::Idle;
+    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
+        return false;
+    }
     m_context.services.frontEnd.setStopCaption(kStopCaption);
     m_context.state.Running = true;
-    run(u"FormLoad");
+    return true;
+}
+
+bool RunDriver::prepareStart()
+{
+    RunPhase idle = RunPhase::Idle;
+    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
+        return false;
+    }
+    run::RunState& state = m_context.state;
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
+        // Nothing to gather: a run over a failed load would only write empty pages.
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        m_phase = RunPhase::Idle;
+        return false;
+    }
+    state.Running = true;
+    return true;
+}
+
+bool RunDriver::gatherPrepared(const std::u16string& procedure)
+{
+    // A stop asked for while Init still ran is taken before the first site.
+    applyStopRequest();
+    struct BackToIdle
+    {
+        std::atomic<RunPhase>& phase;
+        ~BackToIdle() { phase = RunPhase::Idle; }
+    } backToIdle{m_phase};
+    const bool ran = run(procedure);
+    // A stop clicked after the run's last check still says that somebody stopped it, so an
+    // automatic run does not close the program then.
+    if (m_phase.load() == RunPhase::Stopping) {
+        m_context.state.AutoStart = false;
+    }
+    return ran;
+}
+
+bool RunDriver::requestStop()
+{
+    RunPhase running = RunPhase::Running;
+    if (!m_phase.compare_exchange_strong(running, RunPhase::Stopping)) {
+        return false;
+    }
+    return true;
+}
+
+void RunDriver::applyStopRequest()
+{
+    if (m_phase.load() == RunPhase::Stopping && m_context.state.Running) {
+        m_context.state.AutoStart = false;
+        m_context.state.Running = false;
+    }
+}
+
+bool RunDriver::automaticRun()
+{
+    if (!prepareAutomatic()) {
+        return false;
+    }
+    gatherPrepared(u"FormLoad");
     return m_context.state.AutoStart;
 }
 
 bool RunDriver::runOnce()
 {
-    m_context.services.frontEnd.setStopCaption(kStopCaption);
-    m_context.state.Running = true;
-    return run(u"FormLoad");
+    if (!prepareAutomatic()) {
+        return false;
+    }
+    return gatherPrepared(u"FormLoad");
 }
 
 bool RunDriver::pressStartStop()
 {
-    run::RunState& state = m_context.state;
-    if (state.Running) {
+    switch (m_phase.load()) {
+    case RunPhase::Running:
+        // The click arrives while the run yields on this same thread, so the stop is applied
+        // at once; the run sees it at its next check of Running.
+        requestStop();
         m_context.services.frontEnd.setStopCaption(kStartCaption);
-        state.AutoStart = false;
-        state.Running = false;
+        applyStopRequest();
         return true;
+    case RunPhase::Stopping:
+        // The run that was stopped is still unwinding; starting now would nest a second run
+        // inside it, and both would write the same pages.
+        return false;
+    case RunPhase::Idle:
+        break;
     }
-    m_context.services.frontEnd.setStopCaption(kStopCaption);
-    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
-        // Nothing to gather: a run over a failed load would only write empty pages.
-        m_context.services.frontEnd.setStopCaption(kStartCaption);
+    if (!prepareStart()) {
         return false;
     }
-    state.Running = true;
-    return run(u"cmdStop");
+    return gatherPrepared(u"cmdStop");
 }
 
 } // namespace vz::gather

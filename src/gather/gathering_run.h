@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,7 +42,15 @@ struct RunContext
 /// Throws OutputError when an output page cannot be written (the run then ends there).
 std::vector<SiteOutcome> gatherSites(RunContext& context);
 
+/// Where the run stands. Stopping lasts from the stop request until the run has unwound; a
+/// start asked for meanwhile starts nothing, since two runs would write the same pages.
+enum class RunPhase { Idle, Running, Stopping };
+
 /// Starting and stopping, shared by the main window and the headless command.
+///
+/// A run may go on on another thread than the one that asks it to stop: requestStop() only
+/// marks the request, and the run's own thread applies it (clears Running and AutoStart) at its
+/// next yield through applyStopRequest(), where a window would have taken the click.
 class RunDriver
 {
 public:
@@ -51,12 +60,30 @@ public:
     /// when AutoStart is still on (nobody pressed stop).
     bool automaticRun();
 
-    /// The start/stop button: asks a run that is going on to stop (it ends after the current
-    /// article), or prepares and starts one. Returns false when a run could not be started.
+    /// The start/stop button on the run's own thread: asks a run that is going on to stop (it
+    /// ends after the current article), or prepares and starts one. Returns false when nothing
+    /// was started or stopped: a run is still stopping, or one could not be prepared.
     bool pressStartStop();
 
     /// One run without Init (the caller prepared it), whatever AutoStart says.
     bool runOnce();
+
+    /// The first half of a start from the button: caption, Init, Running set. False (and idle
+    /// again) when no run could be prepared, or when a run is not idle.
+    bool prepareStart();
+    /// The first half of the automatic run: caption and Running set. False when not idle.
+    bool prepareAutomatic();
+    /// The second half: the prepared run itself, to its end; the driver is idle afterwards.
+    /// `procedure` names where an error that ends the run is reported.
+    bool gatherPrepared(const std::u16string& procedure);
+
+    /// Marks a stop request for the run going on; safe from any thread. False when no run is
+    /// going on (or it is already stopping).
+    bool requestStop();
+    /// On the run's thread: a stop that was asked for clears AutoStart and Running.
+    void applyStopRequest();
+
+    RunPhase phase() const { return m_phase.load(); }
 
     const std::vector<SiteOutcome>& lastOutcome() const { return m_outcome; }
 
@@ -65,6 +92,7 @@ private:
 
     RunContext& m_context;
     std::vector<SiteOutcome> m_outcome;
+    std::atomic<RunPhase> m_phase{RunPhase::Idle};
 };
 
 /// The address an article link is fetched from: an absolute link ("http:" or "https:") as it

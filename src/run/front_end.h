@@ -22,6 +22,13 @@ public:
     virtual void setStopCaption(const std::u16string& caption) = 0;
     /// A site of the run is done: how many articles were gathered and how many failed.
     virtual void siteFinished(const std::u16string& indexName, int gathered, int failed) = 0;
+    /// The current site's article `article` of `articles` (both counted from 1) is next; for a
+    /// progress display, so a front end without one may ignore it.
+    virtual void articleStarted(int article, int articles)
+    {
+        (void)article;
+        (void)articles;
+    }
     /// A page could not be downloaded; `cause` says why in words (HTTP status and reason,
     /// time-out, size limit, refused address). The failure's report goes to the log and the error
     /// list as always, without the cause; this is for a status line or the terminal.

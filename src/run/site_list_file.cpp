@@ -29,9 +29,8 @@ const std::u16string& SiteRecord::field(int index) const
     return this->*kFields.at(static_cast<std::size_t>(index));
 }
 
-SiteRecord parseSiteLine(std::u16string line)
+int splitSiteLine(std::u16string line, SiteRecord& site)
 {
-    SiteRecord site;
     int index = 0;
     do {
         const auto tab = line.find(u'\t');
@@ -44,6 +43,13 @@ SiteRecord parseSiteLine(std::u16string line)
         }
         ++index;
     } while (!line.empty() && index < SiteRecord::kFieldCount);
+    return index;
+}
+
+SiteRecord parseSiteLine(std::u16string line)
+{
+    SiteRecord site;
+    splitSiteLine(std::move(line), site);
     return site;
 }
 
@@ -62,7 +68,10 @@ RunSettings parseSettingsLine(std::u16string line)
     RunSettings s;
     s.FitToScreen = NextField(line) == u"E";
     s.NrLtrLine = NextField(line);
-    s.DataPath = withFolderEnd(NextField(line));
+    s.DataPath = NextField(line);
+    if (!s.DataPath.empty()) {
+        s.DataPath = withFolderEnd(std::move(s.DataPath));
+    }
     s.AutoStart = NextField(line) == u"AUTO";
     s.DailySort = NextField(line) == u"DAILY";
     s.NrPage = NextField(line);
@@ -151,14 +160,10 @@ std::optional<EditLoad> loadForEditing(Reporter& reporter, const std::u16string&
     return load;
 }
 
-std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table, std::int16_t editSiteCount)
+std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table)
 {
     std::u16string out = settingsLine(settings) + u"\r\n";
-    if (editSiteCount < 1) {
-        return out;
-    }
-    const auto rows = std::min(table.rows.size(), static_cast<std::size_t>(editSiteCount + EditSiteTable::kSpareRows));
-    for (std::size_t row = 0; row < rows; ++row) {
+    for (std::size_t row = 0; row < table.rows.size(); ++row) {
         SiteRecord site = table.rows[row];
         if (row < table.SiteEnabled.size() && !table.SiteEnabled[row]) {
             site.IndexName.insert(0, 1, u'\'');
@@ -172,9 +177,9 @@ std::u16string siteListText(const RunSettings& settings, const EditSiteTable& ta
 }
 
 bool writeSiteListFile(Reporter& reporter, const std::u16string& path, const RunSettings& settings,
-                       const EditSiteTable& table, std::int16_t editSiteCount, const std::u16string& procedure)
+                       const EditSiteTable& table, const std::u16string& procedure)
 {
-    return writeTextFile(reporter, path, siteListText(settings, table, editSiteCount), procedure);
+    return writeTextFile(reporter, path, siteListText(settings, table), procedure);
 }
 
 } // namespace vz::run

@@ -40,6 +40,9 @@ struct SiteRecord
 /// A site line split into its fields: text beyond the fifteenth field is dropped, fields that
 /// receive nothing stay empty. The "'" of a switched-off site is still part of IndexName.
 SiteRecord parseSiteLine(std::u16string line);
+/// Splits a site line into `site` by the same rule, writing only the fields the line reaches, so
+/// the others keep what they held. Returns how many fields were written.
+int splitSiteLine(std::u16string line, SiteRecord& site);
 /// Fields 0 to 14 joined by TABs.
 std::u16string siteLine(const SiteRecord& site);
 
@@ -74,7 +77,8 @@ struct RunSettings
 };
 
 /// Reads a settings line as the configuration window shows it: keywords exact and
-/// case-sensitive, fields trimmed, "/" appended to a data folder that lacks one.
+/// case-sensitive, fields trimmed, "/" appended to a data folder that lacks one (an empty one stays
+/// empty, as it means the program folder).
 RunSettings parseSettingsLine(std::u16string line);
 std::u16string settingsLine(const RunSettings& settings);
 
@@ -101,12 +105,13 @@ struct EditLoad
 std::optional<EditLoad> loadForEditing(Reporter& reporter, const std::u16string& path, const std::u16string& procedure);
 
 /// The whole file text: the settings line, then one line per row that holds more than one
-/// visible character, switched-off rows marked with "'".
-std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table, std::int16_t editSiteCount);
+/// visible character, switched-off rows marked with "'". Every row of the table counts, so a site
+/// typed into a spare row of a file that had none is written too.
+std::u16string siteListText(const RunSettings& settings, const EditSiteTable& table);
 
-/// Writes a site list file.
+/// Writes a site list file; false after a report under `procedure`, the old file left as it was.
 bool writeSiteListFile(Reporter& reporter, const std::u16string& path, const RunSettings& settings,
-                       const EditSiteTable& table, std::int16_t editSiteCount, const std::u16string& procedure);
+                       const EditSiteTable& table, const std::u16string& procedure);
 
 /// The settings line of a newly created site list file.
 std::u16string defaultSettingsLine();

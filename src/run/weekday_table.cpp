@@ -27,6 +27,26 @@ std::u16string weekdayTableText(const WeekdayTable& table)
     return out;
 }
 
+std::u16string weekdayEntry(const std::u16string& line)
+{
+    const auto tab = line.find(u'\t');
+    return tab == std::u16string::npos ? line : line.substr(tab + 1);
+}
+
+WeekdayLines parseWeekdayLines(const std::vector<std::u16string>& lines)
+{
+    WeekdayLines result;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::u16string& line = lines[i];
+        if (!line.empty() && line.front() >= u'1' && line.front() <= u'7') {
+            result.days[static_cast<std::size_t>(line.front() - u'1')] = weekdayEntry(line);
+        } else if (result.otherLines++ == 0) {
+            result.firstOtherLine = static_cast<int>(i) + 1;
+        }
+    }
+    return result;
+}
+
 ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield& events, platform::Messages& messages,
                       const platform::Clock& clock)
 {
@@ -52,8 +72,7 @@ ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield&
             break;
         }
     }
-    const auto tab = last->find(u'\t');
-    state.CurrentIniPath = tab == std::u16string::npos ? *last : last->substr(tab + 1);
+    state.CurrentIniPath = weekdayEntry(*last);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/event_yield.h"
@@ -22,6 +23,20 @@ std::u16string weekdayTablePath(const RunState& state);
 using WeekdayTable = std::array<std::u16string, 7>;
 /// The file's text: seven lines "digit TAB path", "1" to "7".
 std::u16string weekdayTableText(const WeekdayTable& table);
+
+/// What a line of the table gives its day: the text after its first TAB, or the whole line when
+/// it has none.
+std::u16string weekdayEntry(const std::u16string& line);
+
+/// The days a table's lines name. Only a line's first character is its key; a later line for the
+/// same day replaces an earlier one, and lines beginning with anything but "1" to "7" name no day.
+struct WeekdayLines
+{
+    std::array<std::optional<std::u16string>, 7> days; ///< index 0 for "1"; empty when no line names the day
+    int otherLines = 0;                                ///< lines that name no day
+    int firstOtherLine = 0;                            ///< 1-based number of the first of them, 0 when none
+};
+WeekdayLines parseWeekdayLines(const std::vector<std::u16string>& lines);
 
 /// What reading today's entry can go wrong with.
 struct ReadDefResult

@@ -80,17 +80,22 @@ TEST_F(GatheringRunTest, AStopDuringAnArticleEndsTheRunAfterItWithTheSitePageClo
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
     writeBytes(dir.path() / "data" / "b.html", "from an earlier run");
     // Yields: the run's start, the index page, the page checked for the head, then the first article.
+    // Stop and then start are clicked there: the start must wait until the stopped run has ended.
     fe.onYield = [this] {
         if (fe.yields == 4) {
-            driver.pressStartStop();
+            EXPECT_TRUE(driver.pressStartStop());
+            EXPECT_EQ(driver.phase(), gather::RunPhase::Stopping);
+            EXPECT_FALSE(driver.pressStartStop()) << "a start while the run unwinds starts nothing";
         }
     };
     ASSERT_TRUE(driver.pressStartStop());
+    EXPECT_EQ(driver.phase(), gather::RunPhase::Idle);
 
     const std::u16string first = output("a.html");
     EXPECT_NE(first.find(u"本文1です。"), std::u16string::npos);
     EXPECT_EQ(first.find(u"本文2です。"), std::u16string::npos);
     EXPECT_TRUE(first.ends_with(u"</html>\r\n"));
+    EXPECT_EQ(first.find(u"</html>"), first.rfind(u"</html>")) << "no second run appended after the page's end";
     EXPECT_EQ(readBytes(dir.path() / "data" / "b.html"), "from an earlier run") << "later sites stay as they were";
     EXPECT_NE(output("index.html").find(u"夕刊"), std::u16string::npos) << "the contents page lists every site";
     EXPECT_FALSE(state.Running);

@@ -65,7 +65,7 @@ TEST_F(SiteListFileTest, WrittenFileReadsBackWithSwitchedOffSitesAndIsExactlyThe
     table.SiteEnabled[1] = false;
 
     const std::u16string path = dir.folder() + u"sites.ini";
-    ASSERT_TRUE(run::writeSiteListFile(reporter, path, settings, table, 2, u"Config"));
+    ASSERT_TRUE(run::writeSiteListFile(reporter, path, settings, table, u"Config"));
 
     const std::string expected =
         platform::encodeCp932(u"E\t12\t/tmp/news/\tNOAUTO\tDAILY\t\tCONTENTS\tNOSEPARATETOPICFILES\r\n" +
@@ -139,7 +139,7 @@ TEST(SiteListText, LeavesNoLineForSpareRowsOrABareSwitchOffMark)
     EditSiteTable table;
     table.rows.resize(21);
     table.SiteEnabled.assign(21, false); // row 0 switched off but empty: only the "'" would remain
-    EXPECT_EQ(run::siteListText(RunSettings{}, table, 1),
+    EXPECT_EQ(run::siteListText(RunSettings{}, table),
               u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n");
 }
 

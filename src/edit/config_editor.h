@@ -1,0 +1,161 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "edit/config_detail.h"
+#include "edit/day_assignment.h"
+#include "edit/site_import.h"
+#include "platform/file_dialogs.h"
+#include "platform/messages.h"
+#include "run/reporter.h"
+#include "run/run_state.h"
+#include "run/site_list_file.h"
+
+namespace vz::edit {
+
+/// One of the ten rows the configuration window shows.
+struct PageRow
+{
+    bool valid = false;      ///< SiteEnabled of the row
+    std::u16string SiteName; ///< IndexName
+    std::u16string FileName;
+    /// Whether the table has this row; a page can reach past the table after an import shrank it.
+    bool present = false;
+
+    bool operator==(const PageRow&) const = default;
+};
+
+/// What the configuration window decides: the site list file loaded into the editor's table, the
+/// run settings, the page of ten rows, the weekday assignment, saving. The window shows this and
+/// forwards clicks; the site detail and import windows change the table through it.
+class ConfigEditor
+{
+public:
+    static constexpr int kPageRows = 10;
+
+    ConfigEditor(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
+                 platform::FileDialogs& dialogs);
+    ConfigEditor(const ConfigEditor&) = delete;
+    ConfigEditor& operator=(const ConfigEditor&) = delete;
+
+    enum class OpenOutcome {
+        Opened,         ///< loaded from the file
+        BroughtToFront, ///< already open on that file
+        Refused,        ///< open on another file whose unsaved changes the person kept
+    };
+    /// A request to show the window on `iniPath`. While it is open on another file with unsaved
+    /// changes it asks first; refused, it keeps its file (and EditIniPath names it again).
+    OpenOutcome requestOpen(const std::u16string& iniPath, bool fromDef);
+    /// Loads EditIniPath: settings, weekday assignment, table; shows the first page.
+    void open();
+    bool isOpen() const { return m_open; }
+    /// "Configuration : " and the file's name.
+    std::u16string caption() const;
+
+    run::RunState& state() { return m_state; }
+    const run::RunState& state() const { return m_state; }
+
+    /// The settings as the window's boxes hold them; the window writes each change here.
+    run::RunSettings settings;
+    bool NrLtrLineEnabled() const { return settings.FitToScreen; }
+    /// When set, the window was opened from the weekday table editor, which reloads after OK.
+    bool fFromDef = false;
+
+    DayAssignment days;
+    ConfigDetail& detail() { return m_detail; }
+
+    /// The editor's table: rows 0 to EditSiteCount - 1 from the file, then the spare rows.
+    run::EditSiteTable& table() { return m_table; }
+    const run::EditSiteTable& table() const { return m_table; }
+    std::int16_t EditSiteCount() const { return m_state.EditSiteCount; }
+    /// Import button: asks for the source file, keeps the page on screen, then counts the named
+    /// rows and takes the snapshot for the import window. Nothing when the dialog was cancelled, or
+    /// failed (reported).
+    std::optional<ImportStart> cmdImport();
+    run::Reporter& reporter() { return m_reporter; }
+    platform::Messages& messages() { return m_messages; }
+
+    // The page.
+    int CurrentTop() const { return m_currentTop; }
+    /// Moves the page without loading it (the import sets it to 0, then calls LoadConfig).
+    void setCurrentTop(int top) { m_currentTop = top; }
+    /// Shows table rows top to top + 9 on the page.
+    void LoadConfig(int top);
+    /// The table was rebuilt (by an import): rows may have moved, so the detail window, bound to a
+    /// row number, closes, and the page shows the table from row 0.
+    void tableReplaced();
+    /// Copies the page back into table rows top to top + 9.
+    void StorePage(int top);
+    const std::array<PageRow, kPageRows>& page() const { return m_page; }
+    /// Edits typed into the page; they reach the table at the next StorePage.
+    void setValid(int i, bool checked);
+    void setSiteName(int i, const std::u16string& name);
+    void setFileName(int i, const std::u16string& name);
+    bool backEnabled() const { return m_currentTop != 0; }
+    bool fwdEnabled() const { return m_currentTop <= m_state.EditSiteCount; }
+    void nextPage();
+    void previousPage();
+    void checkAll();
+    void uncheckAll();
+
+    /// The row chosen by the last detail or delete button.
+    int id() const { return m_id; }
+    /// Detail button of page row i: stores the page and binds the detail window to the row.
+    void openDetail(int i);
+    /// Delete button of page row i: asks, then DeleteIndex.
+    void deleteRow(int i);
+    /// Blanks a row and switches it off; no row moves.
+    void DeleteIndex(int row);
+
+    /// Close: asks, then closes (with the detail window) without saving. Returns whether it closed.
+    bool close();
+    /// Closed by its title bar: discards the edits without asking and closes only this window.
+    void closedByTitleBar();
+    /// OK: asks, saves the weekday assignment and the file, closes. Returns whether it closed.
+    bool OK();
+    /// Save as: asks for a name, then saves there as OK does. Returns whether it closed.
+    bool saveAs();
+    /// Writes the file at `path` from the settings and the table; false after a report.
+    bool SaveIni(const std::u16string& path, const std::u16string& procedure);
+    /// Whether the settings or the table (with the page as typed) differ from the file as loaded.
+    bool hasUnsavedChanges() const;
+
+    /// Called after every change the windows must show: a page loaded, a window opened or closed.
+    std::function<void()> onChanged;
+    /// Reloads the weekday table editor.
+    std::function<void()> LoadDef;
+    /// Starts an import into the table (the import button); the button stays disabled while unset.
+    std::function<void()> importRequested;
+    /// Tells the windows to redraw.
+    void changed();
+
+private:
+    bool rowExists(int row) const { return row >= 0 && static_cast<std::size_t>(row) < m_table.rows.size(); }
+    run::EditSiteTable tableWithPage() const;
+    std::u16string fileText(const run::EditSiteTable& table) const;
+    bool save(const std::u16string& procedure);
+
+    run::RunState& m_state;
+    run::Reporter& m_reporter;
+    platform::Messages& m_messages;
+    platform::FileDialogs& m_dialogs;
+    ConfigDetail m_detail;
+    run::EditSiteTable m_table;
+    std::array<PageRow, kPageRows> m_page{};
+    int m_currentTop = 0;
+    int m_id = 0;
+    bool m_open = false;
+    /// The file the table was loaded from; saving never writes the table anywhere else but here
+    /// or a name chosen by save as.
+    std::u16string m_loadedPath;
+    /// False when the file could not be read: then saving must not replace it.
+    bool m_loaded = false;
+    /// The file's text as it would be written right after loading, to tell unsaved changes.
+    std::u16string m_loadedText;
+};
+
+} // namespace vz::edit

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "gather/gathering_run.h"
+#include "gather/page_fetch.h"
+#include "gather/startup.h"
+#include "platform/clock.h"
+#include "platform/downloader.h"
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+#include "run/reporter.h"
+#include "run/run_state.h"
+
+namespace vz::session {
+
+/// What a front end talks to.
+struct FrontEndParts
+{
+    run::FrontEnd& frontEnd;
+    run::ErrorSink& errors;
+    platform::Messages& messages;
+    platform::EventYield& events;
+};
+
+/// The pieces of a run put together once, for the headless command and the windows alike: the
+/// run state, the reporter, the run's values, the page fetcher and the run driver.
+class Session
+{
+public:
+    /// `state` is the program's one run state, which the editor windows share.
+    Session(run::RunState& state, const platform::Clock& clock, platform::Downloader& downloader, FrontEndParts parts);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    /// Start-up: today's site list file from the weekday table, or `iniFile` when one was picked
+    /// by hand; then the first log line and Init.
+    gather::StartUpResult startUp(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile);
+
+    /// The Read menu once a file was chosen: loads it for the run and names it in the caption.
+    gather::InitResult readIni(const std::u16string& path);
+
+    /// Whether the run's table holds a site that is switched on.
+    bool anySite() const;
+
+    /// As the program closes: the temporary download file is removed.
+    void shutdown();
+
+    run::RunState& state() { return m_state; }
+    const run::RunState& state() const { return m_state; }
+    gather::RunValues& values() { return m_values; }
+    run::Reporter& reporter() { return m_reporter; }
+    gather::RunDriver& driver() { return m_driver; }
+
+private:
+    run::RunState& m_state;
+    run::Reporter m_reporter;
+    gather::RunValues m_values;
+    gather::Services m_services;
+    gather::PageFetcher m_fetcher;
+    gather::RunContext m_context;
+    gather::RunDriver m_driver;
+};
+
+/// What to show a person after a run: the contents page of the data folder when there is one,
+/// else the data folder itself (the program folder while no data folder is known).
+std::u16string contentsPageOrFolder(const run::RunState& state);
+
+} // namespace vz::session

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/event_yield.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+#include "session/window_thread.h"
+
+namespace vz::session {
+
+/// What the session calls the windows through. On the window thread every call goes straight to
+/// the windows; from a run on another thread it is handed to the window thread: reports and
+/// progress are posted in order and the run goes on, message boxes wait for their answer as
+/// they would on the window thread.
+class WindowCalls final : public run::FrontEnd,
+                          public run::ErrorSink,
+                          public platform::Messages,
+                          public platform::EventYield
+{
+public:
+    struct Targets
+    {
+        run::FrontEnd& frontEnd;
+        run::ErrorSink& errors;
+        platform::Messages& messages;
+        platform::EventYield& events;
+    };
+
+    WindowCalls(Targets targets, WindowThread& thread) : m_targets(targets), m_thread(thread) {}
+
+    /// What a run on another thread does where it would have let window events run: the stop
+    /// button's request is taken there.
+    void setRunYield(std::function<void()> yield) { m_runYield = std::move(yield); }
+
+    void setCaption(const std::u16string& fileName) override;
+    void openConfig() override;
+    void showRunField(run::RunField field, const std::u16string& text) override;
+    void setStopCaption(const std::u16string& caption) override;
+    void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
+    void articleStarted(int article, int articles) override;
+
+    void appendLine(const std::u16string& line) override;
+
+    void information(const std::u16string& text) override;
+    void alert(const std::u16string& text) override;
+    bool askOkCancel(const std::u16string& text) override;
+    bool askYesNo(const std::u16string& text) override;
+
+    void yieldEvents() override;
+
+private:
+    void post(std::function<void()> call);
+    void callAndWait(const std::function<void()>& call);
+
+    Targets m_targets;
+    WindowThread& m_thread;
+    std::function<void()> m_runYield;
+};
+
+} // namespace vz::session

@@ -1,0 +1,296 @@
+#include "config_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+
+namespace vz::ui {
+
+namespace {
+
+QString indexed(const char* name, int index)
+{
+    return QString::fromLatin1(name) + QString::number(index);
+}
+
+/// A check box without text, as the captions stand beside the boxes as labels of their own.
+QCheckBox* bareBox(const QString& name)
+{
+    auto* box = new QCheckBox;
+    box->setObjectName(name);
+    return box;
+}
+
+QLineEdit* textBox(const QString& name, int width)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    box->setMinimumWidth(width);
+    return box;
+}
+
+QPushButton* button(const QString& name, const QString& caption)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* caption(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+void setText(QLineEdit* box, const std::u16string& text)
+{
+    if (box->text() != toQt(text)) {
+        const QSignalBlocker block(box);
+        box->setText(toQt(text));
+    }
+}
+
+void setChecked(QCheckBox* box, bool checked)
+{
+    const QSignalBlocker block(box);
+    box->setChecked(checked);
+}
+
+} // namespace
+
+ConfigWindow::ConfigWindow(edit::ConfigEditor& editor, QWidget* parent) : QWidget(parent), m_editor(editor)
+{
+    setObjectName(QStringLiteral("frmConfig"));
+    setWindowTitle(QStringLiteral("Configuration"));
+    buildControls();
+}
+
+void ConfigWindow::buildControls()
+{
+    auto* column = new QVBoxLayout(this);
+
+    // Automatic run, in bold as the one setting that changes how the program starts.
+    m_AutoStart = bareBox(QStringLiteral("AutoStart"));
+    auto* autoCaption = caption(QStringLiteral("自動実行"), m_AutoStart);
+    QFont bold = autoCaption->font();
+    bold.setBold(true);
+    autoCaption->setFont(bold);
+    auto* autoRow = new QHBoxLayout;
+    autoRow->addWidget(m_AutoStart);
+    autoRow->addWidget(autoCaption);
+    autoRow->addStretch();
+    column->addLayout(autoRow);
+
+    m_DataPath = textBox(QStringLiteral("DataPath"), 360);
+    auto* dataRow = new QHBoxLayout;
+    dataRow->addWidget(caption(QStringLiteral("データ出力先"), m_DataPath));
+    dataRow->addWidget(m_DataPath, 1);
+    column->addLayout(dataRow);
+
+    m_FitToScreen = bareBox(QStringLiteral("FitToScreen"));
+    m_NrLtrLine = textBox(QStringLiteral("NrLtrLine"), 60);
+    auto* fitRow = new QHBoxLayout;
+    fitRow->addWidget(m_FitToScreen);
+    fitRow->addWidget(caption(QStringLiteral(" \"Fit to Screen\"サポート"), m_FitToScreen));
+    fitRow->addSpacing(24);
+    fitRow->addWidget(caption(QStringLiteral("１行文字数"), m_NrLtrLine));
+    fitRow->addWidget(m_NrLtrLine);
+    fitRow->addStretch();
+    column->addLayout(fitRow);
+
+    m_chkDailySort = bareBox(QStringLiteral("chkDailySort"));
+    auto* dailyRow = new QHBoxLayout;
+    dailyRow->addWidget(m_chkDailySort);
+    dailyRow->addWidget(caption(QStringLiteral("日付ディレクトリでソート"), m_chkDailySort));
+    dailyRow->addStretch();
+    column->addLayout(dailyRow);
+
+    m_chkContents = bareBox(QStringLiteral("chkContents"));
+    m_chkSeparateFiles = bareBox(QStringLiteral("chkSeparateFiles"));
+    auto* pagesRow = new QHBoxLayout;
+    pagesRow->addWidget(m_chkContents);
+    pagesRow->addWidget(caption(QStringLiteral("目次ページ（index.html）の作成"), m_chkContents));
+    pagesRow->addSpacing(24);
+    pagesRow->addWidget(m_chkSeparateFiles);
+    pagesRow->addWidget(caption(QStringLiteral("記事を別々のファイルに保存"), m_chkSeparateFiles));
+    pagesRow->addStretch();
+    column->addLayout(pagesRow);
+
+    m_chkChgIni = bareBox(QStringLiteral("chkChgIni"));
+    m_dayBoxes = new QWidget;
+    m_dayBoxes->setObjectName(QStringLiteral("dayBoxes"));
+    auto* dayGrid = new QGridLayout(m_dayBoxes);
+    dayGrid->setContentsMargins(0, 0, 0, 0);
+    dayGrid->addWidget(new QLabel(QStringLiteral("この.ini ファイルを使うのは")), 1, 0);
+    const QString dayLabels[] = {QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"), QStringLiteral("木"),
+                                 QStringLiteral("金"), QStringLiteral("土"), QStringLiteral("日")};
+    for (int k = 0; k < 7; ++k) {
+        auto* label = new QLabel(dayLabels[k]);
+        label->setAlignment(Qt::AlignCenter);
+        if (k == 5) {
+            label->setStyleSheet(QStringLiteral("color: blue"));
+        } else if (k == 6) {
+            label->setStyleSheet(QStringLiteral("color: red"));
+        }
+        m_chkDay[static_cast<std::size_t>(k)] = bareBox(indexed("chkDay", k + 1));
+        dayGrid->addWidget(label, 0, k + 1, Qt::AlignCenter);
+        dayGrid->addWidget(m_chkDay[static_cast<std::size_t>(k)], 1, k + 1, Qt::AlignCenter);
+    }
+    auto* daysRow = new QHBoxLayout;
+    daysRow->addWidget(m_chkChgIni);
+    daysRow->addWidget(caption(QStringLiteral("常にこの.iniファイルを使用"), m_chkChgIni));
+    daysRow->addSpacing(24);
+    daysRow->addWidget(m_dayBoxes);
+    daysRow->addStretch();
+    column->addLayout(daysRow);
+
+    auto* cmdCheckAll = button(QStringLiteral("cmdCheckAll"), QStringLiteral("全部チェック"));
+    auto* cmdUncheckAll = button(QStringLiteral("cmdUncheckAll"), QStringLiteral("全部はずす"));
+    m_NrPage = textBox(QStringLiteral("NrPage"), 60);
+    // Loaded and written back unchanged, never edited here.
+    m_NrPage->setEnabled(false);
+    auto* nrPageCaption = caption(QStringLiteral("ダウンロードする記事数"), m_NrPage);
+    nrPageCaption->setEnabled(false);
+    auto* checkRow = new QHBoxLayout;
+    checkRow->addWidget(cmdCheckAll);
+    checkRow->addWidget(cmdUncheckAll);
+    checkRow->addStretch();
+    checkRow->addWidget(nrPageCaption);
+    checkRow->addWidget(m_NrPage);
+    column->addLayout(checkRow);
+
+    auto* rows = new QGridLayout;
+    for (int i = 0; i < edit::ConfigEditor::kPageRows; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        m_valid[at] = bareBox(indexed("valid", i));
+        m_SiteName[at] = textBox(indexed("SiteName", i), 240);
+        m_FileName[at] = textBox(indexed("FileName", i), 160);
+        m_cmdDetail[at] = button(indexed("cmdDetail", i), QStringLiteral("詳細"));
+        m_cmdDelete[at] = button(indexed("cmdDelete", i), QStringLiteral("削除"));
+        rows->addWidget(m_valid[at], i, 0);
+        rows->addWidget(m_SiteName[at], i, 1);
+        rows->addWidget(m_FileName[at], i, 2);
+        rows->addWidget(m_cmdDetail[at], i, 3);
+        rows->addWidget(m_cmdDelete[at], i, 4);
+        connect(m_valid[at], &QCheckBox::toggled, this, [this, i](bool on) { m_editor.setValid(i, on); });
+        connect(m_SiteName[at], &QLineEdit::textEdited, this,
+                [this, i](const QString& t) { m_editor.setSiteName(i, fromQt(t)); });
+        connect(m_FileName[at], &QLineEdit::textEdited, this,
+                [this, i](const QString& t) { m_editor.setFileName(i, fromQt(t)); });
+        connect(m_cmdDetail[at], &QPushButton::clicked, this, [this, i] { m_editor.openDetail(i); });
+        connect(m_cmdDelete[at], &QPushButton::clicked, this, [this, i] { m_editor.deleteRow(i); });
+    }
+    rows->setColumnStretch(1, 3);
+    rows->setColumnStretch(2, 2);
+    column->addLayout(rows);
+
+    m_cmdBack = button(QStringLiteral("cmdBack"), QStringLiteral("<"));
+    m_cmdFwd = button(QStringLiteral("cmdFwd"), QStringLiteral(">"));
+    m_cmdImport = button(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
+    auto* cmdSaveAs = button(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
+    auto* cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
+    auto* cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_cmdBack);
+    bottom->addWidget(m_cmdFwd);
+    bottom->addStretch();
+    bottom->addWidget(m_cmdImport);
+    bottom->addWidget(cmdSaveAs);
+    bottom->addWidget(cmdClose);
+    bottom->addWidget(cmdOK);
+    column->addLayout(bottom);
+
+    connect(m_AutoStart, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.AutoStart = on; });
+    connect(m_DataPath, &QLineEdit::textEdited, this,
+            [this](const QString& t) { m_editor.settings.DataPath = fromQt(t); });
+    connect(m_FitToScreen, &QCheckBox::toggled, this, [this](bool on) {
+        m_editor.settings.FitToScreen = on;
+        m_NrLtrLine->setEnabled(m_editor.NrLtrLineEnabled());
+    });
+    connect(m_NrLtrLine, &QLineEdit::textEdited, this,
+            [this](const QString& t) { m_editor.settings.NrLtrLine = fromQt(t); });
+    connect(m_chkDailySort, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.DailySort = on; });
+    connect(m_chkContents, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.Contents = on; });
+    connect(m_chkSeparateFiles, &QCheckBox::toggled, this,
+            [this](bool on) { m_editor.settings.SeparateTopicFiles = on; });
+    connect(m_chkChgIni, &QCheckBox::toggled, this, [this](bool on) {
+        m_editor.days.chkChgIni = on;
+        showDayBoxes();
+    });
+    for (std::size_t k = 0; k < 7; ++k) {
+        connect(m_chkDay[k], &QCheckBox::toggled, this, [this, k](bool on) { m_editor.days.chkDay[k] = on; });
+    }
+    connect(cmdCheckAll, &QPushButton::clicked, this, [this] { m_editor.checkAll(); });
+    connect(cmdUncheckAll, &QPushButton::clicked, this, [this] { m_editor.uncheckAll(); });
+    connect(m_cmdBack, &QPushButton::clicked, this, [this] { m_editor.previousPage(); });
+    connect(m_cmdFwd, &QPushButton::clicked, this, [this] { m_editor.nextPage(); });
+    connect(m_cmdImport, &QPushButton::clicked, this, [this] {
+        if (m_editor.importRequested) {
+            m_editor.importRequested();
+        }
+    });
+    connect(cmdSaveAs, &QPushButton::clicked, this, [this] { m_editor.saveAs(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { m_editor.close(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { m_editor.OK(); });
+}
+
+void ConfigWindow::showDayBoxes()
+{
+    // Hidden, not just disabled: with the always-use box checked every day uses this file.
+    m_dayBoxes->setVisible(!m_editor.days.chkChgIni);
+}
+
+void ConfigWindow::refresh()
+{
+    setWindowTitle(toQt(m_editor.caption()));
+    const run::RunSettings& s = m_editor.settings;
+    setChecked(m_AutoStart, s.AutoStart);
+    setText(m_DataPath, s.DataPath);
+    setChecked(m_FitToScreen, s.FitToScreen);
+    setText(m_NrLtrLine, s.NrLtrLine);
+    m_NrLtrLine->setEnabled(m_editor.NrLtrLineEnabled());
+    setChecked(m_chkDailySort, s.DailySort);
+    setText(m_NrPage, s.NrPage);
+    setChecked(m_chkContents, s.Contents);
+    setChecked(m_chkSeparateFiles, s.SeparateTopicFiles);
+    setChecked(m_chkChgIni, m_editor.days.chkChgIni);
+    for (std::size_t k = 0; k < 7; ++k) {
+        setChecked(m_chkDay[k], m_editor.days.chkDay[k]);
+    }
+    showDayBoxes();
+    for (std::size_t i = 0; i < m_valid.size(); ++i) {
+        const edit::PageRow& row = m_editor.page()[i];
+        setChecked(m_valid[i], row.valid);
+        setText(m_SiteName[i], row.SiteName);
+        setText(m_FileName[i], row.FileName);
+        for (QWidget* control : {static_cast<QWidget*>(m_valid[i]), static_cast<QWidget*>(m_SiteName[i]),
+                                 static_cast<QWidget*>(m_FileName[i]), static_cast<QWidget*>(m_cmdDetail[i]),
+                                 static_cast<QWidget*>(m_cmdDelete[i])}) {
+            control->setEnabled(row.present);
+        }
+    }
+    m_cmdBack->setEnabled(m_editor.backEnabled());
+    m_cmdFwd->setEnabled(m_editor.fwdEnabled());
+    // Enabled once there is an import window to open.
+    m_cmdImport->setEnabled(static_cast<bool>(m_editor.importRequested));
+}
+
+void ConfigWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_editor.isOpen()) {
+        m_editor.closedByTitleBar();
+    }
+    event->accept();
+}
+
+} // namespace vz::ui

@@ -1,0 +1,114 @@
+#include "def_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+
+namespace vz::ui {
+
+namespace {
+
+QPushButton* button(const QString& caption, const QString& name)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
+                     platform::FileDialogs& dialogs, EditorWindows& editors, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(state, reporter), m_messages(messages), m_dialogs(dialogs),
+      m_editors(editors)
+{
+    setObjectName(QStringLiteral("frmDef"));
+    setWindowTitle(QStringLiteral("Definition of .ini files"));
+
+    auto* column = new QVBoxLayout(this);
+    auto* heading = new QLabel(QStringLiteral("曜日毎の.iniファイルの定義"));
+    heading->setObjectName(QStringLiteral("lblHeading"));
+    column->addWidget(heading);
+
+    static const char16_t* const kDays[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
+    auto* grid = new QGridLayout;
+    for (int key = 1; key <= 7; ++key) {
+        const QString number = QString::number(key);
+        auto* box = new QLineEdit;
+        box->setObjectName(QStringLiteral("ini") + number);
+        box->setMinimumWidth(360);
+        m_ini[static_cast<std::size_t>(key - 1)] = box;
+        connect(box, &QLineEdit::textChanged, this,
+                [this, key](const QString& text) { m_model.setRow(key, fromQt(text)); });
+
+        auto* browse = button(QStringLiteral("参照"), QStringLiteral("cmdBrowse") + number);
+        connect(browse, &QPushButton::clicked, this, [this, key] {
+            if (m_model.browse(key, m_dialogs)) {
+                showRows();
+            }
+        });
+        auto* editButton = button(QStringLiteral("編集"), QStringLiteral("cmdEdit") + number);
+        connect(editButton, &QPushButton::clicked, this,
+                [this, key] { m_editors.openConfig(m_model.edit(key), true); });
+
+        const int line = key - 1;
+        grid->addWidget(new QLabel(QString::fromStdU16String(kDays[line])), line, 0);
+        grid->addWidget(box, line, 1);
+        grid->addWidget(browse, line, 2);
+        grid->addWidget(editButton, line, 3);
+    }
+    column->addLayout(grid);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* cmdCancel = button(QStringLiteral("取り消し"), QStringLiteral("cmdCancel"));
+    auto* cmdSave = button(QStringLiteral("保存"), QStringLiteral("cmdSave"));
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdSave);
+    column->addLayout(buttons);
+
+    connect(cmdSave, &QPushButton::clicked, this, [this] {
+        if (m_model.save(m_messages)) {
+            close();
+        }
+    });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] {
+        if (m_model.cancel()) {
+            close();
+        }
+    });
+}
+
+void DefWindow::open()
+{
+    if (!isVisible()) {
+        m_model.load();
+        showRows();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void DefWindow::LoadDef()
+{
+    if (!isVisible()) {
+        return;
+    }
+    m_model.LoadDef();
+    showRows();
+}
+
+void DefWindow::showRows()
+{
+    for (int key = 1; key <= 7; ++key) {
+        m_ini[static_cast<std::size_t>(key - 1)]->setText(toQt(m_model.row(key)));
+    }
+}
+
+} // namespace vz::ui

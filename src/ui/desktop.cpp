@@ -1,0 +1,49 @@
+#include "desktop.h"
+
+#include <QCoreApplication>
+
+namespace vz::ui {
+
+Desktop::Desktop(run::RunState& state, DesktopServices services)
+    : m_state(state), m_editors(services.editors),
+      m_window(state, services.messages, services.dialogs, services.editors),
+      m_about(services.messages, services.starter, services.environment), m_thread(&m_window),
+      m_calls({m_window, m_errors, services.messages, m_window}, m_thread),
+      m_session(state, services.clock, services.downloader, {m_calls, m_calls, m_calls, m_calls}),
+      m_control(m_session.driver(), m_thread)
+{
+    m_calls.setRunYield([this] { m_control.runYield(); });
+    m_window.attachRun(m_session, m_control);
+    QObject::connect(&m_window, &MainWindow::aboutRequested, &m_about, [this] {
+        m_about.show();
+        m_about.raise();
+        m_about.activateWindow();
+    });
+    QObject::connect(&m_window, &MainWindow::shuttingDown, &m_window, [this] {
+        m_session.shutdown();
+        m_errors.close();
+        m_about.close();
+        m_editors.closeForShutdown();
+    });
+}
+
+Desktop::~Desktop()
+{
+    // A run must not outlive the windows it reports to; whatever it still hands over to them is
+    // delivered while it unwinds.
+    m_control.stop();
+    while (m_control.phase() != gather::RunPhase::Idle) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+void Desktop::start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile)
+{
+    m_window.show();
+    const gather::StartUpResult started = m_session.startUp(programFolder, iniFile);
+    if (started == gather::StartUpResult::Ready && m_state.AutoStart) {
+        m_window.startAutomaticRun();
+    }
+}
+
+} // namespace vz::ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/downloader.h"
+#include "platform/file_dialogs.h"
+#include "platform/messages.h"
+#include "platform/program_starter.h"
+#include "platform/system_info.h"
+#include "run/run_state.h"
+#include "session/run_control.h"
+#include "session/session.h"
+#include "session/window_calls.h"
+#include "ui/about_window.h"
+#include "ui/editor_windows.h"
+#include "ui/errors_window.h"
+#include "ui/main_window.h"
+#include "ui/qt_window_thread.h"
+
+namespace vz::ui {
+
+/// What the windowed program is given from outside: the real services in the program, fakes
+/// in tests.
+struct DesktopServices
+{
+    const platform::Clock& clock;
+    platform::Downloader& downloader;
+    platform::Messages& messages;
+    platform::FileDialogs& dialogs;
+    EditorWindows& editors;
+    platform::ProgramStarter& starter;
+    platform::EnvironmentLookup environment = platform::processEnvironment;
+};
+
+/// The windowed program: the main window, the error list and the about box, wired to one
+/// session whose run goes on on a thread of its own.
+class Desktop
+{
+public:
+    Desktop(run::RunState& state, DesktopServices services);
+    /// Waits for a run that is still going on, after asking it to stop.
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    /// Start-up: shows the main window, then today's site list file (or `iniFile`, picked by
+    /// hand), Init, and the automatic run when the file asks for one.
+    void start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile);
+
+    MainWindow& mainWindow() { return m_window; }
+    ErrorsWindow& errorsWindow() { return m_errors; }
+    AboutWindow& aboutWindow() { return m_about; }
+    session::Session& session() { return m_session; }
+    session::RunControl& runControl() { return m_control; }
+
+private:
+    run::RunState& m_state;
+    EditorWindows& m_editors;
+    ErrorsWindow m_errors;
+    MainWindow m_window;
+    AboutWindow m_about;
+    QtWindowThread m_thread;
+    session::WindowCalls m_calls;
+    session::Session m_session;
+    session::RunControl m_control;
+};
+
+} // namespace vz::ui

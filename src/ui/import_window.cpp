@@ -1,0 +1,169 @@
+#include "import_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+
+namespace vz::ui {
+
+namespace {
+
+QPushButton* button(const QString& caption, const QString& name)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    return b;
+}
+
+QListWidget* list(const QString& name, QAbstractItemView::SelectionMode mode)
+{
+    auto* l = new QListWidget;
+    l->setObjectName(name);
+    l->setSelectionMode(mode);
+    return l;
+}
+
+void fill(QListWidget* list, const std::vector<std::u16string>& entries)
+{
+    list->clear();
+    for (const auto& entry : entries) {
+        list->addItem(toQt(entry));
+    }
+}
+
+std::optional<int> chosen(const QListWidget* list)
+{
+    const auto items = list->selectedItems();
+    if (items.isEmpty()) {
+        return std::nullopt;
+    }
+    return list->row(items.front());
+}
+
+int twipsToPixels(const QWidget* widget, int twips)
+{
+    return twips * widget->logicalDpiY() / 1440;
+}
+
+} // namespace
+
+ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
+                           run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_model(std::move(start), table, editSiteCount, reporter, messages, std::move(LoadConfig))
+{
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(toQt(m_model.caption()));
+
+    auto* column = new QVBoxLayout(this);
+    auto* cmdImportAll = button(QStringLiteral("すべて読み込み"), QStringLiteral("cmdImportAll"));
+    auto* cmdImportOne = button(QStringLiteral("選択して読み込み"), QStringLiteral("cmdImportOne"));
+    auto* cmdReplace = button(QStringLiteral("１つずつ置換"), QStringLiteral("cmdReplace"));
+    for (auto* b : {cmdImportAll, cmdImportOne, cmdReplace}) {
+        column->addWidget(b);
+    }
+
+    // lstSelect stands where the two replace lists and the arrow stand; one group shows at a time.
+    m_lower = new QWidget;
+    auto* grid = new QGridLayout(m_lower);
+    grid->setContentsMargins(0, 0, 0, 0);
+    m_lstSelect = list(QStringLiteral("lstSelect"), QAbstractItemView::MultiSelection);
+    m_lstSource = list(QStringLiteral("lstSource"), QAbstractItemView::SingleSelection);
+    m_label = new QLabel(QStringLiteral("----->"));
+    m_label->setObjectName(QStringLiteral("Label"));
+    m_lstDestination = list(QStringLiteral("lstDestination"), QAbstractItemView::SingleSelection);
+    grid->addWidget(m_lstSelect, 0, 0, 1, 3);
+    grid->addWidget(m_lstSource, 0, 0);
+    grid->addWidget(m_label, 0, 1);
+    grid->addWidget(m_lstDestination, 0, 2);
+    m_cmdImport = button(QStringLiteral("読み込み"), QStringLiteral("cmdImport"));
+    grid->addWidget(m_cmdImport, 1, 0, 1, 3);
+    column->addWidget(m_lower, 1);
+    m_lower->hide();
+
+    resize(twipsToPixels(this, 4800), twipsToPixels(this, kCompactTwips));
+
+    connect(cmdImportAll, &QPushButton::clicked, this, [this] {
+        if (m_model.importAll()) {
+            close();
+        }
+    });
+    connect(cmdImportOne, &QPushButton::clicked, this, [this] {
+        m_model.enterSelectMode();
+        m_lstSource->hide();
+        m_label->hide();
+        m_lstDestination->hide();
+        m_lstSelect->show();
+        fill(m_lstSelect, m_model.sourceEntries());
+        grow();
+    });
+    connect(cmdReplace, &QPushButton::clicked, this, [this] {
+        m_model.enterReplaceMode();
+        m_lstSelect->hide();
+        m_lstSource->show();
+        m_label->show();
+        m_lstDestination->show();
+        fill(m_lstSource, m_model.sourceEntries());
+        fill(m_lstDestination, m_model.destinationEntries());
+        grow();
+    });
+    connect(m_cmdImport, &QPushButton::clicked, this, &ImportWindow::importClicked);
+}
+
+void ImportWindow::grow()
+{
+    m_lower->show();
+    resize(width(), twipsToPixels(this, kGrownTwips));
+}
+
+void ImportWindow::importClicked()
+{
+    if (m_model.mode() == edit::SiteImport::Mode::Replace) {
+        m_model.replace(chosen(m_lstSource), chosen(m_lstDestination));
+        return;
+    }
+    std::vector<int> marked;
+    for (int entry = 0; entry < m_lstSelect->count(); ++entry) {
+        if (m_lstSelect->item(entry)->isSelected()) {
+            marked.push_back(entry);
+        }
+    }
+    if (m_model.importSelected(marked)) {
+        close();
+    }
+}
+
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
+{
+    auto start = editor.cmdImport();
+    if (!start) {
+        return nullptr;
+    }
+    // One import window at a time: a new import starts from a new snapshot.
+    closeImportWindows(parent);
+    auto* window = new ImportWindow(
+        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), editor.messages(),
+        [&editor] { editor.tableReplaced(); }, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
+void closeImportWindows(QWidget* parent)
+{
+    if (!parent) {
+        return;
+    }
+    for (auto* window : parent->findChildren<ImportWindow*>()) {
+        window->close();
+    }
+}
+
+} // namespace vz::ui

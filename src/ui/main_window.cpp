@@ -1,0 +1,319 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "gather/gathering_run.h"
+#include "session/run_control.h"
+#include "session/session.h"
+#include "ui/qt_text.h"
+
+namespace vz::ui {
+
+namespace {
+
+QLineEdit* readOnlyBox(const char* name)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(QString::fromLatin1(name));
+    box->setReadOnly(true);
+    box->setMinimumWidth(460);
+    return box;
+}
+
+constexpr int kProgressSteps = 1000;
+
+} // namespace
+
+MainWindow::MainWindow(run::RunState& state, platform::Messages& messages, platform::FileDialogs& dialogs,
+                       EditorWindows& editors, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_messages(messages), m_dialogs(dialogs), m_editors(editors),
+      m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+{
+    setObjectName(QStringLiteral("frmBrowser"));
+    buildControls();
+    buildMenus();
+    setCaption(u"vodeZeva.def");
+    updateControls();
+}
+
+void MainWindow::attachRun(session::Session& session, session::RunControl& control)
+{
+    m_session = &session;
+    m_control = &control;
+    updateControls();
+}
+
+void MainWindow::setCaption(const std::u16string& fileName)
+{
+    setWindowTitle(QStringLiteral("vodeZeva  :  ") + toQt(fileName));
+}
+
+void MainWindow::openConfig()
+{
+    if (m_editors.available()) {
+        m_editors.openConfig(m_state.EditIniPath, false);
+    }
+}
+
+void MainWindow::showRunField(run::RunField field, const std::u16string& text)
+{
+    QLineEdit* box = field == run::RunField::SiteName ? m_siteName
+                     : field == run::RunField::URL    ? m_url
+                     : field == run::RunField::URL2   ? m_url2
+                                                      : m_file;
+    box->setText(toQt(text));
+    box->setCursorPosition(0);
+    if (field == run::RunField::SiteName && !text.empty()) {
+        ++m_siteNumber;
+        m_article = 0;
+        m_articles = 0;
+        showProgress();
+    }
+}
+
+void MainWindow::setStopCaption(const std::u16string& caption)
+{
+    m_cmdStop->setText(toQt(caption));
+}
+
+void MainWindow::siteFinished(const std::u16string&, int gathered, int failed)
+{
+    m_gathered += gathered;
+    m_failed += failed;
+    m_article = m_articles;
+    showProgress();
+}
+
+void MainWindow::articleStarted(int article, int articles)
+{
+    m_article = article;
+    m_articles = articles;
+    showProgress();
+}
+
+void MainWindow::yieldEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_control && m_control->phase() != gather::RunPhase::Idle) {
+        // The run writes pages until its current article is done; the window closes then.
+        m_closeWhenIdle = true;
+        m_control->stop();
+        setStopCaption(gather::kStartCaption);
+        m_status->setText(QStringLiteral("現在の記事が終わりしだい終了します"));
+        updateControls();
+        event->ignore();
+        return;
+    }
+    emit shuttingDown();
+    event->accept();
+}
+
+void MainWindow::buildControls()
+{
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    auto* form = new QFormLayout;
+    m_siteName = readOnlyBox("SiteName");
+    m_url = readOnlyBox("URL");
+    m_url2 = readOnlyBox("URL2");
+    m_file = readOnlyBox("File");
+    form->addRow(m_siteName);
+    form->addRow(QStringLiteral("インデックスページ"), m_url);
+    form->addRow(QStringLiteral("ダウンロード中のページ"), m_url2);
+    form->addRow(QStringLiteral("ファイル名"), m_file);
+    column->addLayout(form);
+
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setRange(0, kProgressSteps);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    column->addWidget(m_progress);
+    m_status = new QLabel;
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+    column->addWidget(m_status);
+
+    auto* buttons = new QHBoxLayout;
+    m_cmdOpen = new QPushButton(QStringLiteral("目次を開く"));
+    m_cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
+    m_cmdOpen->setToolTip(QStringLiteral("目次ページ（ないときはデータフォルダ）を開きます"));
+    connect(m_cmdOpen, &QPushButton::clicked, this, &MainWindow::openContents);
+    m_cmdStop = new QPushButton(toQt(gather::kStartCaption));
+    m_cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    m_cmdStop->setDefault(true);
+    connect(m_cmdStop, &QPushButton::clicked, this, &MainWindow::pressStartStop);
+    buttons->addWidget(m_cmdOpen);
+    buttons->addStretch();
+    buttons->addWidget(m_cmdStop);
+    column->addLayout(buttons);
+    setCentralWidget(central);
+}
+
+void MainWindow::buildMenus()
+{
+    m_mnuExit = menuBar()->addAction(QStringLiteral("終了（&E）"));
+    m_mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    connect(m_mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    m_mnuConfig = menuBar()->addMenu(QStringLiteral("設定（&C）"));
+    m_mnuConfig->setObjectName(QStringLiteral("mnuConfig"));
+    m_mnuDef = m_mnuConfig->addAction(QStringLiteral("曜日毎の.iniファイルの設定（&D）"));
+    m_mnuDef->setObjectName(QStringLiteral("mnuDef"));
+    m_mnuEdit = m_mnuConfig->addAction(QStringLiteral("現在の.iniファイルの編集（&E）"));
+    m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    m_mnuRead = m_mnuConfig->addAction(QStringLiteral(".iniファイルの読み込み（&R）"));
+    m_mnuRead->setObjectName(QStringLiteral("mnuRead"));
+    connect(m_mnuDef, &QAction::triggered, this, [this] { m_editors.openDef(); });
+    connect(m_mnuEdit, &QAction::triggered, this, &MainWindow::editCurrentIni);
+    connect(m_mnuRead, &QAction::triggered, this, &MainWindow::readIni);
+
+    m_mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報（&A）"));
+    m_mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    connect(m_mnuAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
+}
+
+void MainWindow::updateControls()
+{
+    const gather::RunPhase phase = m_control ? m_control->phase() : gather::RunPhase::Idle;
+    const bool attached = m_session != nullptr;
+    // A stopped run is still unwinding: no start until it has ended.
+    m_cmdStop->setEnabled(attached && phase != gather::RunPhase::Stopping);
+    // Init must not reload the run's state while a run walks it.
+    m_mnuRead->setEnabled(attached && phase == gather::RunPhase::Idle);
+    m_mnuDef->setEnabled(m_editors.available());
+    m_mnuEdit->setEnabled(m_editors.available());
+    m_cmdOpen->setEnabled(m_hasRun && phase == gather::RunPhase::Idle);
+}
+
+void MainWindow::editCurrentIni()
+{
+    m_state.EditIniPath = m_state.CurrentIniPath;
+    m_editors.openConfig(m_state.EditIniPath, false);
+}
+
+void MainWindow::pressStartStop()
+{
+    if (!m_control) {
+        return;
+    }
+    switch (m_control->phase()) {
+    case gather::RunPhase::Running:
+        if (m_control->stop()) {
+            setStopCaption(gather::kStartCaption);
+        }
+        break;
+    case gather::RunPhase::Stopping:
+        break;
+    case gather::RunPhase::Idle:
+        // Init runs inside start(), so the sites are counted after it; the run's first reports
+        // wait in the queue until this slot returns.
+        if (m_control->start([this](bool) { runEnded(false); })) {
+            runStarted();
+        }
+        break;
+    }
+    updateControls();
+}
+
+void MainWindow::startAutomaticRun()
+{
+    if (!m_control) {
+        return;
+    }
+    if (m_control->startAutomatic([this](bool) { runEnded(true); })) {
+        runStarted();
+    }
+    updateControls();
+}
+
+void MainWindow::runStarted()
+{
+    m_sitesTotal = 0;
+    if (m_session) {
+        for (const auto& site : m_session->values().SiteTable.rows) {
+            m_sitesTotal += site.IndexName.empty() ? 0 : 1;
+        }
+    }
+    m_siteNumber = m_article = m_articles = m_gathered = m_failed = 0;
+    m_progress->setValue(0);
+    m_status->clear();
+}
+
+void MainWindow::runEnded(bool automatic)
+{
+    m_hasRun = true;
+    updateControls();
+    const QString progress = m_status->text();
+    m_status->setText(progress.isEmpty() ? QStringLiteral("終了") : progress + QStringLiteral("　終了"));
+    if (m_closeWhenIdle || (automatic && m_state.AutoStart)) {
+        close();
+    }
+}
+
+void MainWindow::showProgress()
+{
+    if (m_sitesTotal <= 0) {
+        return;
+    }
+    const double done = (m_siteNumber > 0 ? m_siteNumber - 1 : 0) +
+                        (m_articles > 0 ? static_cast<double>(m_article) / m_articles : 0.0);
+    m_progress->setValue(static_cast<int>(done / m_sitesTotal * kProgressSteps));
+    m_status->setText(QStringLiteral("サイト %1/%2　記事 %3/%4　取得 %5　失敗 %6")
+                          .arg(m_siteNumber)
+                          .arg(m_sitesTotal)
+                          .arg(m_article)
+                          .arg(m_articles)
+                          .arg(m_gathered)
+                          .arg(m_failed));
+}
+
+void MainWindow::readIni()
+{
+    if (!m_session || !m_control || m_control->phase() != gather::RunPhase::Idle) {
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Kind::Open;
+    request.title = u".iniファイルの読み込み";
+    request.initialName = fromQt(QDir::currentPath()) + u"/*.ini";
+    request.defaultExtension = u"ini";
+    const platform::FileDialogResult chosen = m_dialogs.show(request);
+    switch (chosen.outcome) {
+    case platform::FileDialogResult::Outcome::Cancelled:
+        return;
+    case platform::FileDialogResult::Outcome::Failed:
+        m_messages.alert(u"ファイルを選べませんでした: " + chosen.error);
+        return;
+    case platform::FileDialogResult::Outcome::Chosen:
+        break;
+    }
+    m_session->readIni(chosen.path);
+    updateControls();
+}
+
+void MainWindow::openContents()
+{
+    const std::u16string target = session::contentsPageOrFolder(m_state);
+    if (!m_opener(toQt(target))) {
+        m_messages.alert(u"開けませんでした: " + target);
+    }
+}
+
+} // namespace vz::ui

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QMainWindow>
+
+#include "platform/event_yield.h"
+#include "platform/file_dialogs.h"
+#include "platform/messages.h"
+#include "run/front_end.h"
+#include "run/run_state.h"
+#include "ui/editor_windows.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+namespace vz::session {
+class RunControl;
+class Session;
+} // namespace vz::session
+
+namespace vz::ui {
+
+/// The main window, frmBrowser: where a run is shown, the start/stop button, and the menus that
+/// open the other windows. What the run tells the windows arrives here on the window thread.
+class MainWindow final : public QMainWindow, public run::FrontEnd, public platform::EventYield
+{
+    Q_OBJECT
+
+public:
+    /// Opens a local file or folder in the desktop's browser or file manager.
+    using Opener = std::function<bool(const QString& path)>;
+
+    MainWindow(run::RunState& state, platform::Messages& messages, platform::FileDialogs& dialogs,
+               EditorWindows& editors, QWidget* parent = nullptr);
+
+    /// Connects the run: the start button and the Read menu work from now on.
+    void attachRun(session::Session& session, session::RunControl& control);
+    /// The automatic run after start-up; the window closes after it unless it was stopped.
+    void startAutomaticRun();
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
+
+    void setCaption(const std::u16string& fileName) override;
+    void openConfig() override;
+    void showRunField(run::RunField field, const std::u16string& text) override;
+    void setStopCaption(const std::u16string& caption) override;
+    void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
+    void articleStarted(int article, int articles) override;
+
+    /// Where the windowed program waits for its own work (start-up, Init): only painting runs,
+    /// so no click can start a second piece of work inside the first.
+    void yieldEvents() override;
+
+signals:
+    /// The about box is asked for.
+    void aboutRequested();
+    /// The window closes for good: the other windows close and temporary files go.
+    void shuttingDown();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void editCurrentIni();
+    void pressStartStop();
+    void readIni();
+    void openContents();
+    void runStarted();
+    void runEnded(bool automatic);
+    void updateControls();
+    void showProgress();
+
+    run::RunState& m_state;
+    platform::Messages& m_messages;
+    platform::FileDialogs& m_dialogs;
+    EditorWindows& m_editors;
+    session::Session* m_session = nullptr;
+    session::RunControl* m_control = nullptr;
+    Opener m_opener;
+    bool m_closeWhenIdle = false;
+    bool m_hasRun = false;
+
+    int m_sitesTotal = 0;
+    int m_siteNumber = 0;
+    int m_article = 0;
+    int m_articles = 0;
+    int m_gathered = 0;
+    int m_failed = 0;
+
+    QLineEdit* m_siteName = nullptr;
+    QLineEdit* m_url = nullptr;
+    QLineEdit* m_url2 = nullptr;
+    QLineEdit* m_file = nullptr;
+    QPushButton* m_cmdStop = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_cmdOpen = nullptr;
+    QAction* m_mnuExit = nullptr;
+    QMenu* m_mnuConfig = nullptr;
+    QAction* m_mnuDef = nullptr;
+    QAction* m_mnuEdit = nullptr;
+    QAction* m_mnuRead = nullptr;
+    QAction* m_mnuAbout = nullptr;
+};
+
+} // namespace vz::ui

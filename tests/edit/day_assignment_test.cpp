@@ -1,0 +1,125 @@
+#include "edit/day_assignment.h"
+
+#include <gtest/gtest.h>
+
+#include "editor_fixture.h"
+
+namespace vz::test {
+namespace {
+
+using Outcome = platform::FileDialogResult::Outcome;
+
+class DayAssignmentTest : public EditorTest
+{
+protected:
+    /// a.ini is edited; Monday and Tuesday use it, Wednesday b.ini, Thursday to Sunday nothing.
+    void SetUp() override
+    {
+        writeDays({path("a.ini"), path("a.ini"), path("b.ini"), u"", u"", u"", u""});
+        writeFile("a.ini", kSettings + u"\r\nOld\thttp://a/\r\n");
+        editor.requestOpen(path("a.ini"), false);
+        editor.LoadDef = [this] { ++reloads; };
+        editor.setSiteName(0, u"New");
+    }
+    int reloads = 0;
+};
+
+TEST_F(DayAssignmentTest, TheBoxesShowWhichDaysUseTheFile)
+{
+    EXPECT_FALSE(editor.days.chkChgIni);
+    EXPECT_EQ(editor.days.chkDay, (std::array<bool, 7>{true, true, false, false, false, false, false}));
+
+    writeDays(
+        {path("b.ini"), path("b.ini"), path("b.ini"), path("b.ini"), path("b.ini"), path("b.ini"), path("b.ini")});
+    ASSERT_TRUE(editor.days.ReadDayAssignment());
+    EXPECT_TRUE(editor.days.chkChgIni) << "all seven name one file, whichever it is";
+    EXPECT_EQ(editor.days.chkDay, (std::array<bool, 7>{}));
+    fe.answers = {true};
+    ASSERT_TRUE(editor.OK());
+    run::WeekdayTable all;
+    all.fill(path("a.ini"));
+    EXPECT_EQ(daysOnDisk(), all);
+
+    state.IniChosenByHand = true;
+    ASSERT_TRUE(editor.days.ReadDayAssignment());
+    EXPECT_FALSE(editor.days.chkChgIni);
+}
+
+TEST_F(DayAssignmentTest, ReleasedDaysAreNamedInTheQuestionAndStayEmptyWhenNoCopyIsMade)
+{
+    editor.days.chkDay = {false, false, false, false, false, false, true};
+    fe.answers = {true, false}; // save, then no copy
+    ASSERT_TRUE(editor.OK());
+    EXPECT_EQ(fe.questions.back(), u"Monday Tuesdayに割り当てられている .iniファイルがありません。 "
+                                   u"編集前のファイルを別名で保存し、Monday Tuesdayに割り当てますか?");
+    ASSERT_EQ(fe.alerts.size(), 1u);
+    EXPECT_EQ(fe.alerts[0],
+              u"Monday Tuesdayに割り当てられている .iniファイルがありません。Monday "
+              u"Tuesdayにはダウンロードしません。ダウンロードするためには.iniファイルの設定を行ってください");
+    EXPECT_EQ(daysOnDisk(), (run::WeekdayTable{u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")}));
+    EXPECT_EQ(reloads, 0);
+}
+
+TEST_F(DayAssignmentTest, ACopyOfTheUneditedFileTakesEveryDayWithoutAFile)
+{
+    editor.days.chkDay = {false, true, false, false, false, false, false};
+    dialogs.results = {{Outcome::Chosen, path("old.ini"), u""}};
+    fe.answers = {true, true};
+    ASSERT_TRUE(editor.OK());
+    EXPECT_EQ(dialogs.asked.at(0).title, u" Save .ini as:");
+    EXPECT_EQ(dialogs.asked[0].defaultExtension, u"ini");
+    EXPECT_EQ(readFile("old.ini"), kSettings + u"\r\nOld\thttp://a/\r\n");
+    EXPECT_NE(readFile("a.ini").find(u"New"), std::u16string::npos);
+    const auto old = path("old.ini");
+    EXPECT_EQ(daysOnDisk(), (run::WeekdayTable{old, path("a.ini"), path("b.ini"), old, old, old, old}));
+}
+
+TEST_F(DayAssignmentTest, ACancelledOrFailedCopyDialogStillSavesTheFileAndReloadsTheWeekdayEditor)
+{
+    struct Case
+    {
+        platform::FileDialogResult dialog;
+        run::WeekdayTable written; ///< the weekday table afterwards
+        bool reported;
+    };
+    const std::u16string sunday = u" Sundayに割り当てられている .iniファイルがありません。";
+    const Case cases[] = {
+        {{Outcome::Cancelled, u"", u""}, {path("a.ini"), path("a.ini"), path("b.ini"), u"", u"", u"", u""}, false},
+        {{Outcome::Failed, u"", u"no dialog"}, {u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")}, true},
+    };
+    for (const auto& c : cases) {
+        writeDays({u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")});
+        ASSERT_TRUE(editor.days.ReadDayAssignment());
+        editor.days.chkDay = {true, true, false, false, false, false, false};
+        reloads = 0;
+        fe.errorLines.clear();
+        fe.alerts.clear();
+        dialogs.results = {c.dialog};
+        fe.answers = {true, true};
+        ASSERT_TRUE(editor.OK());
+        EXPECT_EQ(fe.questions.back().substr(0, sunday.size()), sunday);
+        EXPECT_EQ(daysOnDisk(), c.written);
+        EXPECT_EQ(reloads, 1);
+        EXPECT_EQ(fe.alerts.size(), c.reported ? 0u : 1u);
+        EXPECT_EQ(fe.errorLines.size(), c.reported ? 1u : 0u);
+        EXPECT_NE(readFile("a.ini").find(u"New"), std::u16string::npos);
+        editor.requestOpen(path("a.ini"), false);
+    }
+}
+
+TEST_F(DayAssignmentTest, SaveAsMovesTheCheckedDaysToTheNewFileAndLeavesTheLoadedOneAlone)
+{
+    editor.days.chkDay = {false, false, true, false, false, false, false};
+    editor.fFromDef = true;
+    dialogs.results = {{Outcome::Chosen, path("new.ini"), u""}};
+    fe.answers = {true};
+    ASSERT_TRUE(editor.saveAs());
+    EXPECT_EQ(fe.questions.at(0), u"変更を" + path("new.ini") + u"に保存してもいいですか?");
+    EXPECT_EQ(daysOnDisk(), (run::WeekdayTable{path("a.ini"), path("a.ini"), path("new.ini"), u"", u"", u"", u""}));
+    EXPECT_EQ(readFile("a.ini"), kSettings + u"\r\nOld\thttp://a/\r\n");
+    EXPECT_NE(readFile("new.ini").find(u"New"), std::u16string::npos);
+    EXPECT_EQ(reloads, 1) << "opened from the weekday table editor, which shows the new assignment";
+}
+
+} // namespace
+} // namespace vz::test

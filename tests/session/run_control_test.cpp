@@ -1,0 +1,137 @@
+#include "session/run_control.h"
+
+#include <condition_variable>
+#include <mutex>
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_downloader.h"
+#include "fakes/fake_front_end.h"
+#include "fakes/queued_window_thread.h"
+#include "platform/cp932.h"
+#include "run/text.h"
+#include "session/session.h"
+#include "session/window_calls.h"
+#include "support/temp_dir.h"
+
+namespace vz::test {
+namespace {
+
+using gather::RunPhase;
+
+/// Serves from a FakeDownloader, but holds the download of one address until released.
+class HeldDownloader final : public platform::Downloader
+{
+public:
+    platform::DownloadResult download(const std::string& url, const std::string& path) override
+    {
+        if (url == held) {
+            std::unique_lock lock(m_mutex);
+            m_entered = true;
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return m_released; });
+        }
+        const std::lock_guard lock(m_fakeMutex);
+        return fake.download(url, path);
+    }
+    void waitUntilHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_entered; });
+    }
+    void release()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+    FakeDownloader fake;
+    std::string held;
+
+private:
+    std::mutex m_mutex, m_fakeMutex;
+    std::condition_variable m_changed;
+    bool m_entered = false;
+    bool m_released = false;
+};
+
+class RunControlTest : public ::testing::Test
+{
+protected:
+    RunControlTest()
+        : calls({fe, fe, fe, fe}, window), session(state, clock, downloader, {calls, calls, calls, calls}),
+          control(session.driver(), window)
+    {
+        calls.setRunYield([this] { control.runYield(); });
+        std::string sites;
+        for (const char* key : {"a", "b"}) {
+            std::string list = "<!--list-->";
+            for (int i = 1; i <= 3; ++i) {
+                const std::string file = std::string(key) + std::to_string(i) + ".html";
+                list += "<a href=\"" + file + "\">x</a>";
+                downloader.fake.resources["http://news.test/" + file] =
+                    platform::encodeCp932(u"<h1>見出し</h1><div>本文" + text::fromUtf8(file) + u"</div>").bytes;
+            }
+            downloader.fake.resources["http://news.test/" + std::string(key) + ".idx"] = list + "<!--/list-->";
+            sites += std::string(key) + "\thttp://news.test/" + key + ".idx\thttp://news.test/\t" + key +
+                     ".html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
+        }
+        writeBytes(dir.path() / "sites.ini", "J\t0\t" + text::toUtf8(dir.folder()) +
+                                                 "data\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" +
+                                                 sites);
+        session.state().ProgramFolder = dir.folder();
+        session.state().CurrentIniPath = dir.folder() + u"sites.ini";
+    }
+
+    std::string output(const char* name) const { return readBytes(dir.path() / "data" / name); }
+
+    TempDir dir;
+    FakeClock clock;
+    FakeFrontEnd fe;
+    QueuedWindowThread window;
+    run::RunState state;
+    HeldDownloader downloader;
+    session::WindowCalls calls;
+    session::Session session;
+    session::RunControl control;
+};
+
+TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasEnded)
+{
+    // The second article of the first site hangs while stop and start are clicked.
+    downloader.held = "http://news.test/a2.html";
+    int ended = 0;
+    ASSERT_TRUE(control.start([&](bool ran) {
+        EXPECT_TRUE(ran);
+        ++ended;
+    }));
+    EXPECT_EQ(control.phase(), RunPhase::Running);
+    downloader.waitUntilHeld();
+
+    EXPECT_TRUE(control.stop());
+    EXPECT_FALSE(control.start({})) << "a start while the run unwinds";
+    EXPECT_FALSE(control.stop()) << "already stopping";
+    EXPECT_EQ(control.phase(), RunPhase::Stopping);
+    downloader.release();
+    ASSERT_TRUE(window.pumpUntil([&] { return ended == 1; }));
+    EXPECT_EQ(control.phase(), RunPhase::Idle);
+
+    const std::string page = output("a.html");
+    EXPECT_NE(page.find("a2.html"), std::string::npos) << "the article under way is finished";
+    EXPECT_EQ(page.find("a3.html"), std::string::npos);
+    EXPECT_EQ(page.find("</html>"), page.rfind("</html>")) << "one run, one page end";
+    EXPECT_EQ(output("b.html"), "") << "the later site is not started";
+    EXPECT_FALSE(session.state().Running);
+    EXPECT_EQ(fe.stopCaptions.back(), u"開始");
+    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
+
+    // Idle again: the button starts a whole new run.
+    ASSERT_TRUE(control.start([&](bool) { ++ended; }));
+    ASSERT_TRUE(window.pumpUntil([&] { return ended == 2; }));
+    EXPECT_NE(output("b.html").find("b3.html"), std::string::npos);
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"a 2/0", u"a 3/0", u"b 3/0"}));
+}
+
+} // namespace
+} // namespace vz::test

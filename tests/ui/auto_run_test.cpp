@@ -1,0 +1,101 @@
+// The windowed program with AUTO in its site list file gathers, closes itself, and leaves the
+// same data folder as the headless command, byte for byte. Both are the real program, run on the
+// end-to-end cases' sites with the offscreen window system.
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "support/temp_dir.h"
+#include "support/test_http_server.h"
+#include "test_paths.h"
+
+namespace vz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+std::map<std::string, std::string> filesUnder(const fs::path& root)
+{
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().lexically_relative(root).generic_string()] = readBytes(entry.path());
+        }
+    }
+    return files;
+}
+
+/// Runs the program with these arguments and the test's environment; its exit status, 124 when it
+/// had not ended after a minute. The temporary paths hold no character the shell would read.
+int runProgram(const std::string& environment, const std::string& args)
+{
+    const int status =
+        std::system((environment + " timeout 60 " + std::string(kBinaryDir) + "/src/vodezeva " + args).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class AutoRun : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(AutoRun, LeavesTheSameDataFolderAsTheHeadlessCommand)
+{
+    const fs::path cases = fs::path(kDataDir) / "e2e" / GetParam();
+    TestHttpServer server;
+    for (const auto& [name, bytes] : filesUnder(cases / "site")) {
+        const bool page = name.ends_with(".html") || name.ends_with(".htm");
+        server.serve("/" + name, page ? replaceAll(bytes, "@BASE@", server.baseUrl()) : bytes,
+                     page ? "text/html" : "application/octet-stream");
+    }
+    TempDir temp;
+    const fs::path home = temp.path() / "program";
+    fs::create_directory(home);
+    const fs::path data = temp.path() / "data";
+    const fs::path ini = home / "sites.ini";
+    std::string settings =
+        replaceAll(replaceAll(readBytes(cases / "sites.ini"), "@BASE@", server.baseUrl()), "@DATA@", data.string());
+    settings = replaceAll(settings, "\tNOAUTO\t", "\tAUTO\t");
+    ASSERT_NE(settings.find("\tAUTO\t"), std::string::npos);
+    writeBytes(ini, settings);
+    const std::string environment =
+        "VODEZEVA_HOME=" + home.string() + " SOURCE_DATE_EPOCH=1796625005 QT_QPA_PLATFORM=offscreen";
+
+    ASSERT_EQ(runProgram(environment, "--headless --ini " + ini.string()), 0);
+    const auto headless = filesUnder(data);
+    ASSERT_FALSE(headless.empty());
+    fs::remove_all(data);
+
+    ASSERT_EQ(runProgram(environment, "--ini " + ini.string()), 0) << "the window closes itself after the run";
+    const auto windowed = filesUnder(data);
+    for (const auto& [name, bytes] : headless) {
+        const auto found = windowed.find(name);
+        if (found == windowed.end()) {
+            ADD_FAILURE() << name << " is missing after the windowed run";
+        } else {
+            EXPECT_TRUE(found->second == bytes) << name << " differs";
+        }
+    }
+    EXPECT_EQ(windowed.size(), headless.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AutoRun,
+                         ::testing::Values("encoding_euc_jp", "keep_pix", "remove_all", "separate_topic_files",
+                                           "failing_pages", "switched_off_and_blank_lines"),
+                         [](const ::testing::TestParamInfo<std::string>& param) { return param.param; });
+
+} // namespace
+} // namespace vz::test

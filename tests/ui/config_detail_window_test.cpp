@@ -1,0 +1,165 @@
+#include <cstdio>
+#include <filesystem>
+
+#include <QAction>
+#include <QRadioButton>
+
+#include "cli/headless_command.h"
+#include "editor_windows_fixture.h"
+#include "ui/desktop.h"
+#include "platform/curl_downloader.h"
+#include "run/site_list_file.h"
+#include "support/test_http_server.h"
+#include "test_paths.h"
+
+using namespace vz;
+using test::EditorWindowsFixture;
+
+namespace {
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+/// The system information program is not started in these tests.
+class NoPrograms : public platform::ProgramStarter
+{
+public:
+    bool start(const std::string&) override { return false; }
+};
+
+} // namespace
+
+class ConfigDetailWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsTheRowOfItsDetailButtonAndStoresItOnOk()
+    {
+        EditorWindowsFixture f;
+        f.state.CurrentIniPath = f.path("run.ini");
+        f.writeFile("a.ini", u"J\t0\t/d/\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n"
+                             u"A\thttp://a/\t\ta.html\t\t\t\t\t\t\tRemoveAll\tRemoveTable\tKeepPix\t3\t300\r\n"
+                             u"B\thttp://b/\t\tb.html\r\n");
+        f.windows.openConfig(f.path("a.ini"), false);
+        f.click(f.config(), "cmdDetail0");
+        QWidget& d = f.detail();
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.windowTitle(), QStringLiteral("Detail of Index : run.ini"));
+        QCOMPARE(f.in<QLineEdit>(d, "IndexAddress")->text(), QStringLiteral("http://a/"));
+        QCOMPARE(f.in<QLineEdit>(d, "minPix")->text(), QStringLiteral("300"));
+        QVERIFY(f.in<QCheckBox>(d, "chkAllTag")->isChecked());
+        QVERIFY(f.in<QRadioButton>(d, "optAllTable")->isChecked());
+
+        f.type(f.in<QLineEdit>(d, "IndexName"), QStringLiteral("not stored"));
+        f.click(f.config(), "cmdDetail1"); // rebinds the open window to row 1
+        QCOMPARE(f.in<QLineEdit>(d, "IndexName")->text(), QStringLiteral("B"));
+        QVERIFY(f.in<QRadioButton>(d, "optKeepTable")->isChecked());
+        f.type(f.in<QLineEdit>(d, "IndexName"), QStringLiteral("朝刊"));
+        f.in<QRadioButton>(d, "optTableTag")->click();
+        f.click(d, "cmdOK", {false});
+        QVERIFY(d.isVisible());
+        f.click(d, "cmdOK", {true});
+        QVERIFY(!d.isVisible());
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("朝刊"));
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName0")->text(), QStringLiteral("A"));
+        QVERIFY(f.windows.editor().table().rows[1].TableOption == u"RemoveTableTag");
+
+        f.click(f.config(), "cmdDetail0");
+        f.click(d, "cmdDelete", {true});
+        QVERIFY(!d.isVisible());
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName0")->text(), QString());
+        savePictures(f);
+    }
+
+    /// A new user's first start: no files, the default file and its message, the configuration
+    /// window, a first site entered in row 0's detail window, its switch, OK; then a run without
+    /// windows gathers that site from the loopback server.
+    void aFirstStartEndsWithTheNewSiteGathered()
+    {
+        namespace fs = std::filesystem;
+        const fs::path sample = fs::path(test::kDataDir) / "e2e" / "encoding_utf_8";
+        test::TestHttpServer server;
+        for (const char* page : {"index.html", "a1.html", "a2.html"}) {
+            server.serve(std::string("/news/") + page, test::readBytes(sample / "site" / "news" / page));
+        }
+        EditorWindowsFixture f;
+        fs::remove(f.dir.path() / "vodeZeva.def");
+        test::FakeClock clock;
+        platform::CurlDownloader downloader;
+        NoPrograms starter;
+        run::RunState state;
+        ui::LateEditorWindows editors;
+        ui::Desktop desktop(state, {clock, downloader, f.fe, f.dialogs, editors, starter});
+        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.fe, f.dialogs);
+        editors.target = &windows;
+        desktop.start(f.dir.folder(), std::nullopt);
+        QWidget& config = windows.configWindow();
+        QVERIFY(config.isVisible());
+        QCOMPARE(f.fe.infos.size(), std::size_t{2});
+        QVERIFY(f.fe.infos[1].starts_with(f.path("vodeZeva.ini") + u"が存在しませんでした。"));
+
+        const std::string lines = replaceAll(test::readBytes(sample / "sites.ini"), "@BASE@", server.baseUrl());
+        const auto from = lines.find("\r\n") + 2;
+        const run::SiteRecord site =
+            run::parseSiteLine(platform::decodeCp932(lines.substr(from, lines.find("\r\n", from) - from)));
+        f.click(config, "cmdDetail0");
+        QWidget& d = windows.detailWindow();
+        const std::pair<const char*, int> fields[] = {
+            {"IndexName", 0},    {"IndexAddress", 1}, {"ServerAddressHeader", 2}, {"FileName", 3},
+            {"FilterIndex1", 4}, {"FilterIndex2", 5}, {"FilterHeadline1", 6},     {"FilterHeadline2", 7},
+            {"FilterText1", 8},  {"FilterText2", 9}};
+        for (const auto& [name, field] : fields) {
+            f.type(f.in<QLineEdit>(d, name), ui::toQt(site.field(field)));
+        }
+        f.click(d, "cmdOK", {true});
+        f.in<QCheckBox>(config, "valid0")->click();
+        const fs::path data = f.dir.path() / "data";
+        f.type(f.in<QLineEdit>(config, "DataPath"), QString::fromStdString(data.string()));
+        f.click(config, "cmdOK", {true});
+        QVERIFY(!config.isVisible());
+        desktop.mainWindow().findChild<QAction*>("mnuEdit")->trigger();
+        QCOMPARE(f.in<QLineEdit>(config, "SiteName0")->text(), ui::toQt(site.IndexName));
+
+        std::FILE* out = std::tmpfile();
+        cli::HeadlessFrontEnd headless(out, false);
+        QCOMPARE(cli::runHeadless({f.dir.folder(), std::nullopt}, headless, clock, downloader), 0);
+        std::fclose(out);
+        QCOMPARE(test::readBytes(data / "local.html"),
+                 replaceAll(test::readBytes(sample / "expected" / "local.html"), "@BASE@", server.baseUrl()));
+    }
+
+private:
+    /// With VZ_PICTURES naming a folder, both windows are saved there as pictures.
+    static void savePictures(EditorWindowsFixture& f)
+    {
+        const QString folder = qEnvironmentVariable("VZ_PICTURES");
+        if (folder.isEmpty()) {
+            return;
+        }
+        f.writeFile(
+            "朝刊.ini",
+            u"E\t12\t/home/me/news/\tNOAUTO\tDAILY\t\tCONTENTS\tNOSEPARATETOPICFILES\r\n"
+            u"さくら新聞 地域面\thttp://news.example/local/\thttp://news.example/\tlocal.html\t<ul "
+            u"class=\"list\">\t</ul>\t<h1>\t</h1>\t<div class=\"honbun\">\t</div>\t\tRemoveTableTag\tKeepPix\t\t300\r\n"
+            u"'つばめタイムズ 経済\thttp://tsubame.example/economy/\thttp://tsubame.example/\teconomy.html\r\n"
+            u"まちかど通信\thttp://machi.example/\thttp://machi.example/\tmachi.html\r\n");
+        f.state.CurrentIniPath = f.path("朝刊.ini");
+        f.fe.answers = {true}; // the edits of the test are not kept
+        f.windows.openConfig(f.path("朝刊.ini"), false);
+        f.in<QCheckBox>(f.config(), "chkChgIni")->click();
+        f.in<QCheckBox>(f.config(), "chkDay1")->click();
+        f.in<QCheckBox>(f.config(), "chkDay3")->click();
+        f.click(f.config(), "cmdDetail0");
+        f.config().grab().save(folder + QStringLiteral("/frmConfig.png"));
+        f.detail().grab().save(folder + QStringLiteral("/frmConfigDetail.png"));
+    }
+};
+
+QTEST_MAIN(ConfigDetailWindowTest)
+#include "config_detail_window_test.moc"

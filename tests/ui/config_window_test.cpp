@@ -1,0 +1,114 @@
+#include <filesystem>
+
+#include <QLabel>
+
+#include "editor_windows_fixture.h"
+#include "test_paths.h"
+
+using namespace vz;
+using test::EditorWindowsFixture;
+
+class ConfigWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsTheSettingsAndPagesThroughTheSites()
+    {
+        EditorWindowsFixture f;
+        std::u16string content = u"J\t12\t/d\tAUTO\tNODAILY\t5\tCONTENTS\tNOSEPARATETOPICFILES\r\n";
+        for (int i = 0; i < 25; ++i) {
+            content += u"'S" + text::number(i) + u"\thttp://a/\t\tf" + text::number(i) + u".html\r\n";
+        }
+        f.writeFile("a.ini", content);
+        f.windows.openConfig(f.path("a.ini"), false);
+        QWidget& w = f.config();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Configuration : a.ini"));
+        QCOMPARE(f.in<QLineEdit>(w, "DataPath")->text(), QStringLiteral("/d/"));
+        QVERIFY(f.in<QCheckBox>(w, "AutoStart")->isChecked());
+        QVERIFY(!f.in<QLineEdit>(w, "NrLtrLine")->isEnabled());
+        f.in<QCheckBox>(w, "FitToScreen")->click();
+        QVERIFY(f.in<QLineEdit>(w, "NrLtrLine")->isEnabled());
+        QCOMPARE(f.in<QLineEdit>(w, "NrPage")->text(), QStringLiteral("5"));
+        QVERIFY(!f.in<QLineEdit>(w, "NrPage")->isEnabled());
+        QVERIFY(f.in<QPushButton>(w, "cmdImport")->isEnabled());
+        int imports = 0;
+        f.windows.editor().importRequested = [&imports] { ++imports; };
+        f.windows.openConfig(f.path("a.ini"), false);
+        f.click(w, "cmdImport");
+        QCOMPARE(imports, 1);
+        QVERIFY(f.in<QCheckBox>(w, "chkChgIni")->isChecked());
+        QVERIFY(!f.in<QCheckBox>(w, "chkDay1")->isVisible());
+        f.in<QCheckBox>(w, "chkChgIni")->click();
+        QVERIFY(f.in<QCheckBox>(w, "chkDay7")->isVisible());
+
+        QCOMPARE(f.in<QLineEdit>(w, "SiteName4")->text(), QStringLiteral("S4"));
+        QVERIFY(!f.in<QCheckBox>(w, "valid4")->isChecked());
+        f.in<QCheckBox>(w, "valid4")->click();
+        QVERIFY(!f.in<QPushButton>(w, "cmdBack")->isEnabled());
+        f.click(w, "cmdFwd");
+        f.click(w, "cmdFwd");
+        QCOMPARE(f.in<QLineEdit>(w, "SiteName4")->text(), QStringLiteral("S24"));
+        QVERIFY(f.in<QPushButton>(w, "cmdBack")->isEnabled());
+
+        f.click(w, "cmdOK", {true, true});
+        QVERIFY(!w.isVisible());
+        const std::u16string saved = f.readFile("a.ini");
+        QVERIFY(saved.starts_with(u"E\t12\t/d/\tAUTO\tNODAILY\t5\tCONTENTS\tNOSEPARATETOPICFILES\r\n'S0\t"));
+        QVERIFY(saved.find(u"\r\nS4\thttp://a/") != std::u16string::npos);
+    }
+
+    void okRewritesEveryEndToEndSiteListByteForByte()
+    {
+        namespace fs = std::filesystem;
+        EditorWindowsFixture f;
+        for (const auto& entry : fs::directory_iterator(fs::path(test::kDataDir) / "e2e")) {
+            // The editor gives a data folder its final "/", so the placeholder stands for one with it.
+            std::string bytes = test::readBytes(entry.path() / "sites.ini");
+            if (bytes.empty()) {
+                continue;
+            }
+            bytes.replace(bytes.find("@DATA@"), 6, "/srv/news/");
+            test::writeBytes(f.dir.path() / "a.ini", bytes);
+            f.windows.openConfig(f.path("a.ini"), false);
+            f.click(f.config(), "cmdOK", {true});
+            QVERIFY(!f.config().isVisible());
+            // Blank site lines hold no site and close up.
+            for (auto at = bytes.find("\r\n\r\n"); at != std::string::npos; at = bytes.find("\r\n\r\n")) {
+                bytes.erase(at, 2);
+            }
+            QVERIFY2(test::readBytes(f.dir.path() / "a.ini") == bytes, entry.path().filename().c_str());
+        }
+        QVERIFY(f.fe.errorLines.empty());
+    }
+
+    void typedRowsAndDeletionsReachTheFileAndCloseAsksFirst()
+    {
+        EditorWindowsFixture f;
+        f.writeFile("a.ini", u"J\t0\t/d/\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\nA\ta\r\nB\tb\r\n");
+        f.windows.openConfig(f.path("a.ini"), false);
+        QWidget& w = f.config();
+        f.type(f.in<QLineEdit>(w, "SiteName2"), QStringLiteral("夕刊"));
+        f.type(f.in<QLineEdit>(w, "FileName2"), QStringLiteral("yu.html"));
+        f.click(w, "cmdDetail2"); // stores the page
+        f.click(w, "cmdDelete0", {true});
+        QCOMPARE(f.fe.questions.back(), std::u16string(u"このサイトを削除してもいいですか?"));
+        QCOMPARE(f.in<QLineEdit>(w, "SiteName0")->text(), QString());
+
+        f.click(w, "cmdClose", {false});
+        QVERIFY(w.isVisible());
+        QVERIFY(f.detail().isVisible());
+        f.windows.openConfig(f.path("b.ini"), false);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Configuration : a.ini")); // declined: unsaved changes
+        f.click(w, "cmdOK", {true});
+        QVERIFY(!w.isVisible());
+        QVERIFY(!f.detail().isVisible());
+        QVERIFY(f.readFile("a.ini") == u"J\t0\t/d/\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\nB\tb" +
+                                           std::u16string(13, u'\t') + u"\r\n'夕刊\t\t\tyu.html" +
+                                           std::u16string(11, u'\t') + u"\r\n");
+    }
+};
+
+QTEST_MAIN(ConfigWindowTest)
+#include "config_window_test.moc"

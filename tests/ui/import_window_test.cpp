@@ -1,0 +1,100 @@
+#include <QLabel>
+#include <QListWidget>
+
+#include "editor_windows_fixture.h"
+#include "ui/import_window.h"
+#include "window_picture.h"
+
+using namespace vz;
+
+class ImportWindowTest : public QObject
+{
+    Q_OBJECT
+
+    /// The configuration window open on a.ini (two sites), and other.ini to import from.
+    struct Fixture : test::EditorWindowsFixture
+    {
+        Fixture()
+        {
+            const std::u16string settings = u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n";
+            writeFile("a.ini", settings + u"さくら新聞 地域面\thttp://a/\r\nまちかど通信\thttp://b/\r\n");
+            writeFile("other.ini", settings + u"港北ジャーナル\thttp://x/\r\n'つばめタイムズ 経済\thttp://y/\r\nZ\r\n");
+            windows.openConfig(path("a.ini"), false);
+        }
+        ui::ImportWindow* start()
+        {
+            dialogs.results = {{platform::FileDialogResult::Outcome::Chosen, path("other.ini"), u""}};
+            click(config(), "cmdImport");
+            auto open = config().findChildren<ui::ImportWindow*>();
+            return open.isEmpty() ? nullptr : open.back();
+        }
+        template <typename T> static T* find(QWidget* w, const char* name) { return in<T>(*w, name); }
+    };
+
+private slots:
+    void opensCompactAndGrowsWithReplaceMode()
+    {
+        Fixture f;
+        auto* w = f.start();
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Import .ini : other.ini"));
+        QVERIFY(!f.find<QPushButton>(w, "cmdImport")->isVisible());
+        const int compact = w->height();
+        test::saveWindowPicture(w, QStringLiteral("frmImport-compact"));
+
+        QTest::mouseClick(f.find<QPushButton>(w, "cmdReplace"), Qt::LeftButton);
+        QVERIFY(w->height() > compact);
+        QVERIFY(f.find<QLabel>(w, "Label")->isVisible());
+        QVERIFY(!f.find<QListWidget>(w, "lstSelect")->isVisible());
+        auto* source = f.find<QListWidget>(w, "lstSource");
+        auto* destination = f.find<QListWidget>(w, "lstDestination");
+        QCOMPARE(source->count(), 3);
+        QCOMPARE(source->item(1)->text(), QStringLiteral("つばめタイムズ 経済"));
+        QCOMPARE(destination->count(), 3);
+
+        source->item(2)->setSelected(true);
+        QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
+        QVERIFY(f.fe.infos.empty()); // no destination chosen yet
+        destination->item(1)->setSelected(true);
+        QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
+        QVERIFY(f.fe.infos.back() == u"まちかど通信をZで置き換えました。");
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("Z"));
+        QVERIFY(w->isVisible());
+        test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
+    }
+
+    void selectModeAppendsTheMarkedSitesAndOnlyOneImportWindowIsOpen()
+    {
+        Fixture f;
+        f.click(f.config(), "cmdImport"); // dismissed
+        QVERIFY(f.config().findChildren<ui::ImportWindow*>().isEmpty());
+        QPointer<ui::ImportWindow> first = f.start();
+        QPointer<ui::ImportWindow> w = f.start();
+        QTRY_VERIFY(first.isNull());
+        QTest::mouseClick(f.find<QPushButton>(w, "cmdImportOne"), Qt::LeftButton);
+        QVERIFY(!f.find<QLabel>(w, "Label")->isVisible());
+        auto* select = f.find<QListWidget>(w, "lstSelect");
+        QVERIFY(select->isVisible());
+        select->item(0)->setSelected(true);
+        select->item(1)->setSelected(true);
+        test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
+        QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
+        QVERIFY(f.fe.infos.back() == u" 2件iniファイルに読み込みました。");
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済"));
+        QVERIFY(!f.in<QCheckBox>(f.config(), "valid3")->isChecked());
+        QCOMPARE(f.state.EditSiteCount, 4);
+        QTRY_VERIFY(w.isNull());
+    }
+
+    void closingTheConfigurationWindowClosesTheImport()
+    {
+        Fixture f;
+        QPointer<ui::ImportWindow> w = f.start();
+        f.click(f.config(), "cmdClose", {true});
+        QVERIFY(!f.config().isVisible());
+        QTRY_VERIFY(w.isNull());
+    }
+};
+
+QTEST_MAIN(ImportWindowTest)
+#include "import_window_test.moc"
