@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -37,6 +38,8 @@ with AUTO in the site list file it gathers at once and closes when done.
                   the weekday table, as the window's Read menu would
   --headless      gather once without windows, then exit (for cron and scripts);
                   AUTO is not needed
+  --quiet         with --headless: print only the reports, under a line giving
+                  the run's date and time; nothing when all went well
   --help          show this help and exit
   --version       show the version and exit
 
@@ -50,9 +53,11 @@ Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
                      UTC), so that a run can be reproduced
 
-Exit status with --headless: 0 when a run went through, 1 when none could be
-made, 2 for a usage error; reports and messages go to standard error. The
-windows report in a window of their own and in the log of the data folder.
+Exit status with --headless: 0 when a run gathered something or had nothing
+to fetch, 1 when none could be made, 2 for a usage error, 3 when nothing was
+gathered and page downloads failed. Reports and messages go to standard error,
+with the cause of each failed download. The windows report in a window of
+their own and in the log of the data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)
@@ -109,6 +114,7 @@ int runWindows(int argc, char** argv, const char* ini)
 int main(int argc, char** argv)
 {
     bool headless = false;
+    bool quiet = false;
     const char* ini = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -122,6 +128,8 @@ int main(int argc, char** argv)
         }
         if (arg == "--headless") {
             headless = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            quiet = true;
         } else if (arg == "--ini") {
             if (i + 1 >= argc) {
                 return usage("--ini needs a file");
@@ -131,6 +139,9 @@ int main(int argc, char** argv)
             return usage(("unknown option " + std::string(arg)).c_str());
         }
     }
+    if (quiet && !headless) {
+        return usage("--quiet goes with --headless");
+    }
     if (!headless) {
 #ifdef VZ_GUI
         return runWindows(argc, argv, ini);
@@ -138,7 +149,10 @@ int main(int argc, char** argv)
         return usage("this build has no windows; use --headless");
 #endif
     }
-    vz::cli::HeadlessFrontEnd frontEnd(stderr, ::isatty(::fileno(stderr)) != 0);
+    // The line rewritten in place needs a terminal that knows the erase sequence.
+    const char* term = std::getenv("TERM");
+    const bool live = ::isatty(::fileno(stderr)) != 0 && term && *term && std::strcmp(term, "dumb") != 0;
+    vz::cli::HeadlessFrontEnd frontEnd(stderr, live, quiet);
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
         std::fprintf(stderr, "vodezeva: no program folder: %s\n", folder.error.c_str());

@@ -1,6 +1,7 @@
 #include "headless_command.h"
 
 #include "gather/startup.h"
+#include "run/reporter.h"
 #include "run/text.h"
 #include "session/session.h"
 
@@ -28,6 +29,7 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Downloader& downloader)
 {
+    frontEnd.setHeading(u"vodezeva " + run::dateTimeText(clock.now()));
     run::RunState state;
     session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, frontEnd});
     gather::StartUpResult prepared = session.startUp(options.programFolder, options.iniFile);
@@ -38,17 +40,22 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     if (prepared != gather::StartUpResult::Ready) {
         frontEnd.alert(whyNoRun(prepared, session.state()));
         session.shutdown();
-        return 1;
+        return kExitNoRun;
     }
 
     const bool ran = session.driver().runOnce();
     session.shutdown();
     if (!ran) {
         frontEnd.alert(u"vodezeva: the run ended early (see the report above)");
-        return 1;
+        return kExitNoRun;
+    }
+    if (frontEnd.gathered() == 0 && frontEnd.failedDownloads() > 0) {
+        frontEnd.alert(u"vodezeva: nothing was gathered; " + text::number(frontEnd.failedDownloads()) +
+                       u" page downloads failed (see the causes above)");
+        return kExitNothingGathered;
     }
     frontEnd.information(u"vodezeva: pages are in " + session.state().DataPath);
-    return 0;
+    return kExitRan;
 }
 
 } // namespace vz::cli

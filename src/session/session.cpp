@@ -12,8 +12,9 @@ Session::Session(run::RunState& state, const platform::Clock& clock, platform::D
                  FrontEndParts parts)
     : m_state(state), m_reporter(m_state, parts.errors, parts.messages), m_services{clock, parts.events, parts.messages,
                                                                                     parts.frontEnd, m_reporter},
-      m_fetcher(m_state, m_reporter, downloader, parts.events), m_context{m_state, m_values, m_services, m_fetcher,
-                                                                          downloader},
+      m_fetcher(m_state, m_reporter, downloader, parts.events, &parts.frontEnd), m_context{m_state, m_values,
+                                                                                           m_services, m_fetcher,
+                                                                                           downloader},
       m_driver(m_context)
 {
 }
