@@ -20,8 +20,8 @@ struct RunValues
     extract::LineFitting fitting; ///< FitToScreen as read, NrLtrLine, LetterWidths
     run::SiteTable SiteTable;
     std::u16string StandardHead;
-    /// Counters that run on for the life of the program, never reset. Wider than the design's
-    /// 16 bits, so a long-running program numbers on instead of overflowing.
+    /// Counters that run on for the life of the program, never reset. Wider than 16 bits, so a
+    /// long-running program numbers on instead of overflowing.
     std::int32_t PictureNumber = 0;
     std::int32_t TopicFileNumber = 0;
 };

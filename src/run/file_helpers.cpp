@@ -28,7 +28,7 @@ void DirCreateOne(Reporter& reporter, const std::u16string& path)
 {
     std::error_code ec;
     if (!fs::create_directory(toPath(path), ec) && !ec) {
-        // The design's folder creation fails on a folder that is already there.
+        // Creating a folder that is already there fails, as callers that report it expect.
         ec = std::make_error_code(std::errc::file_exists);
     }
     if (ec) {

@@ -70,16 +70,6 @@ std::optional<std::vector<std::u16string>> readTextLines(const std::filesystem::
     return splitLines(decodeTextFile(*file.bytes));
 }
 
-std::u16string joinLines(const std::vector<std::u16string>& lines)
-{
-    std::u16string out;
-    for (const auto& line : lines) {
-        out += line;
-        out += u"\r\n";
-    }
-    return out;
-}
-
 bool writeFileBytes(const std::filesystem::path& path, WriteMode mode, std::string_view bytes, std::string& error)
 {
     std::FILE* file = std::fopen(path.c_str(), mode == WriteMode::Append ? "ab" : "wb");

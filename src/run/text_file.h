@@ -36,7 +36,4 @@ bool writeFileBytes(const std::filesystem::path& path, WriteMode mode, std::stri
 /// leaves the old file untouched. Returns false with `error` set on failure.
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string& error);
 
-/// Lines joined with CR LF after each.
-std::u16string joinLines(const std::vector<std::u16string>& lines);
-
 } // namespace vz::run

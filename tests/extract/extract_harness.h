@@ -6,28 +6,17 @@
 
 #include "extract/extract_context.h"
 #include "fakes/fake_downloader.h"
-#include "fakes/fake_front_end.h"
-#include "run/reporter.h"
-#include "run/run_state.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 
 /// Everything article cutting needs, in a fresh data folder, with a fake downloader.
-struct ExtractHarness
+struct ExtractHarness : Reporting
 {
-    ExtractHarness()
-    {
-        state.DataPath = dir.folder();
-        DataPath = state.DataPath;
-    }
+    ExtractHarness() { DataPath = state.DataPath; }
 
     std::filesystem::path pix(const std::string& name) const { return dir.path() / "pix" / name; }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter{state, fe, fe};
     extract::LineFitting fitting;
     FakeDownloader downloader;
     std::u16string DataPath;

@@ -2,19 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_front_end.h"
 #include "gather/output_file.h"
 #include "platform/cp932.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
 
-class ContentsPageTest : public ::testing::Test
+class ContentsPageTest : public ::testing::Test, public Reporting
 {
 protected:
-    ContentsPageTest() : reporter(state, fe, fe)
+    ContentsPageTest()
     {
         state.DataPath = dir.folder() + u"261207/";
         std::filesystem::create_directories(dir.path() / "261207");
@@ -26,10 +25,6 @@ protected:
         state.SiteCount = 3;
     }
 
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
     run::SiteTable table;
     platform::DateTime now{2026, 12, 7, 6, 30, 5, 1};
 };

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "fakes/fake_front_end.h"
 #include "run/file_helpers.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
@@ -74,15 +73,8 @@ TEST(StringHelpers, NumbersConvertAsTheSettingsFieldsExpect)
     EXPECT_EQ(roundToInt16(1e9), 32767);
 }
 
-class FileHelpersTest : public ::testing::Test
+class FileHelpersTest : public ::testing::Test, public Reporting
 {
-protected:
-    FileHelpersTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
-
-    TempDir dir;
-    RunState state;
-    FakeFrontEnd fe;
-    Reporter reporter;
 };
 
 TEST_F(FileHelpersTest, DirCreateMakesEveryMissingFolderAndIsQuietWhenTheyExist)

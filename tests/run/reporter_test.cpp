@@ -2,28 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
 
-class ReporterTest : public ::testing::Test
+class ReporterTest : public ::testing::Test, public Reporting
 {
-protected:
-    ReporterTest() : reporter(state, fe, fe) {}
-
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
 };
 
 TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacing)
 {
-    state.DataPath = dir.folder();
     ASSERT_TRUE(reporter.startLog({2026, 3, 4, 5, 6, 7, 3}));
     reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", u"http://x/", u"", u"GetHTML");
     reporter.DispErr(u"only message", u"", u"", u"FormLoad");
@@ -42,7 +33,6 @@ TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacing)
 
 TEST_F(ReporterTest, TheMainReportLeavesAnEmptyLineAfterIt)
 {
-    state.DataPath = dir.folder();
     reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/a", u"", u" MAIN\r\n");
     EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
               platform::encodeCp932(u"ダウンロード処理できませんでした。  : http://x/a  :  MAIN\r\n\r\n").bytes);
@@ -51,7 +41,7 @@ TEST_F(ReporterTest, TheMainReportLeavesAnEmptyLineAfterIt)
 
 TEST_F(ReporterTest, ReportsBeforeADataFolderIsKnownGoToTheProgramFolder)
 {
-    state.ProgramFolder = dir.folder();
+    state.DataPath.clear();
     reporter.DispErr(u"early", u"", u"", u"FormLoad");
     EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"), "early :   : FormLoad\r\n");
     EXPECT_TRUE(fe.alerts.empty());

@@ -4,11 +4,10 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "fakes/fake_front_end.h"
 #include "platform/cp932.h"
 #include "run/file_helpers.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
@@ -36,15 +35,8 @@ SiteRecord site(const std::u16string& name)
     return s;
 }
 
-class SiteListFileTest : public ::testing::Test
+class SiteListFileTest : public ::testing::Test, public Reporting
 {
-protected:
-    SiteListFileTest() : reporter(state, fe, fe) { state.DataPath = dir.folder(); }
-
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
 };
 
 TEST_F(SiteListFileTest, WrittenFileReadsBackWithSwitchedOffSitesAndIsExactlyTheStoredFormat)

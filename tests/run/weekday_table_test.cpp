@@ -1,12 +1,9 @@
 #include "run/weekday_table.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
-#include "fakes/fake_front_end.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
@@ -14,25 +11,16 @@ namespace {
 // 2026-12-07 00:00:00 UTC is a Monday.
 constexpr long long kMonday = 1796601600;
 
-class WeekdayTableTest : public ::testing::Test
+class WeekdayTableTest : public ::testing::Test, public Reporting
 {
 protected:
-    WeekdayTableTest() : reporter(state, fe, fe) { state.ProgramFolder = dir.folder(); }
-
     std::u16string readDefOn(long long epoch)
     {
-        ::setenv("SOURCE_DATE_EPOCH", std::to_string(epoch).c_str(), 1);
-        platform::SystemClock clock;
+        const FakeClock clock(platform::fromEpochUtc(epoch));
         const auto result = run::readDef(state, reporter, fe, fe, clock);
-        ::unsetenv("SOURCE_DATE_EPOCH");
         EXPECT_TRUE(result.ok) << text::toUtf8(result.error);
         return state.CurrentIniPath;
     }
-
-    TempDir dir;
-    run::RunState state;
-    FakeFrontEnd fe;
-    run::Reporter reporter;
 };
 
 TEST_F(WeekdayTableTest, EachDayOfTheWeekReadsItsOwnLine)

@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 
-#include "run/text.h"
-
 namespace vz::test {
 
 TempDir::TempDir()
@@ -28,7 +26,8 @@ TempDir::~TempDir()
 
 std::u16string TempDir::folder() const
 {
-    return text::fromPath(m_path) + u"/";
+    // mkdtemp names are ASCII, so the path converts as it stands.
+    return m_path.u16string() + u"/";
 }
 
 std::string readBytes(const std::filesystem::path& path)

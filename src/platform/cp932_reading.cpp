@@ -1,0 +1,130 @@
+#include "cp932_reading.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "platform/page_converter.h"
+
+namespace vz::platform {
+namespace {
+
+// In `readsAs`: the character cannot be held and is written as a reference.
+constexpr char16_t kReference = 0xFFFF;
+
+class Cp932Reading
+{
+public:
+    Cp932Reading()
+    {
+        m_readsAs.fill(kReference);
+        std::string codes;
+        std::vector<char16_t> chars;
+        for (std::uint32_t c = 0; c < 0x10000; ++c) {
+            const auto ch = static_cast<char16_t>(c);
+            if ((c >= 0xD800 && c <= 0xDFFF) || (cp932Code(ch) == 63 && ch != u'?')) {
+                continue;
+            }
+            const int code = cp932Code(ch);
+            if (code >= 0) {
+                codes += static_cast<char>(code);
+            } else {
+                const auto both = static_cast<std::uint16_t>(code);
+                codes += static_cast<char>(both >> 8);
+                codes += static_cast<char>(both & 0xFF);
+            }
+            chars.push_back(ch);
+        }
+        // Every CP932 character decodes to exactly one UTF-16 unit, so one decode of all the
+        // codes lines up with the characters they came from.
+        const std::u16string decoded = decodeCp932(codes);
+        if (decoded.size() != chars.size()) {
+            throw std::logic_error("CP932 codes do not decode one to one");
+        }
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            m_readsAs[chars[i]] = decoded[i];
+        }
+    }
+    char16_t readsAs(char16_t c) const { return m_readsAs[c]; }
+
+private:
+    std::array<char16_t, 0x10000> m_readsAs{};
+};
+
+const Cp932Reading& cp932Reading()
+{
+    static const Cp932Reading instance;
+    return instance;
+}
+
+void appendReference(std::u16string& out, char32_t cp)
+{
+    char16_t digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + cp % 10);
+        cp /= 10;
+    } while (cp != 0);
+    out += u"&#";
+    while (n > 0) {
+        out += digits[--n];
+    }
+    out += u';';
+}
+
+// ISO-2022-JP's JIS-Roman set puts the yen sign and overline where ASCII has backslash and
+// tilde; CP932 reads those bytes as ASCII, so they are taken as ASCII too.
+char16_t jisRomanAsAscii(char16_t c)
+{
+    return c == u'\u00A5' ? u'\\' : c == u'\u203E' ? u'~' : c;
+}
+
+// Appends decoded[from...] as CP932 would give it back.
+void appendAsCp932Reads(std::u16string& out, std::u16string_view decoded, std::size_t from, bool jisRoman)
+{
+    const auto& reading = cp932Reading();
+    for (std::size_t i = from; i < decoded.size(); ++i) {
+        const char16_t c = jisRoman ? jisRomanAsAscii(decoded[i]) : decoded[i];
+        const char16_t r = reading.readsAs(c);
+        if (r != kReference) {
+            out += r;
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < decoded.size() && decoded[i + 1] >= 0xDC00 &&
+            decoded[i + 1] <= 0xDFFF) {
+            appendReference(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (decoded[i + 1] - 0xDC00));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out += kInvalidStandIn;
+        } else {
+            appendReference(out, c);
+        }
+    }
+}
+
+} // namespace
+
+std::u16string asCp932Reads(std::u16string text, bool jisRoman)
+{
+    const auto& reading = cp932Reading();
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t r = reading.readsAs(jisRoman ? jisRomanAsAscii(text[i]) : text[i]);
+        if (r == kReference) {
+            break;
+        }
+        text[i] = r;
+    }
+    if (i == text.size()) {
+        return text;
+    }
+    std::u16string out;
+    out.reserve(text.size() + 64);
+    out.append(text, 0, i);
+    appendAsCp932Reads(out, text, i, jisRoman);
+    return out;
+}
+
+} // namespace vz::platform

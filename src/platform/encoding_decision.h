@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/icu_decoding.h"
+#include "platform/page_converter.h"
+
+/// Which encoding a page is read in.
+namespace vz::platform {
+
+struct Choice
+{
+    PageEncoding encoding = PageEncoding::Ascii;
+    std::string converter; // empty for ASCII
+    std::size_t skip = 0;  // bytes of a byte order mark
+    bool declared = false;
+};
+
+struct Decision
+{
+    Choice choice;
+    /// Already decoded while checking a declared charset.
+    std::optional<Decoded> decoded;
+};
+
+/// A byte order mark decides first, then UTF-16's zero bytes, ISO-2022-JP's escapes, the
+/// server's and then the page's declared charset when the bytes bear it out, and last the
+/// reading that looks most like Japanese text.
+Decision decide(std::string_view bytes, std::string_view headerCharset);
+
+} // namespace vz::platform

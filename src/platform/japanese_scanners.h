@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/page_converter.h"
+
+/// How plausible a reading of a page's bytes is as Japanese text, for each encoding it may be in.
+namespace vz::platform {
+
+// Character classes, with a flag for kana.
+constexpr std::uint8_t kInvalid = 0;
+constexpr std::uint8_t kGood = 1;    // kana, common punctuation, full-width letters, first-level kanji
+constexpr std::uint8_t kNeutral = 2; // second-level kanji, other symbols, vendor kanji
+constexpr std::uint8_t kOdd = 3;     // half-width kana, Greek, Cyrillic, box drawing, user-defined, JIS X 0212
+constexpr std::uint8_t kKana = 4; // full-width hiragana or katakana
+
+struct Reading
+{
+    /// Characters seen by class (with the kana flag), kInvalid counting invalid sequences.
+    std::array<std::size_t, 8> counts{};
+    /// The scan gave up after too many invalid sequences.
+    bool abandoned = false;
+
+    std::size_t invalid() const { return counts[kInvalid]; }
+    std::size_t good() const { return counts[kGood] + counts[kGood | kKana]; }
+    std::size_t neutral() const { return counts[kNeutral]; }
+    std::size_t odd() const { return counts[kOdd]; }
+    std::size_t kana() const { return counts[kGood | kKana]; }
+    bool valid() const { return invalid() == 0; }
+    void count(std::uint8_t cls) { ++counts[cls]; }
+    bool noteInvalid(std::size_t limit)
+    {
+        abandoned = ++counts[kInvalid] >= limit;
+        return abandoned;
+    }
+    /// From -1 (nothing but odd characters) to 1 (nothing but common Japanese).
+    double plausibility() const
+    {
+        const std::size_t all = good() + neutral() + odd();
+        const double score = static_cast<double>(good()) - static_cast<double>(odd());
+        return all == 0 ? 0.0 : score / static_cast<double>(all);
+    }
+    /// Reads as Japanese text beyond doubt.
+    bool clearlyJapanese() const { return valid() && kana() > 0 && plausibility() >= 0.5; }
+};
+
+// A reading with this many invalid sequences is out of the running; only when every reading is
+// the scans are repeated to the end to find the least damaged one.
+constexpr std::size_t kHopeless = 64;
+constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
+
+struct Readings
+{
+    Reading utf8;
+    Reading sjis;
+    Reading euc;
+
+    const Reading& of(PageEncoding e) const
+    {
+        return e == PageEncoding::Utf8 ? utf8 : e == PageEncoding::ShiftJis ? sjis : euc;
+    }
+    static constexpr std::array<PageEncoding, 3> kOrder{PageEncoding::Utf8, PageEncoding::ShiftJis,
+                                                        PageEncoding::EucJp};
+
+    /// The valid reading that looks most like Japanese text, other than `except`; on a tie the
+    /// earlier of UTF-8, CP932, EUC-JP. The share of plausible characters counts, not their
+    /// number: a two-byte reading of three-byte UTF-8 finds more characters in the same bytes.
+    std::optional<PageEncoding> bestValid(std::optional<PageEncoding> except = std::nullopt) const
+    {
+        std::optional<PageEncoding> best;
+        for (PageEncoding e : kOrder) {
+            if (e == except || !of(e).valid()) {
+                continue;
+            }
+            if (!best || of(e).plausibility() > of(*best).plausibility()) {
+                best = e;
+            }
+        }
+        return best;
+    }
+};
+
+/// Scans the bytes as UTF-8, CP932 and EUC-JP; a scan gives up after `limit` invalid sequences.
+Readings scanAll(std::string_view bytes, std::size_t limit);
+
+} // namespace vz::platform
