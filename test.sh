@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and runs every test:
 # the whole suite (the windows on Qt's offscreen platform), then the extraction tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the run control's tests under
-# ThreadSanitizer, the core without the windows, then the format check.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the run control's tests under ThreadSanitizer,
+# the core without the windows, the fuzz targets for a bounded time, then the format check.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -37,6 +37,13 @@ if grep -rl --include='*.h' --include='*.cpp' -E '#include <Q' src/platform src/
     exit 1
 fi
 
-files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench tools -name '*.cpp' -o -name '*.h')
+# The fuzz targets, each for half a minute, two at a time; a crash or a hang fails. Warnings
+# are left to the build above: this one is for finding crashes.
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVZ_FUZZ=ON \
+      -DVZ_GUI=OFF -DVZ_BUILD_TESTS=OFF -DVZ_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs"
+scripts/fuzz.sh build-fuzz 30
+
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench tools fuzz -name '*.cpp' -o -name '*.h')
 clang-format --dry-run -Werror $files
 echo "All tests passed."

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <exception>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "platform/clock.h"
 #include "platform/curl_downloader.h"
 #include "platform/program_folder.h"
@@ -54,10 +56,11 @@ Environment:
                      UTC), so that a run can be reproduced
 
 Exit status with --headless: 0 when a run gathered something or had nothing
-to fetch, 1 when none could be made, 2 for a usage error, 3 when nothing was
-gathered and page downloads failed. Reports and messages go to standard error,
-with the cause of each failed download. The windows report in a window of
-their own and in the log of the data folder. See also vodezeva(1).
+to fetch, 1 when none could be made, 2 for a usage error or a missing --ini
+FILE, 3 when nothing was gathered and page downloads failed, 130 or 143 when
+stopped by SIGINT or SIGTERM. Reports and messages go to standard error, with
+the cause of each failed download. The windows report in a window of their
+own and in the log of the data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)
@@ -144,6 +147,12 @@ int main(int argc, char** argv)
     }
     if (!headless) {
 #ifdef VZ_GUI
+        std::error_code ec;
+        if (ini && !std::filesystem::is_regular_file(vz::text::toPath(vz::text::fromUtf8(ini)), ec)) {
+            // As without windows: a mistyped name must not leave a new default site list behind.
+            std::fprintf(stderr, "vodezeva: %s: no such site list file\n", ini);
+            return 2;
+        }
         return runWindows(argc, argv, ini);
 #else
         return usage("this build has no windows; use --headless");
@@ -165,5 +174,7 @@ int main(int argc, char** argv)
     }
     vz::platform::SystemClock clock;
     vz::platform::CurlDownloader downloader;
+    vz::cli::installInterruptHandlers();
+    downloader.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
     return vz::cli::runHeadless(options, frontEnd, clock, downloader);
 }

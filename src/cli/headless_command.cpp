@@ -1,5 +1,8 @@
 #include "headless_command.h"
 
+#include <filesystem>
+
+#include "cli/interrupt.h"
 #include "gather/startup.h"
 #include "run/reporter.h"
 #include "run/text.h"
@@ -24,14 +27,8 @@ std::u16string whyNoRun(gather::StartUpResult result, const run::RunState& state
     return {};
 }
 
-} // namespace
-
-int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
-                platform::Downloader& downloader)
+int prepareAndRun(const HeadlessOptions& options, session::Session& session, HeadlessFrontEnd& frontEnd)
 {
-    frontEnd.setHeading(u"vodezeva " + run::dateTimeText(clock.now()));
-    run::RunState state;
-    session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, frontEnd});
     gather::StartUpResult prepared = session.startUp(options.programFolder, options.iniFile);
     if (prepared == gather::StartUpResult::Ready && !session.anySite()) {
         // Only switched-off sites or blank lines: a run would gather nothing.
@@ -56,6 +53,33 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
     }
     frontEnd.information(u"vodezeva: pages are in " + session.state().DataPath);
     return kExitRan;
+}
+
+} // namespace
+
+int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
+                platform::Downloader& downloader)
+{
+    if (options.iniFile) {
+        // A mistyped name must not leave a new default site list behind it.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(text::toPath(*options.iniFile), ec)) {
+            frontEnd.alert(u"vodezeva: " + *options.iniFile + u": no such site list file");
+            return kExitUsage;
+        }
+    }
+    frontEnd.setHeading(u"vodezeva " + run::dateTimeText(clock.now()));
+    run::RunState state;
+    InterruptibleYield events(frontEnd);
+    session::Session session(state, clock, downloader, {frontEnd, frontEnd, frontEnd, events});
+    try {
+        return prepareAndRun(options, session, frontEnd);
+    } catch (const Interrupted& stop) {
+        // The download in flight was abandoned and its part file removed; raw.tmp goes here.
+        session.shutdown();
+        frontEnd.alert(u"vodezeva: stopped by a signal; the page being gathered may be incomplete");
+        return interruptedExitStatus(stop.signal);
+    }
 }
 
 } // namespace vz::cli

@@ -26,7 +26,8 @@ inline constexpr int kExitNothingGathered = 3;
 
 /// Start-up, Init, exactly one gathering run whatever AutoStart says, shutdown. Returns the exit
 /// status: kExitRan when a run gathered something or had nothing to fetch, kExitNoRun when none
-/// could be made (the reason goes to the front end), kExitNothingGathered.
+/// could be made (the reason goes to the front end), kExitUsage when the site list file picked on
+/// the command line does not exist, kExitNothingGathered.
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Downloader& downloader);
 

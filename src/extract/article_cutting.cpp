@@ -1,5 +1,6 @@
 #include "article_cutting.h"
 
+#include "extract/active_content.h"
 #include "extract/picture_keeping.h"
 #include "extract/tag_filters.h"
 #include "run/text.h"
@@ -116,7 +117,8 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
         }
         return result + RemoveTags(body, u"<", u">");
     }
-    return result + AddSpc(ctx.fitting, body);
+    // Last, so that nothing an earlier cut joined together escapes it.
+    return RemoveActiveContent(result + AddSpc(ctx.fitting, body));
 }
 
 } // namespace vz::extract

@@ -12,8 +12,9 @@ namespace vz::extract {
 /// case-sensitively; neither marker is part of the result) and cleans them as the site's options
 /// say: "RemoveAll" in `TagOption` gives plain text, "RemoveTable" or "RemoveTableTag" in
 /// `TableOption` removes tables or only their tags, "KeepPix" in `PixOption` keeps pictures
-/// (KeepPix), otherwise picture tags go. Returns the headline part followed by the text part,
-/// or, after a report, nothing when a marker is missing.
+/// (KeepPix), otherwise picture tags go. An HTML article loses its active content last
+/// (RemoveActiveContent). Returns the headline part followed by the text part, or, after a
+/// report, nothing when a marker is missing.
 std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
                        std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
                        std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "extract/index_cutting.h"
+#include "platform/url_policy.h"
 #include "run/file_helpers.h"
 #include "run/text.h"
 
@@ -131,7 +132,9 @@ std::u16string keepPicture(ExtractContext& ctx, const std::u16string& folder, st
 
     bool fetched = false;
     for (std::size_t k = 0; k < count && !fetched; ++k) {
-        fetched = ctx.downloader.download(text::toUtf8(tries[k]), text::toUtf8(local)).status == 0;
+        // Every try is a page's address: a "file:" one would copy a local file into the output.
+        const std::string url = text::toUtf8(tries[k]);
+        fetched = platform::isFetchableFromPage(url) && ctx.downloader.download(url, text::toUtf8(local)).status == 0;
     }
     if (!fetched) {
         return {};

@@ -22,9 +22,9 @@ bool isInvisible(char16_t c)
 
 // The loop "find the first opening marker, cut through its closing marker, search again from
 // the start" done in one pass. The text is kept as three pieces: `out` (finished, holding no
-// opening marker), `front` (text put back ahead of the unread original: a replacement just
-// written and the last few finished characters, which may begin a marker together with what
-// follows) and the unread rest of the original. The original is lower-cased once and searched
+// opening marker but in replacements), `front` (text put back ahead of the unread original: the
+// last few finished characters before a cut, which may begin a marker together with what follows)
+// and the unread rest of the original. The original is lower-cased once and searched
 // through remembered positions, so nothing is searched twice.
 std::u16string cutStretches(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
                             std::u16string_view replacement)
@@ -38,6 +38,7 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
     out.reserve(text.size());
     std::u16string front;
     std::size_t read = 0;
+    std::size_t floor = 0; // out below this ends with a replacement and is finished
 
     auto charAt = [&](std::size_t i, char16_t& c) {
         if (i < front.size()) {
@@ -97,8 +98,14 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
             end += 1;
         }
         take(end, false);
-        const std::size_t back = std::min(opening.size() - 1, out.size());
-        front.insert(0, replacement);
+        if (!replacement.empty()) {
+            // Searched again, a replacement that (with what stood before it) spells the opening
+            // marker would be found forever, the text growing each time: it is finished as it is.
+            out.append(replacement);
+            floor = out.size();
+            continue;
+        }
+        const std::size_t back = std::min(opening.size() - 1, out.size() - floor);
         front.insert(0, out, out.size() - back, back);
         out.resize(out.size() - back);
     }

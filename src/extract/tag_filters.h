@@ -18,9 +18,10 @@ namespace vz::extract {
 /// it either, it and the rest of the text stay. An empty marker leaves the text as it is.
 std::u16string RemoveTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing);
 
-/// As RemoveTags, but each stretch is replaced by `replacement`, which is searched again like the
-/// rest of the text. A replacement that keeps re-creating its own opening marker would never end:
-/// there are never more replacements than the text had characters.
+/// As RemoveTags, but each stretch is replaced by `replacement`, and the search goes on behind it:
+/// a replacement that spells its own opening marker (alone or with what stood before it) would
+/// otherwise be found forever. The replacements in use spell none, so searching them again would
+/// change nothing.
 std::u16string ReplaceTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
                            std::u16string_view replacement);
 

@@ -31,6 +31,8 @@ std::u16string articleAddress(const std::u16string& serverAddressHeader, const s
 namespace {
 
 constexpr const char16_t* kRemoveAll = u"RemoveAll";
+/// The site page (or a topic file of the site) could not be written.
+constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
 
 /// The minimum picture size: the number minPix begins with, rounded, or 0 when it is blank.
 std::int32_t minimumPictureSize(const std::u16string& minPix)
@@ -57,6 +59,29 @@ public:
         for (auto field : {RunField::SiteName, RunField::URL, RunField::URL2, RunField::File}) {
             m_fe.showRunField(field, u"");
         }
+        // A site whose page cannot be written is skipped; the sites after it are still gathered.
+        // Without a file name the page would be the data folder itself.
+        if (m_site.FileName.empty()) {
+            reportUnwritable(u"no file name is set for this site");
+            return outcome;
+        }
+        try {
+            gatherInto(outcome);
+        } catch (const OutputError& e) {
+            reportUnwritable(text::fromUtf8(e.what()));
+            ++outcome.failed;
+        }
+        return outcome;
+    }
+
+private:
+    void reportUnwritable(const std::u16string& why)
+    {
+        m_ctx.services.reporter.DispErr(kPageNotWritten, m_site.IndexName + u" " + m_outputFilePath, why, u"MAIN");
+    }
+
+    void gatherInto(SiteOutcome& outcome)
+    {
         const int last = collectLinks();
         m_fe.showRunField(RunField::SiteName, m_site.IndexName);
         m_fe.showRunField(RunField::File, m_outputFilePath);
@@ -83,10 +108,8 @@ public:
         if (m_site.TagOption != kRemoveAll) {
             appendOutput(m_outputFilePath, u"</html>\r\n");
         }
-        return outcome;
     }
 
-private:
     const std::u16string& linkAt(int index) const
     {
         static const std::u16string none;
@@ -99,6 +122,7 @@ private:
         if (m_site.FilterIndex1.empty() && m_site.FilterIndex2.empty()) {
             // Without index markers the index page itself is the one article.
             m_links = {m_site.IndexAddress};
+            m_linkOrigin = AddressOrigin::SiteList;
             m_fe.showRunField(RunField::URL, m_site.IndexAddress);
             return 0;
         }
@@ -127,7 +151,8 @@ private:
         }
         std::u16string head = m_ctx.values.StandardHead;
         if (!m_links.empty()) {
-            const std::u16string first = m_ctx.fetcher.GetHTML(articleAddress(m_site.ServerAddressHeader, m_links[0]));
+            const std::u16string first =
+                m_ctx.fetcher.GetHTML(articleAddress(m_site.ServerAddressHeader, m_links[0]), m_linkOrigin);
             m_ctx.state.PageCharsetKnown = CheckCharset(first);
             if (!m_ctx.state.PageCharsetKnown) {
                 head = MakePageHead(first, m_ctx.values.StandardHead);
@@ -139,7 +164,7 @@ private:
 
     bool gatherArticle(const std::u16string& address)
     {
-        const std::u16string page = m_ctx.fetcher.GetHTML(address);
+        const std::u16string page = m_ctx.fetcher.GetHTML(address, m_linkOrigin);
         extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_ctx.downloader,
                                         m_ctx.state.DataPath, m_ctx.values.PictureNumber};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
@@ -174,6 +199,8 @@ private:
     run::FrontEnd& m_fe;
     const std::u16string m_outputFilePath;
     std::vector<std::u16string> m_links;
+    /// Links cut out of the index page are the page's word; the index address alone is the user's.
+    AddressOrigin m_linkOrigin = AddressOrigin::Page;
 };
 
 } // namespace
@@ -185,7 +212,12 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     std::vector<SiteOutcome> outcomes;
     services.events.yieldEvents();
     if (state.Contents) {
-        MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        // The site pages do not depend on it: without a contents page the sites are still gathered.
+        try {
+            MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+        } catch (const OutputError& e) {
+            services.reporter.DispErr(kPageNotWritten, text::fromUtf8(e.what()), u"", u"MakeContents");
+        }
     }
     // The table may be reloaded while the run walks it (the windows stay usable), so the run
     // walks a copy taken at its start.

@@ -39,7 +39,7 @@ struct RunContext
 /// Walks the run's site table once: contents page, then per site the index page, the links, the
 /// site page and its articles. Checks Running after every link and every site. Ends with Running
 /// cleared and the start caption; shows the finished message unless AutoStart is on.
-/// Throws OutputError when an output page cannot be written (the run then ends there).
+/// A site whose page cannot be written is reported and skipped; so is a contents page.
 std::vector<SiteOutcome> gatherSites(RunContext& context);
 
 /// Where the run stands. Stopping lasts from the stop request until the run has unwound; a

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/page_converter.h"
+#include "platform/url_policy.h"
 #include "run/text.h"
 
 namespace vz::gather {
@@ -19,10 +20,15 @@ std::u16string PageFetcher::rawPath() const
     return m_state.DataPath + u"raw.tmp";
 }
 
-platform::DownloadResult PageFetcher::download(const std::u16string& url, const std::u16string& path)
+platform::DownloadResult PageFetcher::download(const std::u16string& url, const std::u16string& path,
+                                               AddressOrigin origin)
 {
+    const std::string address = text::toUtf8(url);
+    if (origin == AddressOrigin::Page && !platform::isFetchableFromPage(address)) {
+        return platform::DownloadResult{kAddressRefused, {}, "only http and https addresses are fetched from a page"};
+    }
     try {
-        return m_downloader.download(text::toUtf8(url), text::toUtf8(path));
+        return m_downloader.download(address, text::toUtf8(path));
     } catch (const std::exception& e) {
         m_reporter.DispErr(text::fromUtf8(e.what()), url, path, u"DownloadFile");
         // Not 0: the caller must not take the file for the page.
@@ -32,13 +38,13 @@ platform::DownloadResult PageFetcher::download(const std::u16string& url, const 
 
 std::int32_t PageFetcher::DownloadFile(const std::u16string& url, const std::u16string& path)
 {
-    return download(url, path).status;
+    return download(url, path, AddressOrigin::SiteList).status;
 }
 
-std::u16string PageFetcher::GetHTML(const std::u16string& url)
+std::u16string PageFetcher::GetHTML(const std::u16string& url, AddressOrigin origin)
 {
     const std::u16string local = rawPath();
-    const platform::DownloadResult result = download(url, local);
+    const platform::DownloadResult result = download(url, local, origin);
     m_events.yieldEvents();
     if (result.status != 0) {
         m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");

@@ -14,6 +14,12 @@ namespace vz::gather {
 
 /// Status DownloadFile returns when the download raised an error instead of reporting one.
 inline constexpr std::int32_t kDownloadRaised = -1;
+/// Status of an address a page supplied that is not http or https: refused, never fetched.
+inline constexpr std::int32_t kAddressRefused = -2;
+
+/// Who supplied an address: the user's own site list may name any address the downloader knows
+/// (a local file included); an address a fetched page supplied must be http or https.
+enum class AddressOrigin { SiteList, Page };
 
 /// Every page the run reads comes through here: downloaded into "raw.tmp" in the data folder,
 /// then read as the text it is after conversion to CP932.
@@ -26,8 +32,9 @@ public:
 
     /// Downloads the page, lets waiting window events run once, and returns the page as text.
     /// A failed download is reported under "GetHTML" and gives an empty page, never what an
-    /// earlier download left in raw.tmp.
-    std::u16string GetHTML(const std::u16string& url);
+    /// earlier download left in raw.tmp. An address from a page that may not be fetched fails
+    /// the same way without being tried.
+    std::u16string GetHTML(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList);
 
     /// Downloads `url` into the file `path`; 0 on success. A download that raises an error is
     /// reported under "DownloadFile" and gives kDownloadRaised.
@@ -42,7 +49,7 @@ public:
     std::u16string rawPath() const;
 
 private:
-    platform::DownloadResult download(const std::u16string& url, const std::u16string& path);
+    platform::DownloadResult download(const std::u16string& url, const std::u16string& path, AddressOrigin origin);
 
     const run::RunState& m_state;
     run::Reporter& m_reporter;

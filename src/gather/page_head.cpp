@@ -50,6 +50,13 @@ std::u16string MakePageHead(std::u16string_view page, const std::u16string& stan
         // A tag that never closes would carry the rest of the page into the head.
         return standardHead;
     }
+    // Only a declaration of the charset is taken: any other http-equiv tag (a refresh to a
+    // stranger's address, say) would act in the reader's browser.
+    const std::u16string kind = Mid(lower, m + text::Len(kMetaTag), 14);
+    if (!kind.starts_with(u"content-type") && !kind.starts_with(u"\"content-type") &&
+        !kind.starts_with(u"'content-type")) {
+        return standardHead;
+    }
     std::u16string tag = Mid(page, m, g - m);
     if (Right(tag, 1) != u">") {
         tag += u'>';

@@ -162,6 +162,12 @@ std::string statusText(long status)
     return text;
 }
 
+int checkAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* check = static_cast<const std::function<bool()>*>(user);
+    return *check && (*check)() ? 1 : 0; // anything but 0 ends the transfer
+}
+
 DownloadResult failure(int status, std::string description)
 {
     return DownloadResult{status, {}, std::move(description)};
@@ -223,6 +229,9 @@ CurlDownloader::CurlDownloader(CurlSettings settings) : m_settings(settings)
     curl_easy_setopt(m_curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
     curl_easy_setopt(m_curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, checkAbort);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, &m_abortCheck);
+    curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
     applySettings();
 }
 
@@ -237,6 +246,11 @@ void CurlDownloader::applySettings()
     curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_settings.timeout.count()));
     // Refuses a body whose announced length is too large before any of it arrives.
     curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_settings.maxBodyBytes));
+}
+
+void CurlDownloader::setAbortCheck(std::function<bool()> check)
+{
+    m_abortCheck = std::move(check);
 }
 
 void CurlDownloader::setConnectTimeout(std::chrono::milliseconds timeout)

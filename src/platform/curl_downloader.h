@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/downloader.h"
@@ -26,8 +27,8 @@ struct CurlSettings
 /// use from two threads at once.
 ///
 /// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's
-/// error number (28 for a timeout, 47 for too many redirects, 63 for an over-size body, 23 when
-/// the file could not be written).
+/// error number (28 for a timeout, 42 when the abort check stopped it, 47 for too many redirects,
+/// 63 for an over-size body, 23 when the file could not be written).
 class CurlDownloader final : public Downloader
 {
 public:
@@ -38,6 +39,10 @@ public:
     CurlDownloader& operator=(const CurlDownloader&) = delete;
 
     DownloadResult download(const std::string& url, const std::string& path) override;
+
+    /// Asked while a transfer goes on (about once a second at least); when it answers true the
+    /// transfer is abandoned, its part file removed, and the status is 42.
+    void setAbortCheck(std::function<bool()> check);
 
     void setConnectTimeout(std::chrono::milliseconds timeout);
     void setTimeout(std::chrono::milliseconds timeout);
@@ -51,6 +56,7 @@ private:
 
     void* m_curl = nullptr; ///< the libcurl easy handle
     CurlSettings m_settings;
+    std::function<bool()> m_abortCheck;
 };
 
 /// The URL with spaces, control characters and bytes of 0x80 and over percent-encoded, as

@@ -32,10 +32,55 @@ FileBytes readFileBytes(const std::filesystem::path& path)
     return result;
 }
 
+bool isUtf8WithNonAscii(std::string_view bytes)
+{
+    bool nonAscii = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        std::size_t length = 0;
+        unsigned char low = 0x80; // bounds of the second byte: no overlong forms, no surrogates
+        unsigned char high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return nonAscii;
+}
+
 std::u16string decodeTextFile(std::string_view bytes)
 {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         return text::fromUtf8(bytes.substr(3));
+    }
+    // Most editors here save UTF-8 without a mark. Japanese CP932 text is practically never
+    // valid UTF-8 as well, so a file that is must have been written as UTF-8.
+    if (isUtf8WithNonAscii(bytes)) {
+        return text::fromUtf8(bytes);
     }
     return platform::decodeCp932(bytes);
 }
@@ -139,6 +184,15 @@ bool writeFileAtomic(const std::filesystem::path& link, std::string_view bytes, 
         error = std::strerror(errno);
         ::unlink(temp.c_str());
         return false;
+    }
+    // The rename is an entry of the folder: until the folder reaches the disk, a power failure can
+    // bring the old file back. The new file is in place either way, so a failure here is no failure
+    // of the write.
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
     }
     return true;
 }

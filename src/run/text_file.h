@@ -16,8 +16,11 @@ struct FileBytes
 };
 FileBytes readFileBytes(const std::filesystem::path& path);
 
+/// Whether the bytes are well-formed UTF-8 and hold at least one character beyond ASCII.
+bool isUtf8WithNonAscii(std::string_view bytes);
+
 /// A text file's bytes as text: UTF-8 when they begin with its byte-order mark (which is
-/// dropped), CP932 otherwise.
+/// dropped) or are UTF-8 holding non-ASCII text, CP932 otherwise.
 std::u16string decodeTextFile(std::string_view bytes);
 
 /// Lines ended by CR LF or LF alone. A last line without its end still counts; an empty text

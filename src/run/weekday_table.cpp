@@ -72,8 +72,23 @@ ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield&
             break;
         }
     }
-    state.CurrentIniPath = weekdayEntry(*last);
+    state.CurrentIniPath = siteListPathOf(*last, state.ProgramFolder);
     return {};
+}
+
+std::u16string siteListPathOf(const std::u16string& line, const std::u16string& programFolder)
+{
+    // A damaged table must not name a file: whatever it names is created when missing.
+    if (line.empty() || line.front() < u'1' || line.front() > u'7') {
+        return {};
+    }
+    const auto tab = line.find(u'\t');
+    if (tab == std::u16string::npos || tab + 1 == line.size()) {
+        return {};
+    }
+    const std::u16string path = line.substr(tab + 1);
+    // Relative to the program folder, not to wherever the program happened to be started.
+    return path.front() == u'/' ? path : programFolder + path;
 }
 
 void initdef(RunState& state, Reporter& reporter, platform::Messages& messages)

@@ -45,9 +45,14 @@ struct ReadDefResult
     std::u16string error; ///< description when the file could not be read
 };
 
+/// The site list path a weekday table line names: what follows its first TAB, taken from the
+/// program folder when relative. Empty for a line that does not begin with a digit 1 to 7 or
+/// names nothing.
+std::u16string siteListPathOf(const std::u16string& line, const std::u16string& programFolder);
+
 /// Sets CurrentIniPath from today's line of the weekday table, creating the table first when it
 /// is missing. Only the first character of a line is its key; when no line matches, the last line
-/// of the file is used.
+/// of the file is used. A line that names no path leaves CurrentIniPath empty.
 ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield& events, platform::Messages& messages,
                       const platform::Clock& clock);
 

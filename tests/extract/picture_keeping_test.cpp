@@ -68,10 +68,16 @@ TEST(KeepPix, TriesTheServerThenTheArticleFolderThenTheAddressItself)
     EXPECT_EQ(keep(h, "<img src=\"/img/a.gif\">", "http://elsewhere/"), "<img src=\"pix/00000.gif\"> <br>");
     EXPECT_EQ(keep(h, "<img src=\"http://pics/c.png\">"), "<img src=\"pix/00001.png\"> <br>");
     EXPECT_EQ(keep(h, "x<img src=\"gone.gif\">y", "", ""), "xy");
-    // An absolute address goes straight to its own try.
-    EXPECT_EQ(h.downloader.requested,
-              (std::vector<std::string>{"http://elsewhere/img/a.gif", "http://site/news/img/a.gif", "http://pics/c.png",
-                                        "gone.gif", "gone.gif", "gone.gif"}));
+    // An absolute address goes straight to its own try; one that is not http or https (a bare
+    // name without a base, a local file, however it is written) is never tried at all.
+    h.downloader.resources["file:///etc/passwd"] = std::string(300, 'p');
+    for (const char* local : {"<img src=\"file:///etc/passwd\">", "<IMG SRC=\" FILE:///etc/passwd\">"}) {
+        EXPECT_EQ(keep(h, local, "", ""), "");
+        EXPECT_EQ(keep(h, local, "file:///etc/", "file:///etc/a.html"), "");
+    }
+    EXPECT_EQ(h.downloader.requested, (std::vector<std::string>{"http://elsewhere/img/a.gif",
+                                                                "http://site/news/img/a.gif", "http://pics/c.png"}));
+    EXPECT_FALSE(std::filesystem::exists(h.pix("00002passwd")));
     h.PictureNumber = 99999;
     EXPECT_EQ(keep(h, "<img src=\"http://pics/c.png\"><img src=\"http://pics/c.png\">"),
               "<img src=\"pix/99999.png\"> <br><img src=\"pix/100000.png\"> <br>")

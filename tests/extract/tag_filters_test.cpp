@@ -40,10 +40,17 @@ TEST(ReplaceTags, PutsTheReplacementInPlaceOfEachStretch)
 {
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"r1</tr>r2</TR>", u"</tr", u">", u"<br>")), "r1<br>r2<br>");
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"a<BR>b<p class=x>c</P>", u"<br", u">", u"\n\r")), "a\n\rb<p class=x>c</P>");
-    // A replacement that re-creates its own marker would never end; it stops after as many
-    // replacements as the text had characters.
+    // A replacement that spells its own marker, alone or with what stood before it, would be found
+    // forever, growing each time: the search goes on behind it.
     EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<a>", u"<a", u">", u"<a>")), "<a>");
-    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<b>", u"<", u">", u"<>>")), "<>>>>");
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"<b>", u"<", u">", u"<>>")), "<>>");
+    std::u16string many, doubled;
+    for (int i = 0; i < 1000; ++i) {
+        many += u"x<B>";
+        doubled += u"x<b><b>";
+    }
+    EXPECT_EQ(extract::ReplaceTags(many, u"<b", u">", u"<b><b>"), doubled);
+    EXPECT_EQ(toUtf8(extract::ReplaceTags(u"x<<b>>", u"<b", u">", u"b")), "x<b>");
 }
 
 TEST(CollapseBreaksAndNbsp, JoinRunsSeparatedOnlyByBlanksOrTags)

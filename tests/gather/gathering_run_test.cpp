@@ -1,8 +1,12 @@
 #include "gather/gathering_run.h"
 
+#include <algorithm>
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include "cli/headless_command.h"
+#include "cli/interrupt.h"
 #include "fakes/fake_downloader.h"
 #include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
@@ -145,6 +149,39 @@ TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
     EXPECT_TRUE(downloader.requested.empty());
 }
 
+TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeWritten)
+{
+    // A local file named by an index page, with no base address to join it to.
+    downloader.resources["file:///some/path#.html"] = page(u"秘密", u"ローカルのファイル");
+    downloader.resources["http://news.test/c/index.html"] =
+        "<!--list--><a href=\"file:///some/path#.html\">x</a><!--/list-->";
+    const std::string markers = "\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
+    sites = "L\thttp://news.test/c/index.html\t\tc.html" + markers + "NoName\thttp://news.test/a/index.html\t\t" +
+            markers + "NoFolder\thttp://news.test/a/index.html\t\tmissing/x.html" + markers + sites;
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+
+    EXPECT_EQ(std::count(downloader.requested.begin(), downloader.requested.end(), "file:///some/path#.html"), 0);
+    EXPECT_EQ(output("c.html").find(u"ローカル"), std::u16string::npos);
+    const auto logged = [this](const std::u16string& part) {
+        return std::count_if(fe.errorLines.begin(), fe.errorLines.end(),
+                             [&](const std::u16string& line) { return line.find(part) != std::u16string::npos; });
+    };
+    EXPECT_EQ(logged(u"HTMLファイルがダウンロードできませんでした。 : file:///some/path#.html"), 2)
+        << "refused like a failed download, for the page head and for the article";
+    EXPECT_EQ(logged(u"出力ファイルに書き込めませんでした。"), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "missing"));
+    EXPECT_EQ(fe.sites,
+              (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"朝刊 3/0", u"夕刊 2/0"}));
+
+    // A contents page that cannot be written is one more report; the sites are still gathered.
+    std::filesystem::create_directories(dir.path() / "data" / "index.html");
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(logged(u"MakeContents"), 1);
+    EXPECT_EQ(fe.sites.size(), 10u);
+}
+
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
 {
     TempDir home;
@@ -155,6 +192,10 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     cli::HeadlessOptions options{home.folder(), std::nullopt};
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 1) << "a new default site list has no sites";
     EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+
+    options.iniFile = home.folder() + u"typo.ini";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, downloader), 2);
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
 
     options.iniFile = home.folder() + u"off.ini";
     writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
@@ -178,6 +219,39 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     EXPECT_NE(printed.find("off.ini holds no site to gather"), std::string::npos) << printed;
     EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
     EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("typo.ini: no such site list file"), std::string::npos) << printed;
+}
+
+// Sends the program SIGTERM while the first page downloads, as `timeout` would.
+class SignalledDownloader : public FakeDownloader
+{
+public:
+    platform::DownloadResult download(const std::string& url, const std::string& path) override
+    {
+        platform::DownloadResult result = FakeDownloader::download(url, path);
+        std::raise(SIGTERM);
+        return result;
+    }
+};
+
+TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
+{
+    TempDir home;
+    FakeClock clock;
+    SignalledDownloader downloader;
+    downloader.resources["http://x.test/"] = "<p>page</p>";
+    writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
+                                          "out\r\nS\thttp://x.test/\t\ts.html\r\n"
+                                          "T\thttp://x.test/\t\tt.html\r\n");
+    std::FILE* err = std::tmpfile();
+    cli::HeadlessFrontEnd frontEnd(err, false);
+    cli::installInterruptHandlers();
+    EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, downloader), 143);
+    cli::clearInterrupt();
+    std::fclose(err);
+    EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "raw.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }
 
 } // namespace

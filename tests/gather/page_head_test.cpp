@@ -53,7 +53,10 @@ TEST(PageHead, TheRunGetsTheStandardHeadOrThePagesOwnTag)
         {"ISO-8859-1", page(latin), false, headWith(latin)},
         // The list holds "x -sjis", so the name as written is not known.
         {"x-sjis", page(contentType(u"x-sjis")), false, headWith(contentType(u"x-sjis"))},
-        {"a refresh tag first", page(refresh + contentType(u"windows-1252")), false, headWith(refresh)},
+        // A refresh tag is never carried into the page, even where it stands first.
+        {"a refresh tag first", page(refresh + contentType(u"windows-1252")), false, standardHead()},
+        {"unquoted", page(u"<meta http-equiv=content-type content=text/html;charset=latin1>"), false,
+         headWith(u"<meta http-equiv=content-type content=text/html;charset=latin1>")},
         // The value starts with the quote, so it is cut to nothing, and nothing counts as known.
         {"quoted charset attribute", page(refresh + u"<meta charset=\"iso-8859-1\">"), true, standardHead()},
         {"no meta tag", page(u""), false, standardHead()},

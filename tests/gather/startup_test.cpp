@@ -135,8 +135,17 @@ TEST_F(StartupTest, BadSettingsAreReportedUnderInit)
 
 TEST_F(StartupTest, StartUpWithoutASiteListForTodayReportsUnderFormLoad)
 {
-    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(gather::startUp(state, values, services, home.folder()), gather::StartUpResult::NoIniFile);
+    // An empty entry for today, a line that is no entry, and random bytes: none names a file, and
+    // nothing is created, neither here nor in the current folder.
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    const auto before = std::distance(std::filesystem::directory_iterator(cwd), {});
+    for (const std::string& table :
+         {std::string("second garbage\r\n"), std::string("\x8e\xa0\x01\xff\x00\n\x7f", 7), std::string("1\t\r\n")}) {
+        writeBytes(home.path() / "vodeZeva.def", table);
+        EXPECT_EQ(gather::startUp(state, values, services, home.folder()), gather::StartUpResult::NoIniFile);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path()), {}), 2) << "the table and the log";
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cwd), {}), before);
     EXPECT_EQ(readBytes(home.path() / "vodeZeva.log"),
               "vodeZeva :2026/12/07 06:30:05\r\nNo .ini file defined on this week of day :   : FormLoad\r\n");
     EXPECT_EQ(fe.captions.front(), u"vodeZeva.def");

@@ -63,14 +63,16 @@ TEST_F(CurlDownloaderTest, AFailedDownloadLeavesTheTargetAsItWas)
         int status;
         std::uint64_t maxBody = kMax;
         std::chrono::milliseconds timeout = 3s;
+        bool abort = false; ///< the abort check answers true after 100 ms
         std::string says = {};
     } faults[] = {
-        {server.url("/status/404"), 404, kMax, 3s, "HTTP status 404 Not Found"},
-        {server.url("/status/500"), 500, kMax, 3s, "HTTP status 500 Internal Server Error"},
+        {server.url("/status/404"), 404, kMax, 3s, false, "HTTP status 404 Not Found"},
+        {server.url("/status/500"), 500, kMax, 3s, false, "HTTP status 500 Internal Server Error"},
         {server.url("/redirect-loop"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect/11"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect-to-file"), CURLE_UNSUPPORTED_PROTOCOL},
         {server.url("/slow"), CURLE_OPERATION_TIMEDOUT, kMax, 300ms},
+        {server.url("/slow"), CURLE_ABORTED_BY_CALLBACK, kMax, 3s, true},
         {server.url("/oversize"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/oversize-chunked"), CURLE_FILESIZE_EXCEEDED, 1024 * 1024},
         {server.url("/gzip"), CURLE_FILESIZE_EXCEEDED, 400}, // over the limit once decoded
@@ -85,6 +87,8 @@ TEST_F(CurlDownloaderTest, AFailedDownloadLeavesTheTargetAsItWas)
         downloader.setMaxBodyBytes(fault.maxBody);
         downloader.setTimeout(fault.timeout);
         const auto start = std::chrono::steady_clock::now();
+        downloader.setAbortCheck(
+            [&] { return fault.abort && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(100); });
         const auto result = downloader.download(fault.url, target());
         EXPECT_LT(std::chrono::steady_clock::now() - start, fault.timeout + 1s);
         EXPECT_EQ(result.status, fault.status) << result.description;

@@ -7,6 +7,7 @@
 #include "platform/cp932.h"
 #include "run/file_helpers.h"
 #include "run/text.h"
+#include "run/text_file.h"
 #include "support/reporting_fixture.h"
 
 namespace vz::test {
@@ -195,6 +196,16 @@ TEST_F(SiteListFileTest, LoadingReadsUtf8WithByteOrderMarkAndLfLines)
     EXPECT_EQ(load->table.rows[0].IndexName, u"朝");
     EXPECT_EQ(load->table.rows[1].IndexName, u"夕");
     EXPECT_FALSE(load->table.SiteEnabled[1]);
+}
+
+TEST(TextFile, ReadsUtf8WithoutAMarkAndEverythingElseAsCp932)
+{
+    EXPECT_EQ(run::decodeTextFile("\xE6\x9C\x9D\t\xE3\x83\x8B\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\xB9"), u"朝\tニュース");
+    EXPECT_EQ(run::decodeTextFile("\x92\xA9\t\x83\x6A\x83\x85\x81\x5B\x83\x58"), u"朝\tニュース");
+    // A cut-off sequence, an overlong form, an encoded surrogate, a byte never used: no UTF-8.
+    for (const std::string bytes : {"\xE6\x9C", "\xC0\xAF", "\xED\xA0\x80", "\xE6\x9C\x9D\xFF"}) {
+        EXPECT_EQ(run::decodeTextFile(bytes), platform::decodeCp932(bytes)) << bytes;
+    }
 }
 
 TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)

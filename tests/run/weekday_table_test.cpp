@@ -46,6 +46,22 @@ TEST_F(WeekdayTableTest, MissingDaysFallBackToTheLastLineAndAnEmptyPathMeansNoGa
     EXPECT_EQ(readDefOn(kMonday + 2 * 86400LL), u"");       // Wednesday
 }
 
+TEST_F(WeekdayTableTest, OnlyADayLineNamesAPathAndARelativeOneLiesInTheProgramFolder)
+{
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"1\t/a.ini\r\nsecond garbage\r\n", u""}, // no line for Tuesday, and the last is no entry
+        {std::string("\x93\xfa\x00\xff\r\n\x01\tx", 9), u""},
+        {"2\r\n", u""},
+        {"2\t\r\n", u""},
+        {"2\tsites/b.ini\r\n", dir.folder() + u"sites/b.ini"},
+        {"2\t/sites/b.ini\r\n", u"/sites/b.ini"},
+    };
+    for (const auto& [table, expected] : cases) {
+        writeBytes(dir.path() / "vodeZeva.def", table);
+        EXPECT_EQ(readDefOn(kMonday + 86400), expected) << table;
+    }
+}
+
 TEST_F(WeekdayTableTest, AMissingTableIsCreatedWithDefaultsAndReportedOnce)
 {
     EXPECT_EQ(readDefOn(kMonday), dir.folder() + u"vodeZeva.ini");
