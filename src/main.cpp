@@ -42,6 +42,8 @@ with AUTO in the site list file it gathers at once and closes when done.
                   AUTO is not needed
   --jobs N        fetch up to N pages and pictures at once, at most 4 from
                   one site (default 8); 1 fetches one at a time
+  --quiet         with --headless: print only the reports, under a line giving
+                  the run's date and time; nothing when all went well
   --help          show this help and exit
   --version       show the version and exit
 
@@ -55,10 +57,12 @@ Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
                      UTC), so that a run can be reproduced
 
-Exit status with --headless: 0 when a run went through, 1 when none could be
-made, 2 for a usage error or a missing --ini FILE, 130 or 143 when stopped by
-SIGINT or SIGTERM; reports and messages go to standard error. The windows
-report in a window of their own and in the log of the data folder.
+Exit status with --headless: 0 when a run gathered something or had nothing
+to fetch, 1 when none could be made, 2 for a usage error or a missing --ini
+FILE, 3 when nothing was gathered and page downloads failed, 130 or 143 when
+stopped by SIGINT or SIGTERM. Reports and messages go to standard error, with
+the cause of each failed download. The windows report in a window of their
+own and in the log of the data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)
@@ -116,6 +120,7 @@ int runWindows(int argc, char** argv, const char* ini, int jobs)
 int main(int argc, char** argv)
 {
     bool headless = false;
+    bool quiet = false;
     const char* ini = nullptr;
     int jobs = 8;
     for (int i = 1; i < argc; ++i) {
@@ -130,6 +135,8 @@ int main(int argc, char** argv)
         }
         if (arg == "--headless") {
             headless = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            quiet = true;
         } else if (arg == "--ini") {
             if (i + 1 >= argc) {
                 return usage("--ini needs a file");
@@ -147,6 +154,9 @@ int main(int argc, char** argv)
             return usage(("unknown option " + std::string(arg)).c_str());
         }
     }
+    if (quiet && !headless) {
+        return usage("--quiet goes with --headless");
+    }
     if (!headless) {
 #ifdef VZ_GUI
         std::error_code ec;
@@ -160,7 +170,10 @@ int main(int argc, char** argv)
         return usage("this build has no windows; use --headless");
 #endif
     }
-    vz::cli::HeadlessFrontEnd frontEnd(stderr, ::isatty(::fileno(stderr)) != 0);
+    // The line rewritten in place needs a terminal that knows the erase sequence.
+    const char* term = std::getenv("TERM");
+    const bool live = ::isatty(::fileno(stderr)) != 0 && term && *term && std::strcmp(term, "dumb") != 0;
+    vz::cli::HeadlessFrontEnd frontEnd(stderr, live, quiet);
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
         std::fprintf(stderr, "vodezeva: no program folder: %s\n", folder.error.c_str());

@@ -4,6 +4,7 @@
 
 #include "cli/interrupt.h"
 #include "gather/startup.h"
+#include "run/reporter.h"
 #include "run/text.h"
 #include "session/session.h"
 
@@ -36,7 +37,7 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
     if (prepared != gather::StartUpResult::Ready) {
         frontEnd.alert(whyNoRun(prepared, session.state()));
         session.shutdown();
-        return 1;
+        return kExitNoRun;
     }
 
     session.values().jobs = options.jobs;
@@ -44,10 +45,15 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
     session.shutdown();
     if (!ran) {
         frontEnd.alert(u"vodezeva: the run ended early (see the report above)");
-        return 1;
+        return kExitNoRun;
+    }
+    if (frontEnd.gathered() == 0 && frontEnd.failedDownloads() > 0) {
+        frontEnd.alert(u"vodezeva: nothing was gathered; " + text::number(frontEnd.failedDownloads()) +
+                       u" page downloads failed (see the causes above)");
+        return kExitNothingGathered;
     }
     frontEnd.information(u"vodezeva: pages are in " + session.state().DataPath);
-    return 0;
+    return kExitRan;
 }
 
 } // namespace
@@ -60,9 +66,10 @@ int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, cons
         std::error_code ec;
         if (!std::filesystem::is_regular_file(text::toPath(*options.iniFile), ec)) {
             frontEnd.alert(u"vodezeva: " + *options.iniFile + u": no such site list file");
-            return 2;
+            return kExitUsage;
         }
     }
+    frontEnd.setHeading(u"vodezeva " + run::dateTimeText(clock.now()));
     run::RunState state;
     InterruptibleYield events(frontEnd);
     session::Session session(state, clock, fetcher, {frontEnd, frontEnd, frontEnd, events});

@@ -18,9 +18,18 @@ struct HeadlessOptions
     int jobs = 8;
 };
 
+/// Exit statuses of the headless command.
+inline constexpr int kExitRan = 0;
+inline constexpr int kExitNoRun = 1;
+inline constexpr int kExitUsage = 2;
+/// The run went through, but no article was gathered and page downloads failed: the network or
+/// the sites were out of reach, which a scheduler should hear of.
+inline constexpr int kExitNothingGathered = 3;
+
 /// Start-up, Init, exactly one gathering run whatever AutoStart says, shutdown. Returns the exit
-/// status: 0 when a run went through, 1 when none could be made (the reason goes to the front end),
-/// 2 when the site list file picked on the command line does not exist.
+/// status: kExitRan when a run gathered something or had nothing to fetch, kExitNoRun when none
+/// could be made (the reason goes to the front end), kExitUsage when the site list file picked on
+/// the command line does not exist, kExitNothingGathered.
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Fetcher& fetcher);
 

@@ -355,7 +355,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
             ahead.expect(foresight.start(row));
         }
     }
-    PageFetcher fetcher(services.reporter, ahead, services.events);
+    PageFetcher fetcher(services.reporter, ahead, services.events, &services.frontEnd);
     PictureStore pictures(services.reporter, state.DataPath, context.values.PictureNumber, fetcher);
 
     for (int row = 0; row <= lastRow; ++row) {

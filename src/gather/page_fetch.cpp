@@ -11,21 +11,25 @@ bool mayFetch(std::u16string_view url, AddressOrigin origin)
     return origin == AddressOrigin::SiteList || platform::isFetchableFromPage(text::toUtf8(url));
 }
 
-PageFetcher::PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events)
-    : m_reporter(reporter), m_ahead(ahead), m_events(events)
+PageFetcher::PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events,
+                         run::FrontEnd* frontEnd)
+    : m_reporter(reporter), m_ahead(ahead), m_events(events), m_frontEnd(frontEnd)
 {
 }
 
-void PageFetcher::reportFailure(const std::u16string& url)
+void PageFetcher::reportFailure(const std::u16string& url, const std::u16string& cause)
 {
     m_reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", url, u"", u"GetHTML");
+    if (m_frontEnd && !cause.empty()) {
+        m_frontEnd->downloadFailed(url, cause);
+    }
 }
 
 Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 {
     if (!mayFetch(url, origin)) {
         m_events.yieldEvents();
-        reportFailure(url);
+        reportFailure(url, u"refused: only http and https addresses are fetched from a page");
         return Page{};
     }
     Arrival arrival = m_ahead.take(url, Expected::Kind::Article);
@@ -34,7 +38,8 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
     }
     m_events.yieldEvents();
     if (arrival.result.status != 0) {
-        reportFailure(url);
+        reportFailure(url, arrival.result.description.empty() ? u"status " + text::number(arrival.result.status)
+                                                               : text::fromUtf8(arrival.result.description));
         return Page{};
     }
     return Page{std::move(arrival.text), true};
@@ -44,7 +49,8 @@ Page PageFetcher::again(const std::u16string& url, Page page)
 {
     m_events.yieldEvents();
     if (!page.fetched) {
-        reportFailure(url);
+        // The cause was told when the page was fetched; the log keeps its second line.
+        reportFailure(url, u"");
     }
     return page;
 }

@@ -6,6 +6,7 @@
 
 #include "gather/look_ahead.h"
 #include "platform/event_yield.h"
+#include "run/front_end.h"
 #include "run/reporter.h"
 
 namespace vz::gather {
@@ -30,7 +31,9 @@ struct Page
 class PageFetcher
 {
 public:
-    PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events);
+    /// `frontEnd`, when given, is told the cause of every failed page download.
+    PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events,
+                run::FrontEnd* frontEnd = nullptr);
 
     /// Fetches the page, lets waiting window events run once, and returns the page as text.
     /// A failed download is reported under "GetHTML" (and one that raised an error under
@@ -50,11 +53,12 @@ public:
     std::optional<std::string> fetchPicture(const std::u16string& url);
 
 private:
-    void reportFailure(const std::u16string& url);
+    void reportFailure(const std::u16string& url, const std::u16string& cause);
 
     run::Reporter& m_reporter;
     LookAhead& m_ahead;
     platform::EventYield& m_events;
+    run::FrontEnd* m_frontEnd;
 };
 
 } // namespace vz::gather

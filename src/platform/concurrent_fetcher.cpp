@@ -249,8 +249,7 @@ void ConcurrentFetcher::collectFinished()
         } else if (code == CURLE_HTTP_RETURNED_ERROR) {
             long httpStatus = 0;
             curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &httpStatus);
-            result = failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code,
-                             "HTTP status " + std::to_string(httpStatus));
+            result = failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code, httpStatusText(httpStatus));
         } else if (code != CURLE_OK) {
             result = failure(code, transfer.message[0] != '\0' ? transfer.message : curl_easy_strerror(code));
         } else {

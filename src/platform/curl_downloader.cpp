@@ -6,6 +6,8 @@
 #include <cstring>
 #include <random>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -143,6 +145,36 @@ DownloadResult failure(int status, std::string description)
 
 } // namespace
 
+// "HTTP status 404 Not Found": the standard reason phrase, so a report need not be looked up.
+// HTTP/2 answers carry no phrase of their own, so the server's is not used.
+std::string httpStatusText(long status)
+{
+    static constexpr std::pair<long, const char*> kReasons[] = {
+        {400, "Bad Request"},
+        {401, "Unauthorized"},
+        {403, "Forbidden"},
+        {404, "Not Found"},
+        {405, "Method Not Allowed"},
+        {407, "Proxy Authentication Required"},
+        {408, "Request Timeout"},
+        {410, "Gone"},
+        {429, "Too Many Requests"},
+        {451, "Unavailable For Legal Reasons"},
+        {500, "Internal Server Error"},
+        {501, "Not Implemented"},
+        {502, "Bad Gateway"},
+        {503, "Service Unavailable"},
+        {504, "Gateway Timeout"},
+    };
+    std::string text = "HTTP status " + std::to_string(status);
+    for (const auto& [code, reason] : kReasons) {
+        if (code == status) {
+            text += std::string(" ") + reason;
+        }
+    }
+    return text;
+}
+
 std::string escapeUrl(const std::string& url)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -268,8 +300,7 @@ DownloadResult CurlDownloader::download(const std::string& url, const std::strin
     if (code == CURLE_HTTP_RETURNED_ERROR) {
         long httpStatus = 0;
         curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &httpStatus);
-        return failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code,
-                       "HTTP status " + std::to_string(httpStatus));
+        return failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code, httpStatusText(httpStatus));
     }
     if (code != CURLE_OK) {
         return failure(code, message[0] != '\0' ? message : curl_easy_strerror(code));

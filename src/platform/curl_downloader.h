@@ -63,4 +63,7 @@ private:
 /// browsers send addresses written with them.
 std::string escapeUrl(const std::string& url);
 
+/// "HTTP status 404 Not Found": the status with its standard reason phrase, where it has one.
+std::string httpStatusText(long status);
+
 } // namespace vz::platform

@@ -15,31 +15,43 @@ const char* env(const char* name)
     return (value && *value) ? value : nullptr;
 }
 
+// A folder named by the user or the system is made when missing; whatever stands in its way is
+// reported with the folder's name and the variable it came from, so the user knows what to fix.
+ProgramFolderResult ensureFolder(const fs::path& folder, const char* from)
+{
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) {
+        return {folder, {}};
+    }
+    if (fs::exists(folder, ec)) {
+        return {std::nullopt, folder.string() + " (" + from + ") is not a folder"};
+    }
+    fs::create_directories(folder, ec);
+    if (ec) {
+        return {std::nullopt, "cannot create the folder " + folder.string() + " (" + from + "): " + ec.message()};
+    }
+    return {folder, {}};
+}
+
 } // namespace
 
 ProgramFolderResult findProgramFolder()
 {
     if (const char* home = env("VODEZEVA_HOME")) {
-        return {fs::path(home), {}};
+        return ensureFolder(fs::path(home), "VODEZEVA_HOME");
     }
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec && fs::exists(exe.parent_path() / "vodeZeva.def", ec)) {
         return {exe.parent_path(), {}};
     }
-    fs::path config;
     if (const char* xdg = env("XDG_CONFIG_HOME")) {
-        config = fs::path(xdg) / "vodezeva";
-    } else if (const char* home = env("HOME")) {
-        config = fs::path(home) / ".config" / "vodezeva";
-    } else {
-        return {std::nullopt, "neither VODEZEVA_HOME, XDG_CONFIG_HOME nor HOME is set"};
+        return ensureFolder(fs::path(xdg) / "vodezeva", "XDG_CONFIG_HOME");
     }
-    fs::create_directories(config, ec);
-    if (ec) {
-        return {std::nullopt, config.string() + ": " + ec.message()};
+    if (const char* home = env("HOME")) {
+        return ensureFolder(fs::path(home) / ".config" / "vodezeva", "HOME");
     }
-    return {config, {}};
+    return {std::nullopt, "neither VODEZEVA_HOME, XDG_CONFIG_HOME nor HOME is set"};
 }
 
 } // namespace vz::platform

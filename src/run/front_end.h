@@ -29,6 +29,10 @@ public:
         (void)article;
         (void)articles;
     }
+    /// A page could not be downloaded; `cause` says why in words (HTTP status and reason,
+    /// time-out, size limit, refused address). The failure's report goes to the log and the error
+    /// list as always, without the cause; this is for a status line or the terminal.
+    virtual void downloadFailed(const std::u16string& /*url*/, const std::u16string& /*cause*/) {}
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).

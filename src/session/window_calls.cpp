@@ -50,6 +50,11 @@ void WindowCalls::articleStarted(int article, int articles)
     post([this, article, articles] { m_targets.frontEnd.articleStarted(article, articles); });
 }
 
+void WindowCalls::downloadFailed(const std::u16string& url, const std::u16string& cause)
+{
+    post([this, url, cause] { m_targets.frontEnd.downloadFailed(url, cause); });
+}
+
 void WindowCalls::appendLine(const std::u16string& line)
 {
     post([this, line] { m_targets.errors.appendLine(line); });

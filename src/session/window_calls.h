@@ -40,6 +40,7 @@ public:
     void setStopCaption(const std::u16string& caption) override;
     void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
     void articleStarted(int article, int articles) override;
+    void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
 
     void appendLine(const std::u16string& line) override;
 

@@ -104,6 +104,12 @@ void MainWindow::articleStarted(int article, int articles)
     showProgress();
 }
 
+void MainWindow::downloadFailed(const std::u16string& url, const std::u16string& cause)
+{
+    m_lastFailure = QStringLiteral("最後の失敗 %1（%2）").arg(toQt(cause), toQt(url));
+    showProgress();
+}
+
 void MainWindow::yieldEvents()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -252,6 +258,7 @@ void MainWindow::runStarted()
         }
     }
     m_siteNumber = m_article = m_articles = m_gathered = m_failed = 0;
+    m_lastFailure.clear();
     m_progress->setValue(0);
     m_status->clear();
 }
@@ -281,7 +288,8 @@ void MainWindow::showProgress()
                           .arg(m_article)
                           .arg(m_articles)
                           .arg(m_gathered)
-                          .arg(m_failed));
+                          .arg(m_failed) +
+                      (m_lastFailure.isEmpty() ? QString() : QStringLiteral("　") + m_lastFailure));
 }
 
 void MainWindow::readIni()

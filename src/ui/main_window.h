@@ -51,6 +51,8 @@ public:
     void setStopCaption(const std::u16string& caption) override;
     void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
     void articleStarted(int article, int articles) override;
+    /// The cause of the last failed page download goes on the status line beside the counts.
+    void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
 
     /// Where the windowed program waits for its own work (start-up, Init): only painting runs,
     /// so no click can start a second piece of work inside the first.
@@ -93,6 +95,7 @@ private:
     int m_articles = 0;
     int m_gathered = 0;
     int m_failed = 0;
+    QString m_lastFailure;
 
     QLineEdit* m_siteName = nullptr;
     QLineEdit* m_url = nullptr;

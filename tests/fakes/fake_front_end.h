@@ -25,6 +25,10 @@ public:
     {
         sites.push_back(name + u" " + text::number(gathered) + u"/" + text::number(failed));
     }
+    void downloadFailed(const std::u16string& url, const std::u16string& cause) override
+    {
+        failedDownloads.push_back(url + u": " + cause);
+    }
     void appendLine(const std::u16string& line) override { errorLines.push_back(line); }
     void information(const std::u16string& text) override { infos.push_back(text); }
     void alert(const std::u16string& text) override { alerts.push_back(text); }
@@ -42,7 +46,8 @@ public:
     int configOpened = 0;
     std::map<run::RunField, std::u16string> fields;
     std::vector<std::u16string> stopCaptions;
-    std::vector<std::u16string> sites; ///< "name gathered/failed" per finished site
+    std::vector<std::u16string> sites;           ///< "name gathered/failed" per finished site
+    std::vector<std::u16string> failedDownloads; ///< "url: cause" per failed page download
     std::vector<std::u16string> errorLines;
     std::vector<std::u16string> infos;
     std::vector<std::u16string> alerts;

@@ -263,7 +263,8 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
 
     options.iniFile = home.folder() + u"elsewhere.ini";
     writeBytes(home.path() / "elsewhere.ini",
-               "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\r\n");
+               "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
+    downloader.resources["http://x.test/"] = "<p>no headline</p>";
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
 
     std::rewind(err);

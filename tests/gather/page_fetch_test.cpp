@@ -42,7 +42,7 @@ std::set<std::string> filesIn(const std::filesystem::path& folder)
 class PageFetchTest : public ::testing::Test
 {
 protected:
-    PageFetchTest() : reporter(state, fe, fe), fetcher(reporter, ahead, fe) { state.DataPath = data.folder(); }
+    PageFetchTest() : reporter(state, fe, fe), fetcher(reporter, ahead, fe, &fe) { state.DataPath = data.folder(); }
 
     std::u16string url(const std::string& path) const { return fromUtf8(server.url(path)); }
     std::u16string log() const { return platform::decodeCp932(readBytes(reporter.logPath())); }
@@ -78,22 +78,34 @@ TEST_F(PageFetchTest, TheServersCharsetIsHonoured)
     EXPECT_NE(fetcher.GetHTML(url("/menu")).find(u"Caf&#233; cr&#232;me"), std::u16string::npos);
 }
 
-// After each fault: one report, an empty page, no file left, and the next good page whole, with
-// nothing of the page before the fault.
-TEST_F(PageFetchTest, EveryServerFaultGivesOneReportAndAnEmptyPage)
+// After each fault: one report, an empty page, no file left, the cause told to the front end,
+// and the next good page whole, with nothing of the page before the fault.
+TEST_F(PageFetchTest, EveryServerFaultGivesOneReportItsCauseAndAnEmptyPage)
 {
     const std::string refused = [] {
         TestHttpServer gone;
         return gone.url("/data/news_utf-8.html");
     }();
-    const std::string faults[] = {
-        server.url("/status/404"), server.url("/status/500"),       server.url("/redirect-loop"), server.url("/slow"),
-        server.url("/oversize"),   server.url("/oversize-chunked"), server.url("/dropped"),       refused};
+    const struct
+    {
+        std::string url;
+        std::u16string cause;
+    } faults[] = {
+        {server.url("/status/404"), u"HTTP status 404 Not Found"},
+        {server.url("/status/500"), u"HTTP status 500 Internal Server Error"},
+        {server.url("/redirect-loop"), u"redirect"},
+        {server.url("/slow"), u"timed out"},
+        {server.url("/oversize"), u"larger than 1048576 bytes"},
+        {server.url("/oversize-chunked"), u"larger than 1048576 bytes"},
+        {server.url("/dropped"), u"bytes remaining"},
+        {refused, u"onnect"},
+    };
     server.serve("/first", "<p>the previous page</p>");
-    for (const auto& fault : faults) {
+    for (const auto& [fault, cause] : faults) {
         SCOPED_TRACE(fault);
         ASSERT_EQ(fetcher.GetHTML(url("/first")), u"<p>the previous page</p>");
         fe.errorLines.clear();
+        fe.failedDownloads.clear();
         const int yields = fe.yields;
 
         const auto start = std::chrono::steady_clock::now();
@@ -103,9 +115,14 @@ TEST_F(PageFetchTest, EveryServerFaultGivesOneReportAndAnEmptyPage)
         EXPECT_EQ(fe.errorLines,
                   std::vector<std::u16string>{run::errorListLine(kNotDownloaded, fromUtf8(fault), u"", u"GetHTML")});
         EXPECT_NE(log().find(run::logLine(kNotDownloaded, fromUtf8(fault), u"", u"GetHTML")), std::u16string::npos);
+        ASSERT_EQ(fe.failedDownloads.size(), 1U);
+        EXPECT_EQ(fe.failedDownloads[0].rfind(fromUtf8(fault) + u": ", 0), 0U) << text::toUtf8(fe.failedDownloads[0]);
+        EXPECT_NE(fe.failedDownloads[0].find(cause), std::u16string::npos) << text::toUtf8(fe.failedDownloads[0]);
         EXPECT_EQ(filesIn(data.path()), (std::set<std::string>{"vodeZeva.log"}));
 
+        fe.failedDownloads.clear();
         EXPECT_EQ(fetcher.GetHTML(url("/data/news_euc-jp.html")), expectedNews());
+        EXPECT_TRUE(fe.failedDownloads.empty()) << "a good page is no failure";
     }
 }
 

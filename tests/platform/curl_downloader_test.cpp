@@ -64,9 +64,10 @@ TEST_F(CurlDownloaderTest, AFailedDownloadLeavesTheTargetAsItWas)
         std::uint64_t maxBody = kMax;
         std::chrono::milliseconds timeout = 3s;
         bool abort = false; ///< the abort check answers true after 100 ms
+        std::string says = {};
     } faults[] = {
-        {server.url("/status/404"), 404},
-        {server.url("/status/500"), 500},
+        {server.url("/status/404"), 404, kMax, 3s, false, "HTTP status 404 Not Found"},
+        {server.url("/status/500"), 500, kMax, 3s, false, "HTTP status 500 Internal Server Error"},
         {server.url("/redirect-loop"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect/11"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect-to-file"), CURLE_UNSUPPORTED_PROTOCOL},
@@ -92,6 +93,7 @@ TEST_F(CurlDownloaderTest, AFailedDownloadLeavesTheTargetAsItWas)
         EXPECT_LT(std::chrono::steady_clock::now() - start, fault.timeout + 1s);
         EXPECT_EQ(result.status, fault.status) << result.description;
         EXPECT_FALSE(result.description.empty());
+        EXPECT_NE(result.description.find(fault.says), std::string::npos) << result.description;
         EXPECT_EQ(readBytes(target()), "the previous page");
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << "a temporary file is left";
     }

@@ -128,6 +128,17 @@ private slots:
                                                       QStringLiteral("data/index.html")});
     }
 
+    void theStatusLineTellsWhyAPageCouldNotBeDownloaded()
+    {
+        Program program("/status/404");
+        program.desktop->start(program.dir.folder(), program.ini);
+        QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
+        QTRY_VERIFY(program.idle());
+        const QString status = program.find<QLabel>("lblStatus")->text();
+        QVERIFY2(status.contains(QStringLiteral("HTTP status 404 Not Found")), qPrintable(status));
+        QVERIFY2(status.contains(QString::fromStdString(program.server.baseUrl())), qPrintable(status));
+    }
+
     void theWindowAnswersWhileADownloadHangs()
     {
         // The index page answers only after five seconds.

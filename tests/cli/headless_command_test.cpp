@@ -1,0 +1,138 @@
+#include "cli/headless_command.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/headless_front_end.h"
+#include "fakes/fake_front_end.h"
+#include "platform/cp932.h"
+#include "platform/concurrent_fetcher.h"
+#include "run/reporter.h"
+#include "run/text.h"
+#include "support/temp_dir.h"
+#include "support/test_http_server.h"
+
+namespace vz::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Printed
+{
+    int status = -1;
+    std::string text;
+};
+
+// Runs the headless command once over a site list with one site per index page address; every
+// site cuts its links between <ul> and </ul> and its articles between <h1>/<div> markers.
+class HeadlessRunTest : public ::testing::Test
+{
+protected:
+    HeadlessRunTest()
+    {
+        server.serve("/news/index.html", "<ul><a href=\"a1.html\">1</a> <a href=\"a2.html\">2</a></ul>");
+        server.serve("/news/a1.html", "<h1>One</h1><div>first</div>");
+        server.serve("/news/a2.html", "<h1>Two</h1><div>second</div>");
+        server.serve("/dead/index.html", "<ul><a href=\"gone1.html\">1</a> <a href=\"gone2.html\">2</a></ul>");
+        // No links: the run takes the base address itself for the article.
+        server.serve("/empty/index.html", "<ul></ul>");
+        server.serve("/empty/", "<p>no markers</p>");
+    }
+
+    Printed run(const std::vector<std::string>& indexPaths, bool quiet = false)
+    {
+        std::string ini = "J\t0\t" + (home.path() / "data").string() + "/\tNOAUTO\tNODAILY\t\tNOCONTENTS\t\r\n";
+        int n = 0;
+        for (const auto& path : indexPaths) {
+            const std::string folder = path.substr(0, path.rfind('/') + 1);
+            ini += "S" + std::to_string(n) + "\t" + server.url(path) + "\t" + server.url(folder) + "\ts" +
+                   std::to_string(n) + ".html\t<ul>\t</ul>\t<h1>\t</h1>\t<div>\t</div>\t\t\t\t\t\r\n";
+            ++n;
+        }
+        writeBytes(home.path() / "sites.ini", ini);
+        std::FILE* out = std::tmpfile();
+        cli::HeadlessFrontEnd frontEnd(out, false, quiet);
+        Printed printed;
+        printed.status = cli::runHeadless({home.folder(), home.folder() + u"sites.ini"}, frontEnd, clock, fetcher);
+        std::rewind(out);
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, out)) > 0;) {
+            printed.text.append(buffer, got);
+        }
+        std::fclose(out);
+        return printed;
+    }
+
+    std::u16string log() const { return platform::decodeCp932(readBytes(home.path() / "data" / "vodeZeva.log")); }
+
+    TestHttpServer server;
+    TempDir home;
+    FakeClock clock;
+    platform::ConcurrentFetcher fetcher{platform::ConcurrentSettings{8, 4, platform::CurlSettings{1s, 300ms}}};
+};
+
+TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseIsPrinted)
+{
+    const struct
+    {
+        const char* what;
+        std::vector<std::string> indexPages;
+        int status;
+        std::vector<std::string> printed;
+    } cases[] = {
+        {"every index page fails", {"/status/404", "/slow"}, 3, {"HTTP status 404 Not Found", "timed out"}},
+        {"every article fails", {"/dead/index.html"}, 3, {"/dead/gone2.html: HTTP status 404 Not Found"}},
+        {"no article can be cut", {"/empty/index.html"}, 0, {}},
+        // Last: its log is read below.
+        {"one site gathers", {"/status/500", "/news/index.html"}, 0, {"HTTP status 500 Internal Server Error"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Printed printed = run(c.indexPages);
+        EXPECT_EQ(printed.status, c.status) << printed.text;
+        for (const auto& cause : c.printed) {
+            EXPECT_NE(printed.text.find(cause), std::string::npos) << printed.text;
+        }
+    }
+    // The log keeps its lines as they always were: the cause is for the terminal only.
+    const std::u16string failed = text::fromUtf8(server.url("/status/500"));
+    EXPECT_NE(log().find(run::logLine(u"HTMLファイルがダウンロードできませんでした。", failed, u"", u"GetHTML")),
+              std::u16string::npos);
+    EXPECT_EQ(log().find(u"Internal Server Error"), std::u16string::npos);
+}
+
+TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
+{
+    const Printed good = run({"/news/index.html"}, true);
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.text, "") << "a run that went well says nothing";
+
+    const Printed bad = run({"/news/index.html", "/status/404"}, true);
+    EXPECT_EQ(bad.status, 0);
+    EXPECT_EQ(bad.text.rfind("vodezeva 2026/12/07 06:30:05", 0), 0U) << bad.text;
+    EXPECT_NE(bad.text.find("HTMLファイルがダウンロードできませんでした。"), std::string::npos) << bad.text;
+    EXPECT_NE(bad.text.find("HTTP status 404 Not Found"), std::string::npos) << bad.text;
+    for (const char* progress : {"gathered", "ダウンロードが終了しました。", "pages are in"}) {
+        EXPECT_EQ(bad.text.find(progress), std::string::npos) << progress << " in\n" << bad.text;
+    }
+    EXPECT_NE(run({"/news/index.html"}).text.find("S0: 2 gathered, 0 failed"), std::string::npos)
+        << "without --quiet the progress is there";
+}
+
+TEST_F(HeadlessRunTest, ControlCharactersFromAPageNeverReachTheOutput)
+{
+    server.serve("/evil/index.html", "<ul><a href=\"x\x1b]2;owned\x07\x1b[2J\r.html\">1</a></ul>");
+    const Printed printed = run({"/evil/index.html"});
+    EXPECT_EQ(printed.status, 3);
+    for (const char c : printed.text) {
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << "control character " << int(c);
+    }
+    EXPECT_NE(printed.text.find("x\\x1B]2;owned\\x07\\x1B[2J\\x0D.html"), std::string::npos) << printed.text;
+}
+
+} // namespace
+} // namespace vz::test
