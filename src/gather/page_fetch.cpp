@@ -39,7 +39,7 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
     m_events.yieldEvents();
     if (arrival.result.status != 0) {
         reportFailure(url, arrival.result.description.empty() ? u"status " + text::number(arrival.result.status)
-                                                               : text::fromUtf8(arrival.result.description));
+                                                              : text::fromUtf8(arrival.result.description));
         return Page{};
     }
     return Page{std::move(arrival.text), true};
