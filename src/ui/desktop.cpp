@@ -8,7 +8,7 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
     : m_state(state), m_editors(services.editors),
       m_window(state, services.messages, services.dialogs, services.editors),
       m_about(services.messages, services.starter, services.environment), m_thread(&m_window),
-      m_calls({m_window, m_errors, services.messages, m_window}, m_thread),
+      m_runMessages(services.messages, m_window), m_calls({m_window, m_errors, m_runMessages, m_window}, m_thread),
       m_session(state, services.clock, services.fetcher, {m_calls, m_calls, m_calls, m_calls}),
       m_control(m_session.driver(), m_thread)
 {

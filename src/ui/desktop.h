@@ -37,6 +37,27 @@ struct DesktopServices
 
 /// The windowed program: the main window, the error list and the about box, wired to one
 /// session whose run goes on on a thread of its own.
+/// The run's message boxes. A run stopped because the window was closed ends without telling that
+/// the download has finished: nobody asked for the run to end, only for the program to.
+class RunMessages final : public platform::Messages
+{
+public:
+    RunMessages(platform::Messages& inner, const MainWindow& window) : m_inner(inner), m_window(window) {}
+    void information(const std::u16string& text) override
+    {
+        if (!m_window.closing()) {
+            m_inner.information(text);
+        }
+    }
+    void alert(const std::u16string& text) override { m_inner.alert(text); }
+    bool askOkCancel(const std::u16string& text) override { return m_inner.askOkCancel(text); }
+    bool askYesNo(const std::u16string& text) override { return m_inner.askYesNo(text); }
+
+private:
+    platform::Messages& m_inner;
+    const MainWindow& m_window;
+};
+
 class Desktop
 {
 public:
@@ -63,6 +84,7 @@ private:
     MainWindow m_window;
     AboutWindow m_about;
     QtWindowThread m_thread;
+    RunMessages m_runMessages;
     session::WindowCalls m_calls;
     session::Session m_session;
     session::RunControl m_control;

@@ -276,7 +276,8 @@ void MainWindow::runEnded(bool automatic)
 
 void MainWindow::showProgress()
 {
-    if (m_sitesTotal <= 0) {
+    // The notice that the window closes after the current article stays until it does.
+    if (m_sitesTotal <= 0 || m_closeWhenIdle) {
         return;
     }
     const double done = (m_siteNumber > 0 ? m_siteNumber - 1 : 0) +

@@ -33,6 +33,9 @@ class MainWindow final : public QMainWindow, public run::FrontEnd, public platfo
     Q_OBJECT
 
 public:
+    /// Closed while a run was going on: the window goes once the run has ended.
+    bool closing() const { return m_closeWhenIdle; }
+
     /// Opens a local file or folder in the desktop's browser or file manager.
     using Opener = std::function<bool(const QString& path)>;
 

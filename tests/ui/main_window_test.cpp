@@ -181,6 +181,7 @@ private slots:
         QVERIFY(program.window().isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!program.window().isVisible(), 15000);
         QVERIFY(program.idle());
+        QVERIFY2(program.messages.infos.empty(), "a run ended by closing the window tells of no finished download");
         QVERIFY(!program.desktop->aboutWindow().isVisible());
         const std::string page = program.output("news.html");
         QCOMPARE(page.find("</html>"), page.rfind("</html>"));
