@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -32,14 +33,6 @@ enum Field {
     NrPage = 13,
     minPix = 14,
 };
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
@@ -120,9 +113,9 @@ void ConfigDetailWindow::buildControls()
     tableRow->addWidget(m_optAllTable);
     column->addWidget(tables);
 
-    auto* cmdDelete = button("cmdDelete", QStringLiteral("削除"));
-    auto* cmdClose = button("cmdClose", QStringLiteral("閉じる"));
-    auto* cmdOK = button("cmdOK", QStringLiteral("OK"));
+    auto* cmdDelete = namedButton(QStringLiteral("cmdDelete"), QStringLiteral("削除"));
+    auto* cmdClose = namedButton(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
+    auto* cmdOK = namedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmdDelete);

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -35,14 +36,6 @@ QLineEdit* textBox(const QString& name, int width)
     box->setObjectName(name);
     box->setMinimumWidth(width);
     return box;
-}
-
-QPushButton* button(const QString& name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QLabel* caption(const QString& text, QWidget* buddy)
@@ -154,8 +147,8 @@ void ConfigWindow::buildControls()
     daysRow->addStretch();
     column->addLayout(daysRow);
 
-    auto* cmdCheckAll = button(QStringLiteral("cmdCheckAll"), QStringLiteral("全部チェック"));
-    auto* cmdUncheckAll = button(QStringLiteral("cmdUncheckAll"), QStringLiteral("全部はずす"));
+    auto* cmdCheckAll = namedButton(QStringLiteral("cmdCheckAll"), QStringLiteral("全部チェック"));
+    auto* cmdUncheckAll = namedButton(QStringLiteral("cmdUncheckAll"), QStringLiteral("全部はずす"));
     m_NrPage = textBox(QStringLiteral("NrPage"), 60);
     // Loaded and written back unchanged, never edited here.
     m_NrPage->setEnabled(false);
@@ -175,8 +168,8 @@ void ConfigWindow::buildControls()
         m_valid[at] = bareBox(indexed("valid", i));
         m_SiteName[at] = textBox(indexed("SiteName", i), 240);
         m_FileName[at] = textBox(indexed("FileName", i), 160);
-        m_cmdDetail[at] = button(indexed("cmdDetail", i), QStringLiteral("詳細"));
-        m_cmdDelete[at] = button(indexed("cmdDelete", i), QStringLiteral("削除"));
+        m_cmdDetail[at] = namedButton(indexed("cmdDetail", i), QStringLiteral("詳細"));
+        m_cmdDelete[at] = namedButton(indexed("cmdDelete", i), QStringLiteral("削除"));
         rows->addWidget(m_valid[at], i, 0);
         rows->addWidget(m_SiteName[at], i, 1);
         rows->addWidget(m_FileName[at], i, 2);
@@ -194,12 +187,12 @@ void ConfigWindow::buildControls()
     rows->setColumnStretch(2, 2);
     column->addLayout(rows);
 
-    m_cmdBack = button(QStringLiteral("cmdBack"), QStringLiteral("<"));
-    m_cmdFwd = button(QStringLiteral("cmdFwd"), QStringLiteral(">"));
-    m_cmdImport = button(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
-    auto* cmdSaveAs = button(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
-    auto* cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
-    auto* cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"));
+    m_cmdBack = namedButton(QStringLiteral("cmdBack"), QStringLiteral("<"));
+    m_cmdFwd = namedButton(QStringLiteral("cmdFwd"), QStringLiteral(">"));
+    m_cmdImport = namedButton(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
+    auto* cmdSaveAs = namedButton(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
+    auto* cmdClose = namedButton(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
+    auto* cmdOK = namedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_cmdBack);
     bottom->addWidget(m_cmdFwd);

@@ -7,20 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
-
-namespace {
-
-QPushButton* button(const QString& caption, const QString& name)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
 
 DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
                      platform::FileDialogs& dialogs, EditorWindows& editors, QWidget* parent)
@@ -46,13 +36,13 @@ DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Me
         connect(box, &QLineEdit::textChanged, this,
                 [this, key](const QString& text) { m_model.setRow(key, fromQt(text)); });
 
-        auto* browse = button(QStringLiteral("参照"), QStringLiteral("cmdBrowse") + number);
+        auto* browse = namedButton(QStringLiteral("cmdBrowse") + number, QStringLiteral("参照"));
         connect(browse, &QPushButton::clicked, this, [this, key] {
             if (m_model.browse(key, m_dialogs)) {
                 showRows();
             }
         });
-        auto* editButton = button(QStringLiteral("編集"), QStringLiteral("cmdEdit") + number);
+        auto* editButton = namedButton(QStringLiteral("cmdEdit") + number, QStringLiteral("編集"));
         connect(editButton, &QPushButton::clicked, this,
                 [this, key] { m_editors.openConfig(m_model.edit(key), true); });
 
@@ -66,8 +56,8 @@ DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Me
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* cmdCancel = button(QStringLiteral("取り消し"), QStringLiteral("cmdCancel"));
-    auto* cmdSave = button(QStringLiteral("保存"), QStringLiteral("cmdSave"));
+    auto* cmdCancel = namedButton(QStringLiteral("cmdCancel"), QStringLiteral("取り消し"));
+    auto* cmdSave = namedButton(QStringLiteral("cmdSave"), QStringLiteral("保存"));
     buttons->addWidget(cmdCancel);
     buttons->addWidget(cmdSave);
     column->addLayout(buttons);

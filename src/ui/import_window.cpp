@@ -8,18 +8,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
 
 namespace {
-
-QPushButton* button(const QString& caption, const QString& name)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
 
 QListWidget* list(const QString& name, QAbstractItemView::SelectionMode mode)
 {
@@ -63,9 +57,9 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     setWindowTitle(toQt(m_model.caption()));
 
     auto* column = new QVBoxLayout(this);
-    auto* cmdImportAll = button(QStringLiteral("すべて読み込み"), QStringLiteral("cmdImportAll"));
-    auto* cmdImportOne = button(QStringLiteral("選択して読み込み"), QStringLiteral("cmdImportOne"));
-    auto* cmdReplace = button(QStringLiteral("１つずつ置換"), QStringLiteral("cmdReplace"));
+    auto* cmdImportAll = namedButton(QStringLiteral("cmdImportAll"), QStringLiteral("すべて読み込み"));
+    auto* cmdImportOne = namedButton(QStringLiteral("cmdImportOne"), QStringLiteral("選択して読み込み"));
+    auto* cmdReplace = namedButton(QStringLiteral("cmdReplace"), QStringLiteral("１つずつ置換"));
     for (auto* b : {cmdImportAll, cmdImportOne, cmdReplace}) {
         column->addWidget(b);
     }
@@ -83,7 +77,7 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     grid->addWidget(m_lstSource, 0, 0);
     grid->addWidget(m_label, 0, 1);
     grid->addWidget(m_lstDestination, 0, 2);
-    m_cmdImport = button(QStringLiteral("読み込み"), QStringLiteral("cmdImport"));
+    m_cmdImport = namedButton(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
     grid->addWidget(m_cmdImport, 1, 0, 1, 3);
     column->addWidget(m_lower, 1);
     m_lower->hide();

@@ -81,19 +81,6 @@ std::string contentType(const fs::path& path)
     return "application/octet-stream";
 }
 
-/// Every file under `root` by its path relative to it, "/" separated.
-std::map<std::string, std::string> filesUnder(const fs::path& root)
-{
-    std::map<std::string, std::string> files;
-    std::error_code ec;
-    for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(root).generic_string()] = readBytes(entry.path());
-        }
-    }
-    return files;
-}
-
 /// CP932 bytes as UTF-8 lines with their line-end characters shown, so that LF CR and CR LF can
 /// be told apart in a failure message.
 std::vector<std::string> readableLines(const std::string& bytes)

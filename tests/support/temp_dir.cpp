@@ -42,4 +42,16 @@ void writeBytes(const std::filesystem::path& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::map<std::string, std::string> filesUnder(const std::filesystem::path& root)
+{
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().lexically_relative(root).generic_string()] = readBytes(entry.path());
+        }
+    }
+    return files;
+}
+
 } // namespace vz::test

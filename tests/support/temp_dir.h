@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace vz::test {
@@ -26,5 +27,7 @@ private:
 /// A whole file's bytes ("" when it cannot be read).
 std::string readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::string& bytes);
+/// Every file under `root` by its path relative to it, "/" separated, with its bytes.
+std::map<std::string, std::string> filesUnder(const std::filesystem::path& root);
 
 } // namespace vz::test

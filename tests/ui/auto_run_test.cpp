@@ -20,18 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> filesUnder(const fs::path& root)
-{
-    std::map<std::string, std::string> files;
-    std::error_code ec;
-    for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(root).generic_string()] = readBytes(entry.path());
-        }
-    }
-    return files;
-}
-
 /// Runs the program with these arguments and the test's environment; its exit status, 124 when it
 /// had not ended after a minute. The temporary paths hold no character the shell would read.
 int runProgram(const std::string& environment, const std::string& args)
