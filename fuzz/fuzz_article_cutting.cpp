@@ -1,12 +1,10 @@
-// Article cutting with every option, pictures fetched through a fake downloader into a folder of
-// its own. Input: one byte of options, then page 0x01 FilterHeadline1 0x01 FilterHeadline2
+// Article cutting with every option, pictures kept through a fake keeper that numbers them as
+// the run does. Input: one byte of options, then page 0x01 FilterHeadline1 0x01 FilterHeadline2
 // 0x01 FilterText1 0x01 FilterText2.
-
-#include <filesystem>
 
 #include "extract/active_content.h"
 #include "extract/article_cutting.h"
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_picture_keeper.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -15,20 +13,15 @@ struct Harness
 {
     Harness()
     {
-        char pattern[] = "/tmp/vz-fuzz-XXXXXX";
-        DataPath = vz::text::fromUtf8(::mkdtemp(pattern)) + u"/";
-        downloader.resources = {{"http://site/kept.gif", std::string(300, 'k')},
-                                {"http://site/news/small.gif", std::string(10, 's')},
-                                {"http://pics/c.png", std::string(500, 'c')}};
+        pictures.resources = {{"http://site/kept.gif", std::string(300, 'k')},
+                              {"http://site/news/small.gif", std::string(10, 's')},
+                              {"http://pics/c.png", std::string(500, 'c')}};
     }
-    ~Harness() { std::filesystem::remove_all(vz::text::toPath(DataPath)); }
 
     vz::fuzz::QuietReporter quiet;
     vz::extract::LineFitting fitting;
-    vz::test::FakeDownloader downloader;
-    std::u16string DataPath;
-    std::int32_t PictureNumber = 0;
-    vz::extract::ExtractContext ctx{quiet.reporter, fitting, downloader, DataPath, PictureNumber};
+    vz::test::FakePictureKeeper pictures;
+    vz::extract::ExtractContext ctx{quiet.reporter, fitting, pictures};
 };
 
 } // namespace
@@ -47,8 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string tag = options & 16 ? u"RemoveAll" : u"";
     const std::u16string table[] = {u"", u"RemoveTable", u"RemoveTableTag", u"RemoveTable"};
     const std::u16string pix = options & 128 ? u"KeepPix" : u"";
-    h.PictureNumber = 0; // the same few files are written over, not thousands of new ones
-    h.downloader.requested.clear();
+    h.pictures.requested.clear();
     std::int32_t minPix = 0;
     const std::u16string article =
         vz::extract::CutNews(h.ctx, in[0], in[1], in[2], in[3], in[4], tag, table[(options >> 5) & 3], pix,

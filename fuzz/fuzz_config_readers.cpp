@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto count = static_cast<std::int16_t>(std::min<std::size_t>(lines.size(), run::kMaxSiteLines));
     run::buildSiteTable(lines, count);
     const run::EditSiteTable table = run::buildEditSiteTable(lines, count);
-    run::siteListText(settings, table, count);
+    run::siteListText(settings, table);
     return 0;
 }
