@@ -109,7 +109,7 @@ void HeadlessFrontEnd::print(const std::u16string& text)
 
 void HeadlessFrontEnd::openConfig()
 {
-    m_configRequested = true;
+    // No window to open: the run's report tells the person to edit the site list file.
 }
 
 void HeadlessFrontEnd::appendLine(const std::u16string& line)

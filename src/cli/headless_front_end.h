@@ -44,8 +44,6 @@ public:
     /// a file collecting the reports of many runs tells them apart.
     void setHeading(std::u16string heading) { m_heading = std::move(heading); }
 
-    /// Whether the configuration window would have been opened (so a person must edit the file).
-    bool configRequested() const { return m_configRequested; }
     /// Articles gathered and page downloads failed so far.
     int gathered() const { return m_gathered; }
     int failedDownloads() const { return m_failedDownloads; }
@@ -60,7 +58,6 @@ private:
     bool m_live;
     bool m_quiet;
     bool m_liveLineShown = false;
-    bool m_configRequested = false;
     std::u16string m_heading;
     bool m_headingShown = false;
     int m_gathered = 0;

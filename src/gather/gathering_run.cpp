@@ -380,7 +380,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
 bool RunDriver::run(const std::u16string& procedure)
 {
     try {
-        m_outcome = gatherSites(m_context);
+        gatherSites(m_context);
         return true;
     } catch (const OutputError& e) {
         m_context.state.Running = false;

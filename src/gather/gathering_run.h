@@ -83,13 +83,10 @@ public:
 
     RunPhase phase() const { return m_phase.load(); }
 
-    const std::vector<SiteOutcome>& lastOutcome() const { return m_outcome; }
-
 private:
     bool run(const std::u16string& procedure);
 
     RunContext& m_context;
-    std::vector<SiteOutcome> m_outcome;
     std::atomic<RunPhase> m_phase{RunPhase::Idle};
 };
 

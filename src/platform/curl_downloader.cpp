@@ -253,12 +253,6 @@ void CurlDownloader::setAbortCheck(std::function<bool()> check)
     m_abortCheck = std::move(check);
 }
 
-void CurlDownloader::setConnectTimeout(std::chrono::milliseconds timeout)
-{
-    m_settings.connectTimeout = timeout;
-    applySettings();
-}
-
 void CurlDownloader::setTimeout(std::chrono::milliseconds timeout)
 {
     m_settings.timeout = timeout;

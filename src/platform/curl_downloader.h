@@ -44,7 +44,6 @@ public:
     /// transfer is abandoned, its part file removed, and the status is 42.
     void setAbortCheck(std::function<bool()> check);
 
-    void setConnectTimeout(std::chrono::milliseconds timeout);
     void setTimeout(std::chrono::milliseconds timeout);
     void setMaxBodyBytes(std::uint64_t bytes);
 

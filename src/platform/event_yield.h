@@ -11,11 +11,4 @@ public:
     virtual void yieldEvents() = 0;
 };
 
-/// For callers without windows.
-class NoEventYield final : public EventYield
-{
-public:
-    void yieldEvents() override {}
-};
-
 } // namespace vz::platform
