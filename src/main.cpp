@@ -15,6 +15,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "platform/program_folder.h"
 #include "run/text.h"
+#include "session/jobs_setting.h"
 #include "version.h"
 
 #ifdef VZ_GUI
@@ -41,7 +42,8 @@ with AUTO in the site list file it gathers at once and closes when done.
   --headless      gather once without windows, then exit (for cron and scripts);
                   AUTO is not needed
   --jobs N        fetch up to N pages and pictures at once, at most 4 from
-                  one site (default 8); 1 fetches one at a time
+                  one site (default 8, or in the windows the number last picked
+                  in their menu); 1 fetches one at a time
   --quiet         with --headless: print only the reports, under a line giving
                   the run's date and time; nothing when all went well
   --help          show this help and exit
@@ -74,7 +76,7 @@ int usage(const char* problem)
 #ifdef VZ_GUI
 /// The windowed program: the real message boxes, file dialogs, fetcher and program starter,
 /// wired to the windows here.
-int runWindows(int argc, char** argv, const char* ini, int jobs)
+int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
 {
     QApplication app(argc, argv);
     vz::ui::QtMessages messages;
@@ -97,7 +99,6 @@ int runWindows(int argc, char** argv, const char* ini, int jobs)
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
     vz::ui::Desktop desktop(state, {clock, *fetcher, messages, dialogs, editors, starter});
-    desktop.session().values().jobs = jobs;
     messages.setParentWindow(&desktop.mainWindow());
     dialogs.setParentWindow(&desktop.mainWindow());
     vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
@@ -106,7 +107,7 @@ int runWindows(int argc, char** argv, const char* ini, int jobs)
     if (ini) {
         iniFile = vz::text::fromUtf8(ini);
     }
-    desktop.start(vz::text::fromPath(*folder.folder), iniFile);
+    desktop.start(vz::text::fromPath(*folder.folder), iniFile, jobs);
     if (!desktop.mainWindow().isVisible()) {
         // The automatic run has ended and closed the window.
         return 0;
@@ -122,7 +123,8 @@ int main(int argc, char** argv)
     bool headless = false;
     bool quiet = false;
     const char* ini = nullptr;
-    int jobs = 8;
+    // Without --jobs the windows take the number last picked in their menu, the headless command 8.
+    std::optional<int> jobs;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -143,13 +145,10 @@ int main(int argc, char** argv)
             }
             ini = argv[++i];
         } else if (arg == "--jobs") {
-            const std::string value = i + 1 < argc ? argv[++i] : "";
-            char* end = nullptr;
-            const long n = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || n < 1 || n > 64) {
+            jobs = vz::session::parseJobs(i + 1 < argc ? argv[++i] : "");
+            if (!jobs) {
                 return usage("--jobs needs a number from 1 to 64");
             }
-            jobs = static_cast<int>(n);
         } else {
             return usage(("unknown option " + std::string(arg)).c_str());
         }
@@ -184,7 +183,7 @@ int main(int argc, char** argv)
     if (ini) {
         options.iniFile = vz::text::fromUtf8(ini);
     }
-    options.jobs = jobs;
+    options.jobs = jobs.value_or(vz::session::kDefaultJobs);
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     vz::cli::installInterruptHandlers();

@@ -6,6 +6,7 @@
 #include "cli/headless_front_end.h"
 #include "platform/clock.h"
 #include "platform/fetcher.h"
+#include "session/jobs_setting.h"
 
 namespace vz::cli {
 
@@ -15,7 +16,7 @@ struct HeadlessOptions
     /// The site list file picked on the command line; today's entry of the weekday table without it.
     std::optional<std::u16string> iniFile;
     /// Pages and pictures fetched at once (--jobs); 1 fetches one at a time.
-    int jobs = 8;
+    int jobs = session::kDefaultJobs;
 };
 
 /// Exit statuses of the headless command.

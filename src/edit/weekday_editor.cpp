@@ -97,6 +97,11 @@ bool WeekdayEditor::browse(int key, platform::FileDialogs& dialogs)
     return true;
 }
 
+bool WeekdayEditor::canEdit(int key) const
+{
+    return !text::Trim(m_rows[index(key)]).empty();
+}
+
 const std::u16string& WeekdayEditor::edit(int key)
 {
     m_state.EditIniPath = m_rows[index(key)];

@@ -33,6 +33,9 @@ public:
     /// Lets the person pick the row's file. Returns whether the row changed; a dismissed or failing
     /// dialog leaves the row as it was and shows nothing.
     bool browse(int key, platform::FileDialogs& dialogs);
+    /// Whether the row names a file to edit: a blank row would open the configuration window on
+    /// nothing, and its OK would write a site list without a name.
+    bool canEdit(int key) const;
     /// Points EditIniPath at the row's text, unchanged, for the configuration window to open.
     const std::u16string& edit(int key);
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "ui/named_button.h"
+#include "ui/japanese_text_room.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -41,6 +42,7 @@ ConfigDetailWindow::ConfigDetailWindow(edit::ConfigDetail& detail, QWidget* pare
     setObjectName(QStringLiteral("frmConfigDetail"));
     setWindowTitle(QStringLiteral("Details of Index"));
     buildControls();
+    makeRoomForJapanese(*this);
 }
 
 QLineEdit* ConfigDetailWindow::box(int field) const

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ui/named_button.h"
+#include "ui/japanese_text_room.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -66,6 +67,7 @@ ConfigWindow::ConfigWindow(edit::ConfigEditor& editor, QWidget* parent) : QWidge
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuration"));
     buildControls();
+    makeRoomForJapanese(*this);
 }
 
 void ConfigWindow::buildControls()

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/named_button.h"
+#include "ui/japanese_text_room.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -33,8 +34,10 @@ DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Me
         box->setObjectName(QStringLiteral("ini") + number);
         box->setMinimumWidth(360);
         m_ini[static_cast<std::size_t>(key - 1)] = box;
-        connect(box, &QLineEdit::textChanged, this,
-                [this, key](const QString& text) { m_model.setRow(key, fromQt(text)); });
+        connect(box, &QLineEdit::textChanged, this, [this, key](const QString& text) {
+            m_model.setRow(key, fromQt(text));
+            m_cmdEdit[static_cast<std::size_t>(key - 1)]->setEnabled(m_model.canEdit(key));
+        });
 
         auto* browse = namedButton(QStringLiteral("cmdBrowse") + number, QStringLiteral("参照"));
         connect(browse, &QPushButton::clicked, this, [this, key] {
@@ -43,8 +46,13 @@ DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Me
             }
         });
         auto* editButton = namedButton(QStringLiteral("cmdEdit") + number, QStringLiteral("編集"));
-        connect(editButton, &QPushButton::clicked, this,
-                [this, key] { m_editors.openConfig(m_model.edit(key), true); });
+        editButton->setEnabled(false);
+        m_cmdEdit[static_cast<std::size_t>(key - 1)] = editButton;
+        connect(editButton, &QPushButton::clicked, this, [this, key] {
+            if (m_model.canEdit(key)) {
+                m_editors.openConfig(m_model.edit(key), true);
+            }
+        });
 
         const int line = key - 1;
         grid->addWidget(new QLabel(QString::fromStdU16String(kDays[line])), line, 0);
@@ -61,6 +69,7 @@ DefWindow::DefWindow(run::RunState& state, run::Reporter& reporter, platform::Me
     buttons->addWidget(cmdCancel);
     buttons->addWidget(cmdSave);
     column->addLayout(buttons);
+    makeRoomForJapanese(*this);
 
     connect(cmdSave, &QPushButton::clicked, this, [this] {
         if (m_model.save(m_messages)) {

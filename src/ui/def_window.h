@@ -11,6 +11,7 @@
 #include "ui/editor_windows.h"
 
 class QLineEdit;
+class QPushButton;
 
 namespace vz::ui {
 
@@ -43,6 +44,7 @@ private:
     platform::FileDialogs& m_dialogs;
     EditorWindows& m_editors;
     std::array<QLineEdit*, 7> m_ini{};
+    std::array<QPushButton*, 7> m_cmdEdit{};
 };
 
 } // namespace vz::ui

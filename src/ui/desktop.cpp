@@ -13,7 +13,7 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
       m_control(m_session.driver(), m_thread)
 {
     m_calls.setRunYield([this] { m_control.runYield(); });
-    m_window.attachRun(m_session, m_control);
+    m_window.attachRun(m_session, m_control, m_jobs);
     QObject::connect(&m_window, &MainWindow::aboutRequested, &m_about, [this] {
         m_about.show();
         m_about.raise();
@@ -37,8 +37,12 @@ Desktop::~Desktop()
     }
 }
 
-void Desktop::start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile)
+void Desktop::start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile,
+                    std::optional<int> jobs)
 {
+    m_jobs.load(programFolder, jobs);
+    m_session.values().jobs = m_jobs.jobs();
+    m_window.showJobs();
     m_window.show();
     const gather::StartUpResult started = m_session.startUp(programFolder, iniFile);
     if (started == gather::StartUpResult::Ready && m_state.AutoStart) {

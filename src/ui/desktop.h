@@ -10,6 +10,7 @@
 #include "platform/program_starter.h"
 #include "platform/system_info.h"
 #include "run/run_state.h"
+#include "session/jobs_setting.h"
 #include "session/run_control.h"
 #include "session/session.h"
 #include "session/window_calls.h"
@@ -68,8 +69,10 @@ public:
     Desktop& operator=(const Desktop&) = delete;
 
     /// Start-up: shows the main window, then today's site list file (or `iniFile`, picked by
-    /// hand), Init, and the automatic run when the file asks for one.
-    void start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile);
+    /// hand), Init, and the automatic run when the file asks for one. `jobs` from the command line
+    /// overrides the number of downloads at once kept in the program folder, for this start only.
+    void start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile,
+               std::optional<int> jobs = std::nullopt);
 
     MainWindow& mainWindow() { return m_window; }
     ErrorsWindow& errorsWindow() { return m_errors; }
@@ -88,6 +91,7 @@ private:
     session::WindowCalls m_calls;
     session::Session m_session;
     session::RunControl m_control;
+    session::JobsSetting m_jobs;
 };
 
 } // namespace vz::ui

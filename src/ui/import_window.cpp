@@ -1,11 +1,14 @@
 #include "import_window.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "ui/named_button.h"
@@ -28,6 +31,13 @@ void fill(QListWidget* list, const std::vector<std::u16string>& entries)
     list->clear();
     for (const auto& entry : entries) {
         list->addItem(toQt(entry));
+    }
+    // Wide enough for the longest site name beside its scroll bar, up to forty letters; a longer
+    // name is cut at the edge and shows whole as the item's tool tip.
+    const int longest = std::min(list->sizeHintForColumn(0), 40 * list->fontMetrics().averageCharWidth());
+    list->setMinimumWidth(longest + 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width());
+    for (int row = 0; row < list->count(); ++row) {
+        list->item(row)->setToolTip(list->item(row)->text());
     }
 }
 
@@ -114,7 +124,7 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
 void ImportWindow::grow()
 {
     m_lower->show();
-    resize(width(), twipsToPixels(this, kGrownTwips));
+    resize(std::max(width(), minimumSizeHint().width()), twipsToPixels(this, kGrownTwips));
 }
 
 void ImportWindow::importClicked()

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -16,8 +17,10 @@
 #include <QVBoxLayout>
 
 #include "gather/gathering_run.h"
+#include "session/jobs_setting.h"
 #include "session/run_control.h"
 #include "session/session.h"
+#include "ui/japanese_text_room.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -45,15 +48,36 @@ MainWindow::MainWindow(run::RunState& state, platform::Messages& messages, platf
     setObjectName(QStringLiteral("frmBrowser"));
     buildControls();
     buildMenus();
+    makeRoomForJapanese(*this);
     setCaption(u"vodeZeva.def");
     updateControls();
 }
 
-void MainWindow::attachRun(session::Session& session, session::RunControl& control)
+void MainWindow::attachRun(session::Session& session, session::RunControl& control, session::JobsSetting& jobs)
 {
     m_session = &session;
     m_control = &control;
+    m_jobs = &jobs;
+    showJobs();
     updateControls();
+}
+
+void MainWindow::showJobs()
+{
+    // A number given on the command line that the menu does not offer checks no item.
+    for (const auto& [jobs, item] : m_mnuJobsItems) {
+        item->setChecked(m_jobs && m_jobs->jobs() == jobs);
+    }
+}
+
+void MainWindow::chooseJobs(int jobs)
+{
+    // The menu is out of reach while a run goes on: a run keeps the number it started with.
+    if (m_session && m_jobs && m_control && m_control->phase() == gather::RunPhase::Idle) {
+        m_jobs->choose(jobs, m_session->reporter());
+        m_session->values().jobs = m_jobs->jobs();
+    }
+    showJobs();
 }
 
 void MainWindow::setCaption(const std::u16string& fileName)
@@ -190,6 +214,23 @@ void MainWindow::buildMenus()
     connect(m_mnuEdit, &QAction::triggered, this, &MainWindow::editCurrentIni);
     connect(m_mnuRead, &QAction::triggered, this, &MainWindow::readIni);
 
+    m_mnuJobs = m_mnuConfig->addMenu(QStringLiteral("同時ダウンロード数（&J）"));
+    m_mnuJobs->setObjectName(QStringLiteral("mnuJobs"));
+    m_mnuJobs->setToolTipsVisible(true);
+    m_mnuJobs->menuAction()->setToolTip(
+        QStringLiteral("次の実行から、この数までのページと画像を同時にダウンロードします"));
+    auto* group = new QActionGroup(m_mnuJobs);
+    // The check follows the setting, so the group only draws the items as one choice.
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const int jobs : {1, 2, 4, 8}) {
+        QAction* item = m_mnuJobs->addAction(QStringLiteral("&%1").arg(jobs));
+        item->setObjectName(QStringLiteral("mnuJobs%1").arg(jobs));
+        item->setCheckable(true);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, jobs] { chooseJobs(jobs); });
+        m_mnuJobsItems.emplace_back(jobs, item);
+    }
+
     m_mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報（&A）"));
     m_mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     connect(m_mnuAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -203,6 +244,7 @@ void MainWindow::updateControls()
     m_cmdStop->setEnabled(attached && phase != gather::RunPhase::Stopping);
     // Init must not reload the run's state while a run walks it.
     m_mnuRead->setEnabled(attached && phase == gather::RunPhase::Idle);
+    m_mnuJobs->setEnabled(attached && phase == gather::RunPhase::Idle);
     m_mnuDef->setEnabled(m_editors.available());
     m_mnuEdit->setEnabled(m_editors.available());
     m_cmdOpen->setEnabled(m_hasRun && phase == gather::RunPhase::Idle);
@@ -223,6 +265,9 @@ void MainWindow::pressStartStop()
     case gather::RunPhase::Running:
         if (m_control->stop()) {
             setStopCaption(gather::kStartCaption);
+            m_stopped = true;
+            m_ending = QStringLiteral("現在の記事が終わりしだい中断します");
+            showStatus();
         }
         break;
     case gather::RunPhase::Stopping:
@@ -259,6 +304,8 @@ void MainWindow::runStarted()
     }
     m_siteNumber = m_article = m_articles = m_gathered = m_failed = 0;
     m_lastFailure.clear();
+    m_stopped = false;
+    m_ending.clear();
     m_progress->setValue(0);
     m_status->clear();
 }
@@ -267,8 +314,8 @@ void MainWindow::runEnded(bool automatic)
 {
     m_hasRun = true;
     updateControls();
-    const QString progress = m_status->text();
-    m_status->setText(progress.isEmpty() ? QStringLiteral("終了") : progress + QStringLiteral("　終了"));
+    m_ending = m_stopped ? QStringLiteral("中断しました") : QStringLiteral("終了");
+    showStatus();
     if (m_closeWhenIdle || (automatic && m_state.AutoStart)) {
         close();
     }
@@ -283,14 +330,31 @@ void MainWindow::showProgress()
     const double done = (m_siteNumber > 0 ? m_siteNumber - 1 : 0) +
                         (m_articles > 0 ? static_cast<double>(m_article) / m_articles : 0.0);
     m_progress->setValue(static_cast<int>(done / m_sitesTotal * kProgressSteps));
-    m_status->setText(QStringLiteral("サイト %1/%2　記事 %3/%4　取得 %5　失敗 %6")
-                          .arg(m_siteNumber)
-                          .arg(m_sitesTotal)
-                          .arg(m_article)
-                          .arg(m_articles)
-                          .arg(m_gathered)
-                          .arg(m_failed) +
-                      (m_lastFailure.isEmpty() ? QString() : QStringLiteral("　") + m_lastFailure));
+    showStatus();
+}
+
+void MainWindow::showStatus()
+{
+    if (m_closeWhenIdle) {
+        return;
+    }
+    QStringList parts;
+    if (m_sitesTotal > 0) {
+        parts << QStringLiteral("サイト %1/%2　記事 %3/%4　取得 %5　失敗 %6")
+                     .arg(m_siteNumber)
+                     .arg(m_sitesTotal)
+                     .arg(m_article)
+                     .arg(m_articles)
+                     .arg(m_gathered)
+                     .arg(m_failed);
+    }
+    if (!m_lastFailure.isEmpty()) {
+        parts << m_lastFailure;
+    }
+    if (!m_ending.isEmpty()) {
+        parts << m_ending;
+    }
+    m_status->setText(parts.join(QStringLiteral("　")));
 }
 
 void MainWindow::readIni()

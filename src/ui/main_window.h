@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QMainWindow>
 
@@ -20,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 
 namespace vz::session {
+class JobsSetting;
 class RunControl;
 class Session;
 } // namespace vz::session
@@ -42,8 +45,11 @@ public:
     MainWindow(run::RunState& state, platform::Messages& messages, platform::FileDialogs& dialogs,
                EditorWindows& editors, QWidget* parent = nullptr);
 
-    /// Connects the run: the start button and the Read menu work from now on.
-    void attachRun(session::Session& session, session::RunControl& control);
+    /// Connects the run: the start button, the Read menu and the number of downloads at once work
+    /// from now on.
+    void attachRun(session::Session& session, session::RunControl& control, session::JobsSetting& jobs);
+    /// Checks the menu item of the number of downloads at once that the next run takes.
+    void showJobs();
     /// The automatic run after start-up; the window closes after it unless it was stopped.
     void startAutomaticRun();
     void setOpener(Opener opener) { m_opener = std::move(opener); }
@@ -76,11 +82,13 @@ private:
     void editCurrentIni();
     void pressStartStop();
     void readIni();
+    void chooseJobs(int jobs);
     void openContents();
     void runStarted();
     void runEnded(bool automatic);
     void updateControls();
     void showProgress();
+    void showStatus();
 
     run::RunState& m_state;
     platform::Messages& m_messages;
@@ -88,9 +96,12 @@ private:
     EditorWindows& m_editors;
     session::Session* m_session = nullptr;
     session::RunControl* m_control = nullptr;
+    session::JobsSetting* m_jobs = nullptr;
     Opener m_opener;
     bool m_closeWhenIdle = false;
     bool m_hasRun = false;
+    /// The stop button ended the run under way.
+    bool m_stopped = false;
 
     int m_sitesTotal = 0;
     int m_siteNumber = 0;
@@ -99,6 +110,8 @@ private:
     int m_gathered = 0;
     int m_failed = 0;
     QString m_lastFailure;
+    /// How the run ended, after the counts.
+    QString m_ending;
 
     QLineEdit* m_siteName = nullptr;
     QLineEdit* m_url = nullptr;
@@ -113,6 +126,8 @@ private:
     QAction* m_mnuDef = nullptr;
     QAction* m_mnuEdit = nullptr;
     QAction* m_mnuRead = nullptr;
+    QMenu* m_mnuJobs = nullptr;
+    std::vector<std::pair<int, QAction*>> m_mnuJobsItems;
     QAction* m_mnuAbout = nullptr;
 };
 

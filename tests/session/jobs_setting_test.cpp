@@ -1,0 +1,54 @@
+#include "session/jobs_setting.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "support/reporting_fixture.h"
+
+namespace vz::test {
+namespace {
+
+using session::JobsSetting;
+
+TEST(JobsSetting, TakesAPlainNumberFromOneTo64FromItsFileAndEightOtherwise)
+{
+    // The file is read with the parser of --jobs, so these are the command line's cases as well.
+    const std::pair<const char*, int> cases[] = {
+        {nullptr, 8}, {"4\r\n", 4}, {"2\n", 2}, {"64", 64}, {"08", 8}, {"1\r\n9", 1}, {"", 8},        {"0\r\n", 8},
+        {"65", 8},    {"-1", 8},    {"+2", 8},  {" 2", 8},  {"2 ", 8}, {"4x", 8},     {"\x82\xa0", 8}};
+    for (const auto& [content, expected] : cases) {
+        TempDir dir;
+        if (content) {
+            writeBytes(dir.path() / "vodeZeva.jobs", content);
+        }
+        JobsSetting setting;
+        setting.load(dir.folder(), std::nullopt);
+        EXPECT_EQ(setting.jobs(), expected) << (content ? content : "(no file)");
+    }
+    EXPECT_EQ(session::parseJobs("100000000000000000002"), std::nullopt);
+}
+
+TEST(JobsSetting, TheCommandLineWinsForThisStartAndAPickIsKeptForTheNext)
+{
+    Reporting r;
+    writeBytes(r.dir.path() / "vodeZeva.jobs", "2\r\n");
+    JobsSetting setting;
+    setting.load(r.dir.folder(), 3);
+    EXPECT_EQ(setting.jobs(), 3);
+    EXPECT_TRUE(setting.choose(1, r.reporter));
+    EXPECT_EQ(readBytes(r.dir.path() / "vodeZeva.jobs"), "1\r\n");
+    setting.load(r.dir.folder(), std::nullopt);
+    EXPECT_EQ(setting.jobs(), 1);
+
+    // A folder where the file should be: the write fails, is reported, and the pick still holds.
+    std::filesystem::remove(r.dir.path() / "vodeZeva.jobs");
+    std::filesystem::create_directory(r.dir.path() / "vodeZeva.jobs");
+    EXPECT_FALSE(setting.choose(4, r.reporter));
+    EXPECT_EQ(setting.jobs(), 4);
+    ASSERT_EQ(r.fe.errorLines.size(), 1u);
+    EXPECT_NE(r.fe.errorLines[0].find(u"vodeZeva.jobs"), std::u16string::npos);
+}
+
+} // namespace
+} // namespace vz::test
