@@ -32,9 +32,11 @@ void fill(QListWidget* list, const std::vector<std::u16string>& entries)
     for (const auto& entry : entries) {
         list->addItem(toQt(entry));
     }
-    // Wide enough for the longest site name beside its scroll bar, up to forty letters; a longer
-    // name is cut at the edge and shows whole as the item's tool tip.
-    const int longest = std::min(list->sizeHintForColumn(0), 40 * list->fontMetrics().averageCharWidth());
+    // Wide enough for the longest site name beside its scroll bar, and for a name of sixteen
+    // Japanese letters whatever the file holds now, up to forty; a longer name is cut at the edge
+    // and shows whole as the item's tool tip.
+    const int letter = list->fontMetrics().horizontalAdvance(QStringLiteral("漢"));
+    const int longest = std::clamp(list->sizeHintForColumn(0), 16 * letter, 40 * letter);
     list->setMinimumWidth(longest + 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width());
     for (int row = 0; row < list->count(); ++row) {
         list->item(row)->setToolTip(list->item(row)->text());

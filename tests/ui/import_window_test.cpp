@@ -18,7 +18,8 @@ class ImportWindowTest : public QObject
         {
             const std::u16string settings = u"J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n";
             writeFile("a.ini", settings + u"さくら新聞 地域面\thttp://a/\r\nまちかど通信\thttp://b/\r\n");
-            writeFile("other.ini", settings + u"港北ジャーナル\thttp://x/\r\n'つばめタイムズ 経済\thttp://y/\r\nZ\r\n");
+            writeFile("other.ini",
+                      settings + u"港北ジャーナル\thttp://x/\r\n'つばめタイムズ 経済・国際面\thttp://y/\r\nZ\r\n");
             windows.openConfig(path("a.ini"), false);
         }
         ui::ImportWindow* start()
@@ -48,7 +49,7 @@ private slots:
         auto* source = f.find<QListWidget>(w, "lstSource");
         auto* destination = f.find<QListWidget>(w, "lstDestination");
         QCOMPARE(source->count(), 3);
-        QCOMPARE(source->item(1)->text(), QStringLiteral("つばめタイムズ 経済"));
+        QCOMPARE(source->item(1)->text(), QStringLiteral("つばめタイムズ 経済・国際面"));
         QCOMPARE(destination->count(), 3);
         for (auto* list : {source, destination}) {
             QVERIFY2(list->viewport()->width() >= list->sizeHintForColumn(0), "every site name shows whole");
@@ -80,7 +81,7 @@ private slots:
         select->item(1)->setSelected(true);
         test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
         QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
-        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済"));
+        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済・国際面"));
         QTRY_VERIFY(w.isNull());
     }
 };
