@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "gather/gathering_run.h"
+#include "run/text.h"
 #include "session/jobs_setting.h"
 #include "session/run_control.h"
 #include "session/session.h"
@@ -83,6 +84,8 @@ void MainWindow::chooseJobs(int jobs)
 void MainWindow::setCaption(const std::u16string& fileName)
 {
     setWindowTitle(QStringLiteral("vodeZeva  :  ") + toQt(fileName));
+    // The caption follows the site list file in use, which the Edit menu opens.
+    updateControls();
 }
 
 void MainWindow::openConfig()
@@ -246,12 +249,16 @@ void MainWindow::updateControls()
     m_mnuRead->setEnabled(attached && phase == gather::RunPhase::Idle);
     m_mnuJobs->setEnabled(attached && phase == gather::RunPhase::Idle);
     m_mnuDef->setEnabled(m_editors.available());
-    m_mnuEdit->setEnabled(m_editors.available());
+    // With no site list file for today, Edit would open the configuration window on no file.
+    m_mnuEdit->setEnabled(m_editors.available() && !text::Trim(m_state.CurrentIniPath).empty());
     m_cmdOpen->setEnabled(m_hasRun && phase == gather::RunPhase::Idle);
 }
 
 void MainWindow::editCurrentIni()
 {
+    if (text::Trim(m_state.CurrentIniPath).empty()) {
+        return;
+    }
     m_state.EditIniPath = m_state.CurrentIniPath;
     m_editors.openConfig(m_state.EditIniPath, false);
 }

@@ -184,8 +184,10 @@ private slots:
     {
         using Outcome = platform::FileDialogResult::Outcome;
         Program program;
+        // No site list file for any day: nothing to edit until one is read.
+        test::writeBytes(program.dir.path() / "vodeZeva.def", "1\t\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n7\t\r\n");
         program.desktop->start(program.dir.folder(), std::nullopt);
-        program.state.IniChosenByHand = false;
+        QVERIFY(!program.find<QAction>("mnuEdit")->isEnabled());
         const QString before = program.window().windowTitle();
         program.dialogs.results = {{Outcome::Cancelled, program.ini, u""},
                                    {Outcome::Failed, program.ini, u"no device"}};
@@ -200,6 +202,7 @@ private slots:
         QVERIFY(program.dialogs.asked[2].initialName.ends_with(u"/*.ini"));
         QVERIFY(program.state.IniChosenByHand && program.state.CurrentIniPath == program.ini);
         QCOMPARE(program.window().windowTitle(), QStringLiteral("vodeZeva  :  朝刊.ini"));
+        QVERIFY(program.find<QAction>("mnuEdit")->isEnabled());
     }
 
     void closingRemovesTheTemporaryFileAndClosesTheOtherWindows()
