@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/named_button.h"
 #include "ui/japanese_text_room.h"
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {

@@ -10,8 +10,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "ui/named_button.h"
 #include "ui/japanese_text_room.h"
+#include "ui/named_button.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
