@@ -1,9 +1,12 @@
+// Handles as the distinct types curl_handles.h owns them by.
+#define CURL_STRICTER
+
 #include "concurrent_fetcher.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
-#include <stdexcept>
+#include <string>
+#include <utility>
 
 #include <curl/curl.h>
 
@@ -14,7 +17,7 @@ struct ConcurrentFetcher::Transfer
     Ticket ticket = 0;
     std::string url; ///< escaped, as sent
     Server* server = nullptr;
-    CURL* easy = nullptr;
+    EasyHandle easy; ///< while under way
     bool ended = false;
     bool tooBig = false;
     std::uint64_t limit = 0;
@@ -24,31 +27,26 @@ struct ConcurrentFetcher::Transfer
 
 namespace {
 
-CURLM* multiOf(void* handle)
-{
-    return static_cast<CURLM*>(handle);
-}
-
 // Scheme, host and port: the unit the per-server limit counts. Empty when the address cannot be
 // read; libcurl then fails the transfer with its own words.
 std::string serverOf(const std::string& url)
 {
-    CURLU* parsed = curl_url();
+    const UrlHandle parsed(curl_url());
     if (!parsed) {
         return {};
     }
     std::string server;
-    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
+    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
         for (const CURLUPart part : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT}) {
             char* value = nullptr;
-            if (curl_url_get(parsed, part, &value, part == CURLUPART_PORT ? CURLU_DEFAULT_PORT : 0) == CURLUE_OK) {
+            if (curl_url_get(parsed.get(), part, &value, part == CURLUPART_PORT ? CURLU_DEFAULT_PORT : 0) ==
+                CURLUE_OK) {
                 server += value;
                 curl_free(value);
             }
             server += '|';
         }
     }
-    curl_url_cleanup(parsed);
     return server;
 }
 
@@ -64,7 +62,7 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* us
     if (body.empty()) {
         // One allocation for a body whose length is announced, instead of doubling into it.
         curl_off_t announced = -1;
-        if (curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        if (curl_easy_getinfo(transfer->easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
             announced > 0 && static_cast<std::uint64_t>(announced) <= transfer->limit) {
             body.reserve(static_cast<std::size_t>(announced));
         }
@@ -80,17 +78,9 @@ DownloadResult failure(int status, std::string description)
 
 } // namespace
 
-ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings)
+ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings), m_multi(makeMultiHandle())
 {
-    // A throw-away downloader sets libcurl up once per process, as for every handle.
-    {
-        CurlDownloader setUp;
-    }
-    m_multi = curl_multi_init();
-    if (!m_multi) {
-        throw std::runtime_error("libcurl cannot make a multi handle");
-    }
-    curl_multi_setopt(multiOf(m_multi), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
+    curl_multi_setopt(m_multi.get(), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
     setLimits(m_settings.maxTransfers, m_settings.maxPerHost);
 }
 
@@ -100,7 +90,7 @@ void ConcurrentFetcher::setLimits(int transfers, int perServer)
     m_settings.maxPerHost = std::clamp(perServer, 1, m_settings.maxTransfers);
     // Room for every open connection to stay open for the next transfer; the transfer limits
     // themselves are kept by launchQueued(), which picks the order.
-    curl_multi_setopt(multiOf(m_multi), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
+    curl_multi_setopt(m_multi.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
     launchQueued();
 }
 
@@ -118,12 +108,7 @@ ConcurrentFetcher::~ConcurrentFetcher()
 {
     for (auto& [ticket, transfer] : m_transfers) {
         release(*transfer);
-        delete transfer;
     }
-    for (void* easy : m_idleHandles) {
-        curl_easy_cleanup(static_cast<CURL*>(easy));
-    }
-    curl_multi_cleanup(multiOf(m_multi));
 }
 
 Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
@@ -135,7 +120,7 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
     transfer->server = &m_servers[serverOf(transfer->url)];
     ++transfer->server->waiting;
     transfer->limit = m_settings.limits.maxBodyBytes;
-    m_transfers.emplace(ticket, transfer.release());
+    m_transfers.emplace(ticket, std::move(transfer));
     m_queue.push_back(ticket);
     launchQueued();
     return ticket;
@@ -160,45 +145,29 @@ void ConcurrentFetcher::launchQueued()
             continue;
         }
         --transfer.server->waiting;
-        CURL* easy = nullptr;
+        EasyHandle easy;
         if (!m_idleHandles.empty()) {
-            easy = static_cast<CURL*>(m_idleHandles.back());
+            easy = std::move(m_idleHandles.back());
             m_idleHandles.pop_back();
         } else {
-            easy = curl_easy_init();
+            easy = makeEasyHandle(m_settings.limits);
             if (!easy) {
-                transfer.fetched.result = failure(CURLE_OUT_OF_MEMORY, "libcurl cannot make a handle");
+                transfer.fetched.result =
+                    failure(CURLE_FAILED_INIT, "libcurl cannot make a handle held to http, https and file addresses");
                 transfer.server = nullptr;
                 transfer.ended = true;
                 m_ended.push_back(*at);
                 at = m_queue.erase(at);
                 continue;
             }
-            const std::string agent = CurlDownloader::userAgent();
-            curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
-            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-            curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-            curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
-            curl_easy_setopt(easy, CURLOPT_AUTOREFERER, 1L);
-            // A page may send the program to another site, never into the local file system.
-            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
-            curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-            curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
-            curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-            curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
-            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
-            curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                             static_cast<long>(m_settings.limits.connectTimeout.count()));
-            curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(m_settings.limits.timeout.count()));
-            // Refuses a body whose announced length is too large before any of it arrives.
-            curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_settings.limits.maxBodyBytes));
+            curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
         }
-        transfer.easy = easy;
-        curl_easy_setopt(easy, CURLOPT_URL, transfer.url.c_str());
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.message);
-        curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
-        curl_multi_add_handle(multiOf(m_multi), easy);
+        curl_easy_setopt(easy.get(), CURLOPT_URL, transfer.url.c_str());
+        curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
+        curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, transfer.message);
+        curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
+        curl_multi_add_handle(m_multi.get(), easy.get());
+        transfer.easy = std::move(easy);
         ++transfer.server->running;
         ++m_runningTotal;
         at = m_queue.erase(at);
@@ -210,12 +179,12 @@ void ConcurrentFetcher::release(Transfer& transfer)
     if (!transfer.easy) {
         return;
     }
-    curl_multi_remove_handle(multiOf(m_multi), transfer.easy);
-    curl_easy_setopt(transfer.easy, CURLOPT_ERRORBUFFER, nullptr);
-    curl_easy_setopt(transfer.easy, CURLOPT_WRITEDATA, nullptr);
-    curl_easy_setopt(transfer.easy, CURLOPT_PRIVATE, nullptr);
-    m_idleHandles.push_back(transfer.easy);
-    transfer.easy = nullptr;
+    CURL* easy = transfer.easy.get();
+    curl_multi_remove_handle(m_multi.get(), easy);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, nullptr);
+    m_idleHandles.push_back(std::move(transfer.easy));
     --transfer.server->running;
     --m_runningTotal;
 }
@@ -231,7 +200,7 @@ void ConcurrentFetcher::forget(Transfer& transfer)
 void ConcurrentFetcher::collectFinished()
 {
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multiOf(m_multi), &left)) {
+    while (CURLMsg* message = curl_multi_info_read(m_multi.get(), &left)) {
         if (message->msg != CURLMSG_DONE) {
             continue;
         }
@@ -248,13 +217,14 @@ void ConcurrentFetcher::collectFinished()
                              "the body is larger than " + std::to_string(transfer.limit) + " bytes");
         } else if (code == CURLE_HTTP_RETURNED_ERROR) {
             long httpStatus = 0;
-            curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &httpStatus);
+            curl_easy_getinfo(transfer.easy.get(), CURLINFO_RESPONSE_CODE, &httpStatus);
             result = failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code, httpStatusText(httpStatus));
         } else if (code != CURLE_OK) {
             result = failure(code, transfer.message[0] != '\0' ? transfer.message : curl_easy_strerror(code));
         } else {
             char* contentType = nullptr;
-            if (curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType) {
+            if (curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK &&
+                contentType) {
                 result.contentType = contentType;
             }
         }
@@ -287,12 +257,12 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
     }
     if (m_runningTotal > 0) {
         int running = 0;
-        curl_multi_perform(multiOf(m_multi), &running);
+        curl_multi_perform(m_multi.get(), &running);
         collectFinished();
         launchQueued();
         if (m_ended.empty() && m_runningTotal > 0) {
-            curl_multi_poll(multiOf(m_multi), nullptr, 0, static_cast<int>(wait.count()), nullptr);
-            curl_multi_perform(multiOf(m_multi), &running);
+            curl_multi_poll(m_multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
+            curl_multi_perform(m_multi.get(), &running);
             collectFinished();
             launchQueued();
         }
@@ -314,7 +284,7 @@ Fetched ConcurrentFetcher::take(Ticket ticket)
     if (found == m_transfers.end()) {
         return Fetched{failure(CURLE_BAD_FUNCTION_ARGUMENT, "no such transfer"), {}};
     }
-    Transfer* transfer = found->second;
+    const Transfer* transfer = found->second.get();
     // Whoever waits for it needs it first.
     hurry(ticket);
     while (!transfer->ended) {
@@ -322,10 +292,9 @@ Fetched ConcurrentFetcher::take(Ticket ticket)
         // Tickets that ended meanwhile are still told by the next poll().
         m_ended.insert(m_ended.begin(), ended.begin(), ended.end());
     }
-    Fetched fetched = std::move(transfer->fetched);
+    Fetched fetched = std::move(found->second->fetched);
     std::erase(m_ended, ticket);
     m_transfers.erase(found);
-    delete transfer;
     return fetched;
 }
 
@@ -338,7 +307,6 @@ void ConcurrentFetcher::cancel(Ticket ticket)
     forget(*found->second);
     std::erase(m_queue, ticket);
     std::erase(m_ended, ticket);
-    delete found->second;
     m_transfers.erase(found);
     launchQueued();
 }

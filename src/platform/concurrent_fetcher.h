@@ -4,10 +4,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/curl_downloader.h"
+#include "platform/curl_handles.h"
 #include "platform/fetcher.h"
 
 namespace vz::platform {
@@ -25,9 +26,13 @@ struct ConcurrentSettings
 /// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
 /// poll() and take(): connections are kept open and reused between transfers (HTTP/2 streams
 /// share one where the server offers it). Transfers start in the order they were asked for,
-/// within the limits. The same rules as CurlDownloader hold for each: http, https and file
-/// addresses, redirects between http and https only, gzip and deflate decoded, a status of 400
-/// or more a failure, the same status numbers, timeouts and size cap.
+/// within the limits. Each follows the rules of makeEasyHandle() (http, https and file addresses,
+/// redirects between http and https only, gzip and deflate decoded, a status of 400 or more a
+/// failure), within the timeouts and size cap of the settings.
+///
+/// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's
+/// error number (28 for a timeout, 42 when stopped, 47 for too many redirects, 63 for an
+/// over-size body).
 ///
 /// Not for use from two threads at once.
 class ConcurrentFetcher final : public Fetcher
@@ -71,9 +76,10 @@ private:
     void abandonAll();
 
     ConcurrentSettings m_settings;
-    void* m_multi = nullptr;          ///< the libcurl multi handle
-    std::vector<void*> m_idleHandles; ///< easy handles kept for the next transfers
-    std::map<Ticket, Transfer*> m_transfers;
+    // The multi handle outlives every easy handle, which must leave it before it goes.
+    MultiHandle m_multi;
+    std::vector<EasyHandle> m_idleHandles; ///< kept for the next transfers
+    std::map<Ticket, std::unique_ptr<Transfer>> m_transfers;
     std::deque<Ticket> m_queue;              ///< asked for, not started, oldest first
     std::map<std::string, Server> m_servers; ///< nodes stay put: transfers point at theirs
     int m_runningTotal = 0;

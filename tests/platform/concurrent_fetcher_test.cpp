@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
+#include "version.h"
 
 namespace vz::test {
 namespace {
@@ -29,43 +31,67 @@ platform::ConcurrentSettings limits(int transfers, int perHost)
     return platform::ConcurrentSettings{transfers, perHost, platform::CurlSettings{3s, 3s, 1024 * 1024}};
 }
 
-// Every fault of the one-at-a-time downloader, all under way at once, ends as it does there.
-TEST(ConcurrentFetcher, EndsEveryFaultyTransferWithTheDownloadersStatusAndNoBody)
+// Every way a transfer can go, all under way at once: a success hands over the body, a failure
+// its status, its reason in words and no byte of a partial body.
+TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
 {
     TestHttpServer server;
+    server.serve("/a b/ニュース.html", kNews);
+    // Small on the wire, over the size cap once decoded.
+    server.handle("/gzip-bomb", [](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Content-Encoding", "gzip");
+        response.set_content(compress(std::string(2 * 1024 * 1024, 'a'), true), "text/html");
+    });
     const std::string refused = TestHttpServer().url("/x");
-    const std::vector<std::pair<std::string, int>> cases = {
+    const struct
+    {
+        std::string url;
+        int status;
+        std::string says = {};
+    } cases[] = {
         {server.url("/data/news_utf-8.html"), 0},
         {server.url("/gzip"), 0},
+        {server.url("/deflate"), 0},
         {server.url("/redirect/10"), 0},
+        {server.url("/a b/ニュース.html") + "\r\n", 0},
         {"file://" + (fs::path(kDataDir) / "news_utf-8.html").string(), 0},
-        {server.url("/status/404"), 404},
+        {server.url("/status/404"), 404, "HTTP status 404 Not Found"},
+        {server.url("/status/500"), 500, "HTTP status 500 Internal Server Error"},
         {server.url("/redirect-loop"), CURLE_TOO_MANY_REDIRECTS},
+        {server.url("/redirect/11"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect-to-file"), CURLE_UNSUPPORTED_PROTOCOL},
         {server.url("/slow"), CURLE_OPERATION_TIMEDOUT},
         {server.url("/oversize"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/oversize-chunked"), CURLE_FILESIZE_EXCEEDED},
+        {server.url("/gzip-bomb"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/dropped"), CURLE_PARTIAL_FILE},
         {refused, CURLE_COULDNT_CONNECT},
+        {"file://" + (fs::path(kDataDir) / "missing.html").string(), CURLE_FILE_COULDNT_READ_FILE},
         {"gopher://127.0.0.1/", CURLE_UNSUPPORTED_PROTOCOL},
     };
     platform::ConcurrentFetcher fetcher(limits(8, 8));
     std::vector<platform::Fetcher::Ticket> tickets;
-    for (const auto& [url, status] : cases) {
-        tickets.push_back(fetcher.start(url));
+    for (const auto& c : cases) {
+        tickets.push_back(fetcher.start(c.url));
     }
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].first);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].url);
         const platform::Fetched fetched = fetcher.take(tickets[i]);
-        EXPECT_EQ(fetched.result.status, cases[i].second) << fetched.result.description;
-        if (cases[i].second == 0) {
+        EXPECT_EQ(fetched.result.status, cases[i].status) << fetched.result.description;
+        if (cases[i].status == 0) {
             EXPECT_EQ(fetched.body, kNews);
-            EXPECT_EQ(fetched.result.contentType, cases[i].first.starts_with("http") ? "text/html" : "");
+            EXPECT_EQ(fetched.result.contentType, cases[i].url.starts_with("http") ? "text/html" : "");
         } else {
             EXPECT_TRUE(fetched.body.empty());
             EXPECT_FALSE(fetched.result.description.empty());
+            EXPECT_NE(fetched.result.description.find(cases[i].says), std::string::npos) << fetched.result.description;
         }
     }
+    for (const auto& request : server.received()) {
+        EXPECT_EQ(request.headers.find("User-Agent")->second, std::string("vodeZeva/") + vz::kVersion);
+        EXPECT_NE(request.headers.find("Accept-Encoding")->second.find("gzip"), std::string::npos);
+    }
+    EXPECT_EQ(platform::escapeUrl(" http://h/a b/\xE3\x83\x8B?q=1\t"), "http://h/a%20b/%E3%83%8B?q=1");
 }
 
 // Transfers overlap up to the limits, in all and per server, and reuse their connections.
