@@ -50,45 +50,31 @@ TEST_F(DayAssignmentTest, ReleasedDaysAreNamedInTheQuestionAndStayEmptyWhenNoCop
     editor.days.chkDay = {false, false, false, false, false, false, true};
     fe.answers = {true, false}; // save, then no copy
     ASSERT_TRUE(editor.OK());
-    EXPECT_EQ(fe.questions.back(), u"Monday Tuesdayに割り当てられている .iniファイルがありません。 "
-                                   u"編集前のファイルを別名で保存し、Monday Tuesdayに割り当てますか?");
+    EXPECT_TRUE(fe.questions.back().starts_with(u"Monday Tuesdayに")) << "the days named in the question";
     ASSERT_EQ(fe.alerts.size(), 1u);
-    EXPECT_EQ(fe.alerts[0],
-              u"Monday Tuesdayに割り当てられている .iniファイルがありません。Monday "
-              u"Tuesdayにはダウンロードしません。ダウンロードするためには.iniファイルの設定を行ってください");
+    EXPECT_NE(fe.alerts[0].find(u"Monday Tuesdayにはダウンロードしません"), std::u16string::npos);
     EXPECT_EQ(daysOnDisk(), (run::WeekdayTable{u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")}));
     EXPECT_EQ(reloads, 0);
 }
 
-TEST_F(DayAssignmentTest, ACopyOfTheUneditedFileTakesEveryDayWithoutAFile)
-{
-    editor.days.chkDay = {false, true, false, false, false, false, false};
-    dialogs.results = {{Outcome::Chosen, path("old.ini"), u""}};
-    fe.answers = {true, true};
-    ASSERT_TRUE(editor.OK());
-    EXPECT_EQ(dialogs.asked.at(0).title, u" Save .ini as:");
-    EXPECT_EQ(dialogs.asked[0].defaultExtension, u"ini");
-    EXPECT_EQ(readFile("old.ini"), kSettings + u"\r\nOld\thttp://a/\r\n");
-    EXPECT_NE(readFile("a.ini").find(u"New"), std::u16string::npos);
-    const auto old = path("old.ini");
-    EXPECT_EQ(daysOnDisk(), (run::WeekdayTable{old, path("a.ini"), path("b.ini"), old, old, old, old}));
-}
-
-TEST_F(DayAssignmentTest, ACancelledOrFailedCopyDialogStillSavesTheFileAndReloadsTheWeekdayEditor)
+TEST_F(DayAssignmentTest, ACopyOfTheUneditedFileTakesEveryDayWithoutAFileAndAnyDialogOutcomeStillSaves)
 {
     struct Case
     {
         platform::FileDialogResult dialog;
         run::WeekdayTable written; ///< the weekday table afterwards
-        bool reported;
+        std::size_t alerts, errorLines;
+        int reloads; ///< LoadDef calls
     };
     const std::u16string sunday = u" Sundayに割り当てられている .iniファイルがありません。";
+    const auto a = path("a.ini"), b = path("b.ini"), old = path("old.ini");
     const Case cases[] = {
-        {{Outcome::Cancelled, u"", u""}, {path("a.ini"), path("a.ini"), path("b.ini"), u"", u"", u"", u""}, false},
-        {{Outcome::Failed, u"", u"no dialog"}, {u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")}, true},
+        {{Outcome::Chosen, old, u""}, {a, a, b, old, old, old, old}, 0, 0, 0},
+        {{Outcome::Cancelled, u"", u""}, {a, a, b, u"", u"", u"", u""}, 1, 0, 1},
+        {{Outcome::Failed, u"", u"no dialog"}, {u"", u"", b, u"", u"", u"", a}, 0, 1, 1},
     };
     for (const auto& c : cases) {
-        writeDays({u"", u"", path("b.ini"), u"", u"", u"", path("a.ini")});
+        writeDays({u"", u"", b, u"", u"", u"", a});
         ASSERT_TRUE(editor.days.ReadDayAssignment());
         editor.days.chkDay = {true, true, false, false, false, false, false};
         reloads = 0;
@@ -99,12 +85,13 @@ TEST_F(DayAssignmentTest, ACancelledOrFailedCopyDialogStillSavesTheFileAndReload
         ASSERT_TRUE(editor.OK());
         EXPECT_EQ(fe.questions.back().substr(0, sunday.size()), sunday);
         EXPECT_EQ(daysOnDisk(), c.written);
-        EXPECT_EQ(reloads, 1);
-        EXPECT_EQ(fe.alerts.size(), c.reported ? 0u : 1u);
-        EXPECT_EQ(fe.errorLines.size(), c.reported ? 1u : 0u);
+        EXPECT_EQ(reloads, c.reloads);
+        EXPECT_EQ(fe.alerts.size(), c.alerts);
+        EXPECT_EQ(fe.errorLines.size(), c.errorLines);
         EXPECT_NE(readFile("a.ini").find(u"New"), std::u16string::npos);
-        editor.requestOpen(path("a.ini"), false);
+        editor.requestOpen(a, false);
     }
+    EXPECT_EQ(readFile("old.ini"), kSettings + u"\r\nOld\thttp://a/\r\n") << "the copy is of the file as loaded";
 }
 
 TEST_F(DayAssignmentTest, SaveAsMovesTheCheckedDaysToTheNewFileAndLeavesTheLoadedOneAlone)
