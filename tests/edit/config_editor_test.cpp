@@ -155,12 +155,9 @@ TEST_F(EditorTest, TheDetailWindowStaysOnItsRowAndClosesWithTheConfigurationWind
 
 TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)
 {
-    const std::pair<std::u16string, edit::DetailForm::TableChoice> cases[] = {
-        {u"RemoveTable", edit::DetailForm::TableChoice::optAllTable},
-        {u"RemoveTableTag", edit::DetailForm::TableChoice::optTableTag},
-        {u"removetable", edit::DetailForm::TableChoice::optKeepTable},
-        {u"", edit::DetailForm::TableChoice::optKeepTable},
-    };
+    using C = edit::DetailForm::TableChoice;
+    const std::pair<std::u16string, C> cases[] = {
+        {u"RemoveTable", C::optAllTable}, {u"RemoveTableTag", C::optTableTag}, {u"removetable", C::optKeepTable}};
     for (const auto& [option, choice] : cases) {
         run::SiteRecord row;
         row.IndexName = u"'Name";
@@ -168,7 +165,7 @@ TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)
         const edit::DetailForm form = edit::DetailForm::fromRow(row);
         EXPECT_EQ(form.table, choice);
         EXPECT_EQ(form.fields.IndexName, u"Name");
-        EXPECT_EQ(form.toRow().TableOption, choice == edit::DetailForm::TableChoice::optKeepTable ? u"" : option);
+        EXPECT_EQ(form.toRow().TableOption, choice == C::optKeepTable ? u"" : option);
     }
 }
 

@@ -100,8 +100,14 @@ TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTh
     EXPECT_EQ(refreshed, 2);
 }
 
-TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
+TEST_F(SiteImportTest, AFailingDialogAnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
 {
+    FakeFileDialogs dialogs;
+    dialogs.results = {{platform::FileDialogResult::Outcome::Failed, u"", u"no dialog"}};
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_EQ(fe.errorLines[0], run::errorListLine(u"no dialog", u"/e.ini", u"", u"cmdImport"));
+
     given({u"A"});
     auto gone = open(kThreeSites);
     std::filesystem::remove(source());
@@ -114,18 +120,9 @@ TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNo
     EXPECT_FALSE(full.importAll());
     EXPECT_EQ(state.EditSiteCount, run::kMaxSiteLines - 1);
     EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(run::kMaxSiteLines + 19));
-    EXPECT_EQ(fe.errorLines.size(), 3u);
+    EXPECT_EQ(fe.errorLines.size(), 4u);
     EXPECT_TRUE(fe.infos.empty());
     EXPECT_EQ(refreshed, 0);
-}
-
-TEST_F(SiteImportTest, AFailingSourceDialogIsReportedUnderTheImportButton)
-{
-    FakeFileDialogs dialogs;
-    dialogs.results = {{platform::FileDialogResult::Outcome::Failed, u"", u"no dialog"}};
-    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
-    ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_EQ(fe.errorLines[0], run::errorListLine(u"no dialog", u"/e.ini", u"", u"cmdImport"));
 }
 
 } // namespace

@@ -40,10 +40,9 @@ TEST_P(AutoRun, LeavesTheSameDataFolderAsTheHeadlessCommand)
                      page ? "text/html" : "application/octet-stream");
     }
     TempDir temp;
-    const fs::path home = temp.path() / "program";
-    fs::create_directory(home);
+    const fs::path home = temp.path() / "program"; // made by the program
     const fs::path data = temp.path() / "data";
-    const fs::path ini = home / "sites.ini";
+    const fs::path ini = temp.path() / "sites.ini";
     std::string settings =
         replaceAll(replaceAll(readBytes(cases / "sites.ini"), "@BASE@", server.baseUrl()), "@DATA@", data.string());
     settings = replaceAll(settings, "\tNOAUTO\t", "\tAUTO\t");
