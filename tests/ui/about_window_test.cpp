@@ -56,9 +56,7 @@ private slots:
             QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
             started.replace(QStringLiteral("@"), QString::fromStdString(folder.path().string()));
             QCOMPARE(starter.started.empty() ? QString() : QString::fromStdString(starter.started.front()), started);
-            const bool told = started.isEmpty() || !startWorks;
-            QVERIFY(messages.alerts == (told ? std::vector<std::u16string>{u"現時点ではｼｽﾃﾑ情報を使用できません"}
-                                             : std::vector<std::u16string>{}));
+            QCOMPARE(messages.alerts.size(), std::size_t(started.isEmpty() || !startWorks)); // none to start, or failed
         }
     }
 };

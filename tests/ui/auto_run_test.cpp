@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include <gtest/gtest.h>

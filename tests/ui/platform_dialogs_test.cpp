@@ -41,10 +41,9 @@ private slots:
     {
         test::TempDir dir;
         const QString folder = QString::fromStdString(dir.path().string());
-        const platform::FileDialogRequest open{platform::FileDialogRequest::Kind::Open, u"読み込み",
-                                               dir.folder() + u"*.ini", u"ini"};
-        const platform::FileDialogRequest save{platform::FileDialogRequest::Kind::Save, u"", dir.folder() + u"朝刊",
-                                               u"ini"};
+        using Request = platform::FileDialogRequest;
+        const Request open{Request::Kind::Open, u"", dir.folder() + u"*.ini", u"ini"};
+        const Request save{Request::Kind::Save, u"", dir.folder() + u"朝刊", u"ini"};
         QFileDialog openDialog, saveDialog;
         ui::QtFileDialogs::prepare(openDialog, open);
         QCOMPARE(openDialog.fileMode(), QFileDialog::ExistingFile);
