@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "edit/config_editor.h"

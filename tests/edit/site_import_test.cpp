@@ -9,38 +9,24 @@
 namespace vz::test {
 namespace {
 
-using run::EditSiteTable;
-
-/// An editor table holding the given names (empty for an empty row) plus 20 spare rows.
-EditSiteTable tableOf(const std::vector<std::u16string>& names)
-{
-    EditSiteTable table;
-    table.rows.resize(names.size() + EditSiteTable::kSpareRows);
-    table.SiteEnabled.assign(table.rows.size(), false);
-    for (std::size_t row = 0; row < names.size(); ++row) {
-        table.rows[row].IndexName = names[row];
-        table.rows[row].NrPage = u"old13";
-        table.rows[row].minPix = u"old14";
-        table.SiteEnabled[row] = !names[row].empty();
-    }
-    return table;
-}
-
-/// IndexName of the first `count` rows.
-std::vector<std::u16string> namesOf(const EditSiteTable& table, std::size_t count)
-{
-    std::vector<std::u16string> names;
-    for (std::size_t row = 0; row < count; ++row) {
-        names.push_back(table.rows.at(row).IndexName);
-    }
-    return names;
-}
-
 using Names = std::vector<std::u16string>;
 
 class SiteImportTest : public ::testing::Test, public Reporting
 {
 protected:
+    /// The editor's table with these names (empty for an empty row) and 20 spare rows.
+    void given(const Names& names)
+    {
+        table.rows.assign(names.size() + run::EditSiteTable::kSpareRows, {});
+        table.SiteEnabled.assign(table.rows.size(), false);
+        for (std::size_t row = 0; row < names.size(); ++row) {
+            table.rows[row].IndexName = names[row];
+            table.rows[row].NrPage = u"old13";
+            table.rows[row].minPix = u"old14";
+            table.SiteEnabled[row] = !names[row].empty();
+        }
+        state.EditSiteCount = static_cast<std::int16_t>(names.size());
+    }
     /// Opens the import on the table as it stands, with a source of the given site lines.
     edit::SiteImport open(const std::string& siteLines)
     {
@@ -49,8 +35,16 @@ protected:
         return {std::move(start), table, state.EditSiteCount, reporter, fe, [this] { ++refreshed; }};
     }
     std::filesystem::path source() const { return dir.path() / "other.ini"; }
+    Names names(std::size_t count) const
+    {
+        Names first;
+        for (std::size_t row = 0; row < count; ++row) {
+            first.push_back(table.rows.at(row).IndexName);
+        }
+        return first;
+    }
 
-    EditSiteTable table;
+    run::EditSiteTable table;
     int refreshed = 0;
 };
 
@@ -58,32 +52,21 @@ const std::string kThreeSites = "X\thttp://x.test/\r\n"
                                 "'Off\thttp://off.test/\r\n"
                                 "Y\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\r\n";
 
-TEST_F(SiteImportTest, NamedRowsAreCountedAmongEveryRowAndTheSnapshotHoldsThemAll)
+TEST_F(SiteImportTest, ImportAllAppendsEverySourceLineAfterTheLastRowInUse)
 {
-    table = tableOf({u"A", u"  ", u"C"});
-    state.EditSiteCount = 3;
-    const auto start = edit::prepareImport(u"/in/other.ini", table, state.EditSiteCount);
-    EXPECT_EQ(start.CurNrConfig, u"2");
-    EXPECT_EQ(start.caption, u"Import .ini : other.ini");
-    EXPECT_EQ(start.snapshot.table.rows.size(), 23u);
-
-    table = tableOf({});
-    state.EditSiteCount = 0;
-    EXPECT_EQ(edit::prepareImport(u"/x.ini", table, 0).CurNrConfig, u"0");
-}
-
-TEST_F(SiteImportTest, ImportAllAppendsEverySourceLineAfterTheNamedRows)
-{
-    table = tableOf({u"A", u"B", u"C", u"D", u"E"});
-    state.EditSiteCount = 5;
+    // Row 1 was deleted, row 3 holds a blank name, and a site was typed into spare row 4.
+    given({u"A", u"", u"C", u"  "});
+    table.rows[4].IndexName = u"E";
+    EXPECT_EQ(edit::prepareImport(u"/x.ini", table, 4).snapshot.table.rows.size(), 24u) << "every row, not 3 + 20";
     auto import = open(kThreeSites + "   \r\nZ\r\n");
+    EXPECT_EQ(import.CurNrConfig(), u"3") << "a blank name is no name";
     ASSERT_TRUE(import.importAll());
 
     ASSERT_EQ(table.rows.size(), 30u);
     EXPECT_EQ(state.EditSiteCount, 10);
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u" 5件iniファイルに読み込みました。"});
     EXPECT_EQ(refreshed, 1);
-    EXPECT_EQ(namesOf(table, 11), (Names{u"A", u"B", u"C", u"D", u"E", u"X", u"Off", u"Y", u"", u"Z", u""}));
+    EXPECT_EQ(names(11), (Names{u"A", u"", u"C", u"  ", u"E", u"X", u"Off", u"Y", u"", u"Z", u""}));
     EXPECT_TRUE(table.SiteEnabled[5]);
     EXPECT_FALSE(table.SiteEnabled[6]) << "a switched-off source site arrives switched off";
     EXPECT_EQ(table.rows[7].minPix, u"14") << "fields past the fifteenth are dropped";
@@ -91,8 +74,7 @@ TEST_F(SiteImportTest, ImportAllAppendsEverySourceLineAfterTheNamedRows)
 
 TEST_F(SiteImportTest, SelectModeListsALineWithoutTabWholeAndCountsNoMarkAsNone)
 {
-    table = tableOf({u"A", u"B"});
-    state.EditSiteCount = 2;
+    given({u"A", u"B"});
     auto import = open(kThreeSites + "NoTab\r\n");
     import.enterSelectMode();
     EXPECT_EQ(import.sourceEntries(), (Names{u"X", u"Off", u"Y", u"NoTab"}));
@@ -103,8 +85,7 @@ TEST_F(SiteImportTest, SelectModeListsALineWithoutTabWholeAndCountsNoMarkAsNone)
 
 TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTheLineDoesNotReach)
 {
-    table = tableOf({u"A", u"B"});
-    state.EditSiteCount = 2;
+    given({u"A", u"B"});
     auto import = open("P\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\r\nQ\r\n");
     import.enterReplaceMode();
     ASSERT_TRUE(import.replace(0, 0));
@@ -113,54 +94,35 @@ TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTh
     EXPECT_EQ(table.rows[0].NrPage, u"old13");
 
     ASSERT_TRUE(import.replace(1, 1));
-    EXPECT_EQ(namesOf(table, 2), (Names{u"A", u"Q"})) << "the first replacement is gone";
+    EXPECT_EQ(names(2), (Names{u"A", u"Q"})) << "the first replacement is gone";
     EXPECT_EQ(table.rows.size(), 22u);
     EXPECT_EQ(state.EditSiteCount, 2);
     EXPECT_EQ(refreshed, 2);
 }
 
-TEST_F(SiteImportTest, AfterADeletionTheImportOpensAndKeepsEveryNamedRow)
-{
-    // Row 1 was deleted and a site was typed into spare row 4.
-    table = tableOf({u"A", u"", u"C", u"D"});
-    table.rows[4].IndexName = u"E";
-    state.EditSiteCount = 4;
-    auto import = open(kThreeSites);
-    EXPECT_EQ(import.CurNrConfig(), u"4");
-    ASSERT_TRUE(import.importAll());
-    EXPECT_EQ(namesOf(table, 9), (Names{u"A", u"", u"C", u"D", u"E", u"X", u"Off", u"Y", u""}));
-    EXPECT_EQ(state.EditSiteCount, 8);
-    EXPECT_EQ(table.rows.size(), 28u);
-}
-
-TEST_F(SiteImportTest, AnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
-{
-    table = tableOf({u"A"});
-    state.EditSiteCount = 1;
-    auto gone = open(kThreeSites);
-    std::filesystem::remove(source());
-    EXPECT_FALSE(gone.importAll());
-    gone.enterSelectMode();
-    EXPECT_TRUE(gone.sourceEntries().empty());
-
-    table = tableOf(std::vector<std::u16string>(run::kMaxSiteLines - 1, u"S"));
-    state.EditSiteCount = run::kMaxSiteLines - 1;
-    auto full = open(kThreeSites);
-    EXPECT_FALSE(full.importAll());
-    EXPECT_EQ(state.EditSiteCount, run::kMaxSiteLines - 1);
-    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(run::kMaxSiteLines + 19));
-    EXPECT_EQ(fe.errorLines.size(), 3u);
-    EXPECT_TRUE(fe.infos.empty());
-    EXPECT_EQ(refreshed, 0);
-}
-
-TEST_F(SiteImportTest, AFailingSourceDialogIsReportedUnderTheImportButton)
+TEST_F(SiteImportTest, AFailingDialogAnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
 {
     FakeFileDialogs dialogs;
     dialogs.results = {{platform::FileDialogResult::Outcome::Failed, u"", u"no dialog"}};
     EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
     ASSERT_EQ(fe.errorLines.size(), 1u);
     EXPECT_EQ(fe.errorLines[0], run::errorListLine(u"no dialog", u"/e.ini", u"", u"cmdImport"));
+
+    given({u"A"});
+    auto gone = open(kThreeSites);
+    std::filesystem::remove(source());
+    EXPECT_FALSE(gone.importAll());
+    gone.enterSelectMode();
+    EXPECT_TRUE(gone.sourceEntries().empty());
+
+    given(std::vector<std::u16string>(run::kMaxSiteLines - 1, u"S"));
+    auto full = open(kThreeSites);
+    EXPECT_FALSE(full.importAll());
+    EXPECT_EQ(state.EditSiteCount, run::kMaxSiteLines - 1);
+    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(run::kMaxSiteLines + 19));
+    EXPECT_EQ(fe.errorLines.size(), 4u);
+    EXPECT_TRUE(fe.infos.empty());
+    EXPECT_EQ(refreshed, 0);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 // The windowed program with AUTO in its site list file gathers, closes itself, and leaves the
-// same data folder as the headless command, byte for byte. Both are the real program, run on the
-// end-to-end cases' sites with the offscreen window system.
+// same data folder as the headless command, byte for byte, on the end-to-end cases' sites.
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -20,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Runs the program with these arguments and the test's environment; its exit status, 124 when it
-/// had not ended after a minute. The temporary paths hold no character the shell would read.
+/// The program's exit status, 124 when it had not ended after a minute. The temporary paths hold no
+/// character the shell would read.
 int runProgram(const std::string& environment, const std::string& args)
 {
     const int status =
@@ -29,9 +27,7 @@ int runProgram(const std::string& environment, const std::string& args)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-class AutoRun : public ::testing::TestWithParam<std::string>
-{
-};
+using AutoRun = ::testing::TestWithParam<std::string>;
 
 TEST_P(AutoRun, LeavesTheSameDataFolderAsTheHeadlessCommand)
 {
@@ -43,10 +39,9 @@ TEST_P(AutoRun, LeavesTheSameDataFolderAsTheHeadlessCommand)
                      page ? "text/html" : "application/octet-stream");
     }
     TempDir temp;
-    const fs::path home = temp.path() / "program";
-    fs::create_directory(home);
+    const fs::path home = temp.path() / "program"; // made by the program
     const fs::path data = temp.path() / "data";
-    const fs::path ini = home / "sites.ini";
+    const fs::path ini = temp.path() / "sites.ini";
     std::string settings =
         replaceAll(replaceAll(readBytes(cases / "sites.ini"), "@BASE@", server.baseUrl()), "@DATA@", data.string());
     settings = replaceAll(settings, "\tNOAUTO\t", "\tAUTO\t");
@@ -63,12 +58,7 @@ TEST_P(AutoRun, LeavesTheSameDataFolderAsTheHeadlessCommand)
     ASSERT_EQ(runProgram(environment, "--ini " + ini.string()), 0) << "the window closes itself after the run";
     const auto windowed = filesUnder(data);
     for (const auto& [name, bytes] : headless) {
-        const auto found = windowed.find(name);
-        if (found == windowed.end()) {
-            ADD_FAILURE() << name << " is missing after the windowed run";
-        } else {
-            EXPECT_TRUE(found->second == bytes) << name << " differs";
-        }
+        EXPECT_TRUE(windowed.contains(name) && windowed.at(name) == bytes) << name << " is missing or differs";
     }
     EXPECT_EQ(windowed.size(), headless.size());
 }

@@ -1,5 +1,7 @@
 // The Qt message boxes and file dialogs, set up and read back without ever being shown.
 
+#include <tuple>
+
 #include <QPushButton>
 #include <QTest>
 
@@ -15,63 +17,43 @@ class PlatformDialogsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void messageBoxesHaveTheirIconsAndButtons_data()
+    void messageBoxesAnswerNoOnEscapeAndShowTextAsItStands()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("negative");
         using K = ui::QtMessages::Kind;
-        QTest::newRow("information") << int(K::Information) << int(QMessageBox::Information) << int(QMessageBox::Ok)
-                                     << int(QMessageBox::Ok);
-        QTest::newRow("alert") << int(K::Alert) << int(QMessageBox::NoIcon) << int(QMessageBox::Ok)
-                               << int(QMessageBox::Ok);
-        QTest::newRow("ok/cancel") << int(K::OkCancel) << int(QMessageBox::Question)
-                                   << int(QMessageBox::Ok | QMessageBox::Cancel) << int(QMessageBox::Cancel);
-        QTest::newRow("yes/no") << int(K::YesNo) << int(QMessageBox::NoIcon) << int(QMessageBox::Yes | QMessageBox::No)
-                                << int(QMessageBox::No);
+        using B = QMessageBox;
+        const std::tuple<K, B::Icon, B::StandardButtons, B::StandardButton> cases[] = {
+            {K::Information, B::Information, B::Ok, B::Ok},
+            {K::Alert, B::NoIcon, B::Ok, B::Ok},
+            {K::OkCancel, B::Question, B::Ok | B::Cancel, B::Cancel},
+            {K::YesNo, B::NoIcon, B::Yes | B::No, B::No},
+        };
+        for (const auto& [kind, icon, buttons, no] : cases) {
+            const auto box = ui::QtMessages::makeBox(kind, u"<b>保存しますか</b>");
+            QCOMPARE(box->icon(), icon);
+            QCOMPARE(box->standardButtons(), buttons);
+            QCOMPARE(box->escapeButton(), box->button(no));
+            QCOMPARE(box->text(), QStringLiteral("<b>保存しますか</b>"));
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+        }
     }
 
-    void messageBoxesHaveTheirIconsAndButtons()
-    {
-        QFETCH(int, kind);
-        QFETCH(int, icon);
-        QFETCH(int, buttons);
-        QFETCH(int, negative);
-        const auto box = ui::QtMessages::makeBox(static_cast<ui::QtMessages::Kind>(kind), u"<b>保存しますか</b>");
-        QCOMPARE(int(box->icon()), icon);
-        QCOMPARE(int(box->standardButtons()), buttons);
-        QCOMPARE(box->escapeButton(), box->button(static_cast<QMessageBox::StandardButton>(negative)));
-        QCOMPARE(box->text(), QStringLiteral("<b>保存しますか</b>"));
-        QCOMPARE(box->textFormat(), Qt::PlainText);
-    }
-
-    void fileDialogsAreSetUpAsAsked()
+    void fileDialogsAreSetUpAsAskedAndACancelIsToldApartFromAFailure()
     {
         test::TempDir dir;
         const QString folder = QString::fromStdString(dir.path().string());
-        QFileDialog open;
-        ui::QtFileDialogs::prepare(
-            open, {platform::FileDialogRequest::Kind::Open, u"読み込み", dir.folder() + u"*.ini", u"ini"});
-        QCOMPARE(open.windowTitle(), QStringLiteral("読み込み"));
-        QCOMPARE(open.fileMode(), QFileDialog::ExistingFile);
-        QCOMPARE(open.directory().absolutePath(), folder);
-        QCOMPARE(open.nameFilters(), (QStringList{"*.ini", "*"}));
+        using Request = platform::FileDialogRequest;
+        const Request open{Request::Kind::Open, u"", dir.folder() + u"*.ini", u"ini"};
+        const Request save{Request::Kind::Save, u"", dir.folder() + u"朝刊", u"ini"};
+        QFileDialog openDialog, saveDialog;
+        ui::QtFileDialogs::prepare(openDialog, open);
+        QCOMPARE(openDialog.fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(openDialog.directory().absolutePath(), folder);
+        QCOMPARE(openDialog.nameFilters(), (QStringList{"*.ini", "*"}));
+        ui::QtFileDialogs::prepare(saveDialog, save);
+        QCOMPARE(saveDialog.acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(saveDialog.defaultSuffix(), QStringLiteral("ini"));
 
-        QFileDialog save;
-        ui::QtFileDialogs::prepare(save,
-                                   {platform::FileDialogRequest::Kind::Save, u"", dir.folder() + u"朝刊", u"ini"});
-        QCOMPARE(save.acceptMode(), QFileDialog::AcceptSave);
-        QCOMPARE(save.defaultSuffix(), QStringLiteral("ini"));
-    }
-
-    void aCancelIsToldApartFromAFailure()
-    {
-        test::TempDir dir;
-        const QString folder = QString::fromStdString(dir.path().string());
         test::writeBytes(dir.path() / "a.ini", "");
-        const platform::FileDialogRequest open{platform::FileDialogRequest::Kind::Open, u"", u"", u""};
-        const platform::FileDialogRequest save{platform::FileDialogRequest::Kind::Save, u"", u"", u""};
         QCOMPARE(ui::QtFileDialogs::outcome(open, false, {folder + "/a.ini"}).outcome, Outcome::Cancelled);
         QCOMPARE(ui::QtFileDialogs::outcome(open, true, {}).outcome, Outcome::Failed);
         QCOMPARE(ui::QtFileDialogs::outcome(open, true, {folder}).outcome, Outcome::Failed);
