@@ -76,21 +76,5 @@ TEST(KeepPix, TriesTheServerThenTheArticleFolderThenTheAddressItself)
         << "numbers run on past five digits";
 }
 
-TEST(KeepPix, CutsTagsAtTheirQuirkyPositionsAndAlwaysEnds)
-{
-    ExtractHarness h;
-    const std::pair<const char*, const char*> cases[] = {
-        {"<img a>skipped>kept", "kept"}, // the text resumes after the first ">" ten characters on
-        {"<img>", ""},
-        {"a<img src=\"x.gif\"", "a<img src=\"x.gif\""}, // an unfinished tag stays
-        {"<img src=\"\">after", "after"},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(keep(h, text), expected) << text;
-    }
-    EXPECT_TRUE(h.pictures.requested.empty());
-    EXPECT_EQ(h.pictures.prepared, 4) << "the folder is readied for every text";
-}
-
 } // namespace
 } // namespace vz::test
