@@ -1,8 +1,6 @@
 // The fast filters against the literal loops they replace, on seeded generated HTML-like texts.
 
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,7 +16,6 @@
 #include "extract/extract_harness.h"
 #include "extract/literal_filters.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
 
 namespace vz::test {
 namespace {

@@ -1,7 +1,5 @@
 #include "extract/picture_keeping.h"
 
-#include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,7 +7,6 @@
 
 #include "extract/extract_harness.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
 
 namespace vz::test {
 namespace {

@@ -8,7 +8,6 @@
 #include "cli/headless_command.h"
 #include "cli/interrupt.h"
 #include "fakes/fake_downloader.h"
-#include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
 #include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
