@@ -114,14 +114,12 @@ std::string readAll(std::FILE* file)
 // time: both must leave the same files.
 class EndToEnd : public ::testing::TestWithParam<std::tuple<std::string, int>>
 {
-protected:
-    const std::string& caseName() const { return std::get<0>(GetParam()); }
-    int jobs() const { return std::get<1>(GetParam()); }
 };
 
 TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
 {
-    const fs::path dir = kCases / caseName();
+    const auto& [caseName, jobs] = GetParam();
+    const fs::path dir = kCases / caseName;
     TestHttpServer server;
     const std::string base = server.baseUrl();
     for (const auto& [name, bytes] : filesUnder(dir / "site")) {
@@ -150,7 +148,7 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
         std::FILE* out = std::tmpfile();
         ASSERT_NE(out, nullptr);
         cli::HeadlessFrontEnd frontEnd(out, false);
-        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs()};
+        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs};
         const int status = cli::runHeadless(options, frontEnd, clock, fetcher);
         stderrText += readAll(out);
         std::fclose(out);
@@ -158,7 +156,7 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
     }
 
     const auto actual = filesUnder(data);
-    keepActual(caseName() + "_jobs" + std::to_string(jobs()), actual, base, data);
+    keepActual(caseName + "_jobs" + std::to_string(jobs), actual, base, data);
     std::map<std::string, std::string> expected;
     for (const auto& [name, bytes] : filesUnder(dir / "expected")) {
         expected[name] = placeholders(bytes);
