@@ -2,7 +2,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,7 +13,6 @@ namespace {
 
 using text::toUtf8;
 using text::u;
-using Strings = std::vector<std::string>;
 
 // A missing marker is reported (the end-to-end case missing_markers holds both reports) and
 // leaves the page alone.
@@ -39,52 +37,6 @@ TEST(CutHeader, KeepsAllButTheFirstCharacterOfTheStartMarkerAndTheFirstOfTheEndM
         EXPECT_EQ(part, result.empty() ? u(page) : result.substr(0, result.size() - 2)) << page;
     }
     EXPECT_EQ(h.fe.errorLines.size(), 3U);
-}
-
-TEST(CutMsg, TakesEachAnchorAsItsSuffixRowSays)
-{
-    ExtractHarness h;
-    const std::pair<const char*, Strings> cases[] = {
-        {"<a href=\"news/1.html\">", {"news/1.html"}},
-        {"<a href='x.htm'>", {"x.htm"}},
-        {"<a href=\"list.php?id=3\">", {"list.php?id=3"}},
-        {"<a href=\"x.asp?id=3\">", {"x.asp?id=3"}},
-        {"<a href=\"x.asp\">", {"x.asp"}},
-        {"<a href=news/1.html#top>", {"news/1.html"}},
-        {"<A HREF=\"X.HTML\">", {"X.HTML"}},
-        {"<a href=\"s/1.shtml\">", {"s/1.shtml"}},
-        {"<a href=x.asp?id=3>", {"x.asp?id="}}, // unquoted: the character before ">" is left out
-        {"<a href=\"x.html\" target=\"_top\">", {"x.html"}},
-        {"<a href=\"x.php\" target=\"_top\">", {"x.php\" target=\"_top"}},
-        // Without a suffix of its own an anchor counts when one stands anywhere after it.
-        {"<a href=\"doc.cgi\">Document</a> <a href=\"y.php\">", {"doc.cgi", "y.php"}},
-        // The eight characters after ">" are skipped, cutting the second anchor apart.
-        {"<a href=\"1.php\">A</a><a href=\"2.php\">B</a>", {"1.php"}},
-        // Rows 1 and 2 resume after the first suffix of the whole part, so the anchor comes again,
-        // also beyond the room the list was made with.
-        {"see page.html <a href=\"x.html\">", {"x.html", "x.html"}},
-        {"a.html b.html <a href=\"x.html\">", {"x.html", "x.html", "x.html"}},
-        {"<a href=\"a.shtml", {"a.shtml"}}, // an unclosed anchor ends the part
-        {"<a href=>x.php", {""}},           // a ">" right after "=" gives an empty address
-        // No anchor holding an address: no link.
-        {"plain text", {}},
-        {"<a href=\"doc.cgi\">Doc</a>", {}},
-        {"<a href>x.php", {}},
-        {"<a href=\"x.php", {}},
-        {"<a href=\"x.asp?id=3", {}},
-        {"", {""}}, // an empty link part is reported (as end-to-end case missing_markers shows)
-    };
-    for (const auto& [part, links] : cases) {
-        std::u16string linkPart = u(part);
-        std::vector<std::u16string> list;
-        EXPECT_EQ(extract::CutMsg(h.reporter, linkPart, list), static_cast<int>(links.size()) - 1) << part;
-        Strings found;
-        for (std::size_t i = 0; i < links.size(); ++i) {
-            found.push_back(toUtf8(list.at(i)));
-        }
-        EXPECT_EQ(found, links) << part;
-    }
-    EXPECT_EQ(h.fe.errorLines.size(), 1U);
 }
 
 TEST(MergeAddress, JoinsRelativeAddressesToTheBase)

@@ -112,14 +112,14 @@ inline Str PickHeadline(const extract::LineFitting& fitting, const Str& article)
     return extract::AddSpc(fitting, headline);
 }
 
-inline bool endsTagName(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || c == u'/' || c == u'>';
-}
-
 inline bool isSpace(char16_t c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+inline bool endsTagName(char16_t c)
+{
+    return isSpace(c) || c == u'/' || c == u'>';
 }
 
 /// Removes the first active element or tag, searching from the start, until none is left.
@@ -338,21 +338,17 @@ inline Str CutNews(extract::ExtractContext& ctx, const Str& page, View FilterHea
             body = RemoveTags(body, tag, u">");
         }
     } else if (TableOption == u"RemoveTableTag") {
-        body = RemoveTags(body, u"<table", u">");
-        body = ReplaceTags(body, u"</table", u">", u"<br>&nbsp;<br>");
-        body = RemoveTags(body, u"<tr", u">");
-        body = ReplaceTags(body, u"</tr", u">", u"<br>");
-        body = RemoveTags(body, u"<td", u">");
-        body = ReplaceTags(body, u"</td", u">", u"<br>");
-        body = RemoveTags(body, u"<th", u">");
-        body = ReplaceTags(body, u"</th", u">", u"<br>");
+        for (View tag : {u"table", u"tr", u"td", u"th"}) {
+            body = RemoveTags(body, u"<" + Str(tag), u">");
+            body = ReplaceTags(body, u"</" + Str(tag), u">", tag == u"table" ? u"<br>&nbsp;<br>" : u"<br>");
+        }
         body = CollapseNbsp(CollapseBreaks(body));
     }
     body = RemoveTags(RemoveTags(RemoveTags(body, u"<a", u">"), u"</a", u">"), u"<script", u"</script>");
     if (TagOption == u"RemoveAll") {
-        body = ReplaceTags(body, u"<br", u">", u"\n\r");
-        body = ReplaceTags(body, u"<p", u">", u"\n\r");
-        body = ReplaceTags(body, u"</p", u">", u"\n\r");
+        for (View tag : {u"<br", u"<p", u"</p"}) {
+            body = ReplaceTags(body, tag, u">", u"\n\r");
+        }
         return result + RemoveTags(body, u"<", u">");
     }
     return RemoveActiveContent(result + extract::AddSpc(ctx.fitting, body));

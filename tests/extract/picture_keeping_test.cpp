@@ -1,7 +1,5 @@
 #include "extract/picture_keeping.h"
 
-#include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,7 +7,6 @@
 
 #include "extract/extract_harness.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
 
 namespace vz::test {
 namespace {
@@ -74,22 +71,6 @@ TEST(KeepPix, TriesTheServerThenTheArticleFolderThenTheAddressItself)
     EXPECT_EQ(keep(h, "<img src=\"http://pics/c.png\"><img src=\"http://pics/c.png\">"),
               "<img src=\"pix/99999.png\"> <br><img src=\"pix/100000.png\"> <br>")
         << "numbers run on past five digits";
-}
-
-TEST(KeepPix, CutsTagsAtTheirQuirkyPositionsAndAlwaysEnds)
-{
-    ExtractHarness h;
-    const std::pair<const char*, const char*> cases[] = {
-        {"<img a>skipped>kept", "kept"}, // the text resumes after the first ">" ten characters on
-        {"<img>", ""},
-        {"a<img src=\"x.gif\"", "a<img src=\"x.gif\""}, // an unfinished tag stays
-        {"<img src=\"\">after", "after"},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(keep(h, text), expected) << text;
-    }
-    EXPECT_TRUE(h.pictures.requested.empty());
-    EXPECT_EQ(h.pictures.prepared, 4) << "the folder is readied for every text";
 }
 
 } // namespace

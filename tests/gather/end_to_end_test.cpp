@@ -29,6 +29,7 @@
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/text.h"
+#include "support/pieces.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
@@ -53,82 +54,39 @@ std::vector<std::string> caseNames()
     return names;
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
-bool isPage(const fs::path& path)
-{
-    return path.extension() == ".html" || path.extension() == ".htm";
-}
-
 // Pages go out without a charset, so that the page's own bytes and meta tag decide.
 std::string contentType(const fs::path& path)
 {
-    if (isPage(path)) {
-        return "text/html";
-    }
-    if (path.extension() == ".gif") {
-        return "image/gif";
-    }
-    if (path.extension() == ".png") {
-        return "image/png";
-    }
-    return "application/octet-stream";
+    const std::string ext = path.extension().string();
+    return ext == ".html" || ext == ".htm"  ? "text/html"
+           : ext == ".gif" || ext == ".png" ? "image/" + ext.substr(1)
+                                            : "application/octet-stream";
 }
 
-/// CP932 bytes as UTF-8 lines with their line-end characters shown, so that LF CR and CR LF can
-/// be told apart in a failure message.
-std::vector<std::string> readableLines(const std::string& bytes)
-{
-    const std::string utf8 = text::toUtf8(platform::decodeCp932(bytes));
-    std::vector<std::string> lines(1);
-    for (const char c : utf8) {
-        if (c == '\r') {
-            lines.back() += "\\r";
-        } else if (c == '\n') {
-            lines.back() += "\\n";
-            lines.emplace_back();
-        } else {
-            lines.back() += c;
-        }
-    }
-    if (lines.back().empty()) {
-        lines.pop_back();
-    }
-    return lines;
-}
-
-/// The first line where the two files part, with a few lines around it from each.
+/// The first line where the two files part, from each, with the line ends shown so that LF CR and
+/// CR LF can be told apart.
 std::string difference(const std::string& expected, const std::string& actual)
 {
     if (expected.find('\0') != std::string::npos || actual.find('\0') != std::string::npos) {
-        return "the picture bytes differ (expected " + std::to_string(expected.size()) + " bytes, got " +
-               std::to_string(actual.size()) + ")\n";
+        return "the picture bytes differ\n";
     }
-    const auto want = readableLines(expected);
-    const auto got = readableLines(actual);
-    std::size_t first = 0;
-    while (first < want.size() && first < got.size() && want[first] == got[first]) {
-        ++first;
-    }
-    std::ostringstream out;
-    out << "first difference at line " << first + 1 << " (expected " << want.size() << " lines, got " << got.size()
-        << ")\n";
-    const std::size_t from = first < 3 ? 0 : first - 3;
-    for (const auto& [label, lines] : {std::pair{"expected", &want}, std::pair{"actual", &got}}) {
-        out << "  " << label << ":\n";
-        for (std::size_t i = from; i < lines->size() && i < first + 6; ++i) {
-            out << (i == first ? "  > " : "    ") << i + 1 << ": " << (*lines)[i] << "\n";
+    const auto lines = [](const std::string& bytes) {
+        std::istringstream in(
+            replaceAll(replaceAll(text::toUtf8(platform::decodeCp932(bytes)), "\r", "\\r"), "\n", "\\n\n"));
+        std::vector<std::string> all;
+        for (std::string line; std::getline(in, line);) {
+            all.push_back(line);
         }
-    }
-    return out.str();
+        return all;
+    };
+    const auto want = lines(expected), got = lines(actual);
+    const std::size_t at = std::mismatch(want.begin(), want.end(), got.begin(), got.end()).first - want.begin();
+    const auto line = [at](const std::vector<std::string>& all) { return at < all.size() ? all[at] : "(none)"; };
+    return "first difference at line " + std::to_string(at + 1) + "\n  expected: " + line(want) +
+           "\n  actual:   " + line(got) + "\n";
 }
 
+/// With VZ_E2E_ACTUAL set, the data folder goes there with the placeholders put back.
 void keepActual(const std::string& caseName, const std::map<std::string, std::string>& files, const std::string& base,
                 const std::string& data)
 {
@@ -136,22 +94,19 @@ void keepActual(const std::string& caseName, const std::map<std::string, std::st
     if (!target || !*target) {
         return;
     }
-    const fs::path folder = fs::path(target) / caseName;
-    fs::remove_all(folder);
+    fs::remove_all(fs::path(target) / caseName);
     for (const auto& [name, bytes] : files) {
-        fs::create_directories((folder / name).parent_path());
-        writeBytes(folder / name, replaceAll(replaceAll(bytes, data, "@DATA@"), base, "@BASE@"));
+        const fs::path file = fs::path(target) / caseName / name;
+        fs::create_directories(file.parent_path());
+        writeBytes(file, replaceAll(replaceAll(bytes, data, "@DATA@"), base, "@BASE@"));
     }
 }
 
 std::string readAll(std::FILE* file)
 {
-    std::string text;
+    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
     std::rewind(file);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, n);
-    }
+    text.resize(std::fread(text.data(), 1, text.size(), file));
     return text;
 }
 
@@ -159,18 +114,17 @@ std::string readAll(std::FILE* file)
 // time: both must leave the same files.
 class EndToEnd : public ::testing::TestWithParam<std::tuple<std::string, int>>
 {
-protected:
-    const std::string& caseName() const { return std::get<0>(GetParam()); }
-    int jobs() const { return std::get<1>(GetParam()); }
 };
 
 TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
 {
-    const fs::path dir = kCases / caseName();
+    const auto& [caseName, jobs] = GetParam();
+    const fs::path dir = kCases / caseName;
     TestHttpServer server;
     const std::string base = server.baseUrl();
     for (const auto& [name, bytes] : filesUnder(dir / "site")) {
-        server.serve("/" + name, isPage(name) ? replaceAll(bytes, "@BASE@", base) : bytes, contentType(name));
+        const std::string type = contentType(name);
+        server.serve("/" + name, type == "text/html" ? replaceAll(bytes, "@BASE@", base) : bytes, type);
     }
 
     TempDir temp;
@@ -194,7 +148,7 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
         std::FILE* out = std::tmpfile();
         ASSERT_NE(out, nullptr);
         cli::HeadlessFrontEnd frontEnd(out, false);
-        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs()};
+        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs};
         const int status = cli::runHeadless(options, frontEnd, clock, fetcher);
         stderrText += readAll(out);
         std::fclose(out);
@@ -202,7 +156,7 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
     }
 
     const auto actual = filesUnder(data);
-    keepActual(caseName() + "_jobs" + std::to_string(jobs()), actual, base, data);
+    keepActual(caseName + "_jobs" + std::to_string(jobs), actual, base, data);
     std::map<std::string, std::string> expected;
     for (const auto& [name, bytes] : filesUnder(dir / "expected")) {
         expected[name] = placeholders(bytes);

@@ -8,12 +8,11 @@
 #include "cli/headless_command.h"
 #include "cli/interrupt.h"
 #include "fakes/fake_downloader.h"
-#include "fakes/fake_front_end.h"
 #include "gather/contents_page.h"
 #include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
-#include "support/temp_dir.h"
+#include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
@@ -48,15 +47,11 @@ private:
     platform::Fetcher& m_inner;
 };
 
-class GatheringRunTest : public ::testing::Test
+class GatheringRunTest : public ::testing::Test, public Reporting
 {
 protected:
     GatheringRunTest()
-        : reporter(state, fe, fe), services{clock, fe, fe, fe, reporter},
-          fetcher(downloader, (dir.path() / "scratch").string()),
-          recording(fetcher), context{state, values, services, recording}, driver(context)
     {
-        state.ProgramFolder = dir.folder();
         state.CurrentIniPath = dir.folder() + u"sites.ini";
         addSite(u"朝刊", "a", 3);
         addSite(u"夕刊", "b", 2);
@@ -88,18 +83,14 @@ protected:
         return platform::decodeCp932(readBytes(dir.path() / "data" / name));
     }
 
-    TempDir dir;
     FakeClock clock;
-    FakeFrontEnd fe;
     FakeDownloader downloader;
-    run::RunState state;
-    run::Reporter reporter;
     gather::RunValues values;
-    gather::Services services;
-    platform::DownloaderFetcher fetcher;
-    RecordingFetcher recording;
-    gather::RunContext context;
-    gather::RunDriver driver;
+    gather::Services services{clock, fe, fe, fe, reporter};
+    platform::DownloaderFetcher fetcher{downloader, (dir.path() / "scratch").string()};
+    RecordingFetcher recording{fetcher};
+    gather::RunContext context{state, values, services, recording};
+    gather::RunDriver driver{context};
     std::string sites;
 };
 
@@ -160,25 +151,6 @@ TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndThe
     EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
 }
 
-// Fetching ahead must not do what the run refuses: a page's links and pictures are fetched only
-// over http and https, ahead of their turn or at it.
-TEST_F(GatheringRunTest, NothingAPageNamesButHttpAndHttpsIsFetchedEvenAhead)
-{
-    downloader.resources["http://news.test/c/index.html"] =
-        "<!--list--><a href=\"file:///etc/hostname\">x</a><a href=\"c1.html\">y</a><!--/list-->";
-    downloader.resources["http://news.test/c/c1.html"] =
-        page(u"見出し", u"<img src=\"file:///etc/hostname\"><img src=\"FILE:///etc/passwd\">本文");
-    sites += "C\thttp://news.test/c/index.html\thttp://news.test/c/\tc.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>"
-             "\t<div>\t</div>\t\t\tKeepPix\t\t\r\n";
-    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
-    ASSERT_TRUE(driver.runOnce());
-    EXPECT_NE(output("c.html").find(u"本文"), std::u16string::npos);
-    EXPECT_EQ(recording.started.size(), 9U) << "every page of the three sites, once";
-    for (const std::string& url : recording.started) {
-        EXPECT_TRUE(url.starts_with("http://")) << url;
-    }
-}
-
 TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
 {
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t2\tNOCONTENTS\tSEPARATETOPICFILES");
@@ -189,6 +161,7 @@ TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
         EXPECT_TRUE(std::filesystem::exists(dir.path() / "data" / toUtf8(gather::topicFileName(n)))) << n;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "00008.html"));
+    EXPECT_EQ(gather::topicFileName(123456), u"123456.html") << "five digits or more";
     const std::u16string second = output("b.html");
     EXPECT_NE(second.find(u"<a href=\"00006.html\">"), std::u16string::npos) << toUtf8(second);
     EXPECT_EQ(second.find(u"<hr"), second.rfind(u"<hr")) << "link lines get no rule of their own";
@@ -204,20 +177,29 @@ TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
     EXPECT_TRUE(downloader.requested.empty());
 }
 
+// A page's links and pictures are fetched only over http and https, ahead of their turn or at it.
 TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeWritten)
 {
     // A local file named by an index page, with no base address to join it to.
     downloader.resources["file:///some/path#.html"] = page(u"秘密", u"ローカルのファイル");
     downloader.resources["http://news.test/c/index.html"] =
         "<!--list--><a href=\"file:///some/path#.html\">x</a><!--/list-->";
-    const std::string markers = "\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
-    sites = "L\thttp://news.test/c/index.html\t\tc.html" + markers + "NoName\thttp://news.test/a/index.html\t\t" +
-            markers + "NoFolder\thttp://news.test/a/index.html\t\tmissing/x.html" + markers + sites;
+    downloader.resources["http://news.test/d/index.html"] =
+        "<!--list--><a href=\"file:///etc/hostname\">x</a><a href=\"d1.html\">y</a><!--/list-->";
+    downloader.resources["http://news.test/d/d1.html"] =
+        page(u"見出し", u"<img src=\"file:///etc/hostname\"><img src=\"FILE:///etc/passwd\">本文");
+    const std::string markers = "\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>";
+    sites = "L\thttp://news.test/c/index.html\t\tc.html" + markers + "\r\nNoName\thttp://news.test/a/index.html\t\t" +
+            markers + "\r\nNoFolder\thttp://news.test/a/index.html\t\tmissing/x.html" + markers +
+            "\r\nD\thttp://news.test/d/index.html\thttp://news.test/d/\td.html" + markers + "\t\t\tKeepPix\r\n" + sites;
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
     ASSERT_TRUE(driver.runOnce());
 
-    EXPECT_EQ(std::count(downloader.requested.begin(), downloader.requested.end(), "file:///some/path#.html"), 0);
+    for (const std::string& url : recording.started) {
+        EXPECT_TRUE(url.starts_with("http://")) << url;
+    }
     EXPECT_EQ(output("c.html").find(u"ローカル"), std::u16string::npos);
+    EXPECT_NE(output("d.html").find(u"本文"), std::u16string::npos);
     const auto logged = [this](const std::u16string& part) {
         return std::count_if(fe.errorLines.begin(), fe.errorLines.end(),
                              [&](const std::u16string& line) { return line.find(part) != std::u16string::npos; });
@@ -226,15 +208,15 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
         << "refused like a failed download, for the page head and for the article";
     EXPECT_EQ(logged(u"出力ファイルに書き込めませんでした。"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "missing"));
-    EXPECT_EQ(fe.sites,
-              (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"朝刊 3/0", u"夕刊 2/0"}));
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"D 1/0", u"朝刊 3/0",
+                                                     u"夕刊 2/0"}));
 
     // A contents page that cannot be written is one more report; the sites are still gathered.
     std::filesystem::create_directories(dir.path() / "data" / "index.html");
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
     ASSERT_TRUE(driver.runOnce());
     EXPECT_EQ(logged(u"MakeContents"), 1);
-    EXPECT_EQ(fe.sites.size(), 10u);
+    EXPECT_EQ(fe.sites.size(), 12u);
 }
 
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)

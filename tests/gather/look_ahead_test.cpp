@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,43 +23,36 @@ public:
     Ticket start(const std::string& url) override
     {
         started.push_back(url);
-        m_urls[++m_last] = url;
+        pending[++m_last] = url;
         return m_last;
     }
     std::vector<Ticket> poll(std::chrono::milliseconds) override
     {
-        for (const auto& [ticket, url] : m_urls) {
-            if (!m_ended.contains(ticket)) {
-                m_ended[ticket] = true;
+        for (const auto& [ticket, url] : pending) {
+            if (m_ended.insert(ticket).second) {
                 return {ticket};
             }
         }
         return {};
     }
     bool done(Ticket ticket) const override { return m_ended.contains(ticket); }
-    platform::Fetched take(Ticket ticket) override
-    {
-        const std::string url = m_urls.at(ticket);
-        m_urls.erase(ticket);
-        return platform::Fetched{{0, "text/html", ""}, "<p>" + url + "</p>"};
-    }
-    void cancel(Ticket ticket) override
-    {
-        abandoned.push_back(m_urls.at(ticket));
-        m_urls.erase(ticket);
-    }
+    platform::Fetched take(Ticket ticket) override { return {{0, "text/html", ""}, "<p>" + forget(ticket) + "</p>"}; }
+    void cancel(Ticket ticket) override { abandoned.push_back(forget(ticket)); }
     void hurry(Ticket) override {}
     void setLimits(int, int) override {}
 
-    /// Started and neither taken nor abandoned.
-    std::size_t open() const { return m_urls.size(); }
-
-    std::vector<std::string> started;
-    std::vector<std::string> abandoned;
+    std::vector<std::string> started, abandoned;
+    std::map<Ticket, std::string> pending; ///< started and neither taken nor abandoned
 
 private:
-    std::map<Ticket, std::string> m_urls;
-    std::map<Ticket, bool> m_ended;
+    std::string forget(Ticket ticket)
+    {
+        const std::string url = pending.at(ticket);
+        pending.erase(ticket);
+        return url;
+    }
+
+    std::set<Ticket> m_ended;
     Ticket m_last = 0;
 };
 
@@ -86,7 +80,7 @@ TEST(LookAhead, StartsWhatIsExpectedInOrderNeverMoreThanItsWindow)
         EXPECT_LE(ahead.underWay(), 3U);
     }
     EXPECT_EQ(fetcher.started.size(), 6U) << "each page fetched once";
-    EXPECT_EQ(fetcher.open(), 0U);
+    EXPECT_EQ(fetcher.pending.size(), 0U);
 }
 
 // An index page tells the site's articles, which come before the next site's index page.
@@ -118,7 +112,7 @@ TEST(LookAhead, AbandonsWhatTheRunLeftBehind)
         EXPECT_EQ(ahead.underWay(), 2U);
     }
     EXPECT_EQ(fetcher.abandoned, (std::vector<std::string>{"b", "c", "d"}));
-    EXPECT_EQ(fetcher.open(), 0U);
+    EXPECT_EQ(fetcher.pending.size(), 0U);
 }
 
 } // namespace
