@@ -44,6 +44,12 @@ TEST(RemoveActiveContent, TakesOutWhatABrowserWouldRunOrLoadAndNothingElse)
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(toUtf8(extract::RemoveActiveContent(u(input))), expected) << input;
+        // An article of many megabytes is cleaned where it stands, never beside a copy.
+        std::u16string text = u(input);
+        const char16_t* const storage = text.data();
+        extract::removeActiveContentInPlace(text);
+        EXPECT_EQ(toUtf8(text), expected) << input;
+        EXPECT_EQ(text.data(), storage) << input;
     }
 }
 
