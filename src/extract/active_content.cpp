@@ -1,7 +1,9 @@
 #include "active_content.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "run/text.h"
 
@@ -32,27 +34,54 @@ bool endsTagName(char16_t c)
     return isHtmlSpace(c) || c == u'/' || c == u'>';
 }
 
-// Which active name the lower-cased text holds right after a "<" (at `at`), or none.
-std::size_t activeNameAt(std::u16string_view low, std::size_t at)
+// Whether `s` holds `lowerPattern` at `at` when its ASCII letters are read lower-cased. Every
+// name and pattern here is written in lower case; comparing this way spares a lower-cased copy
+// of a text that may be many megabytes.
+bool matchesAt(std::u16string_view s, std::size_t at, std::u16string_view lowerPattern)
+{
+    if (at > s.size() || s.size() - at < lowerPattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerPattern.size(); ++i) {
+        if (text::LCaseChar(s[at + i]) != lowerPattern[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first place at or after `from` where `s`, read lower-cased, holds `lowerPattern`. The
+// patterns begin with "<" or ">", which have no case.
+std::size_t findFolded(std::u16string_view s, std::u16string_view lowerPattern, std::size_t from)
+{
+    for (auto at = s.find(lowerPattern.front(), from); at != none; at = s.find(lowerPattern.front(), at + 1)) {
+        if (matchesAt(s, at, lowerPattern)) {
+            return at;
+        }
+    }
+    return none;
+}
+
+// Which active name the text holds right after a "<" (at `at`), or none.
+std::size_t activeNameAt(std::u16string_view s, std::size_t at)
 {
     for (std::size_t k = 0; k < kActiveNames.size(); ++k) {
         const std::u16string_view name = kActiveNames[k];
-        if (low.substr(at, name.size()) == name &&
-            (at + name.size() == low.size() || endsTagName(low[at + name.size()]))) {
+        if (matchesAt(s, at, name) && (at + name.size() == s.size() || endsTagName(s[at + name.size()]))) {
             return k;
         }
     }
     return none;
 }
 
-// Finds, in a fixed lower-cased text and for positions that only grow, the first end tag of one
-// name, or the first ">"; each answer is reused while it lies ahead, so the text is scanned about
-// once per pattern.
+// Finds, in a text and for positions that only grow, the first end tag of one name, or the first
+// ">"; each answer is reused while it lies ahead, so the text is scanned about once per pattern.
+// The text behind the positions asked for may change meanwhile: it is never looked at again.
 class Finder
 {
 public:
-    Finder(std::u16string_view low, std::u16string_view pattern, bool endTag)
-        : m_low(low), m_pattern(pattern), m_endTag(endTag)
+    Finder(std::u16string_view s, std::u16string_view pattern, bool endTag)
+        : m_s(s), m_pattern(pattern), m_endTag(endTag)
     {
     }
     std::size_t from(std::size_t pos)
@@ -62,9 +91,9 @@ public:
         }
         m_known = true;
         m_from = pos;
-        for (m_at = m_low.find(m_pattern, pos); m_at != none; m_at = m_low.find(m_pattern, m_at + 1)) {
+        for (m_at = findFolded(m_s, m_pattern, pos); m_at != none; m_at = findFolded(m_s, m_pattern, m_at + 1)) {
             const std::size_t after = m_at + m_pattern.size();
-            if (!m_endTag || after == m_low.size() || endsTagName(m_low[after])) {
+            if (!m_endTag || after == m_s.size() || endsTagName(m_s[after])) {
                 break;
             }
         }
@@ -72,24 +101,49 @@ public:
     }
 
 private:
-    std::u16string_view m_low;
-    std::u16string m_pattern;
+    std::u16string_view m_s;
+    std::u16string_view m_pattern;
     bool m_endTag;
     bool m_known = false;
     std::size_t m_from = 0;
     std::size_t m_at = none;
 };
 
+// Where a filter writes its output: over its own input, from the start. Whatever is written
+// comes from at or after the write position, so no character is overwritten before it is read,
+// and the text is never held twice.
+class InPlace
+{
+public:
+    explicit InPlace(std::u16string& text) : m_text(text) {}
+    std::size_t size() const { return m_size; }
+    std::u16string_view written() const { return std::u16string_view(m_text).substr(0, m_size); }
+    /// `piece` lies in the text at or after the write position.
+    void append(std::u16string_view piece)
+    {
+        std::char_traits<char16_t>::move(m_text.data() + m_size, piece.data(), piece.size());
+        m_size += piece.size();
+    }
+    void push(char16_t c) { m_text[m_size++] = c; }
+    void resize(std::size_t size) { m_size = size; }
+    /// Ends the filter: the text is what was written.
+    void finish() { m_text.resize(m_size); }
+
+private:
+    std::u16string& m_text;
+    std::size_t m_size = 0;
+};
+
 // The active elements and tags, each found wherever it stands. A cut can join the text before
 // it and after it into a new "<iframe"; the start of a name left at the end of the output is
 // therefore looked at again with what follows.
-std::u16string removeActiveElements(std::u16string_view text)
+void removeActiveElements(std::u16string& buffer)
 {
-    const std::u16string low = text::LCase(text);
-    std::array<Finder, kEnclosing> endTags = {Finder(low, u"</iframe", true), Finder(low, u"</frameset", true),
-                                              Finder(low, u"</object", true), Finder(low, u"</applet", true),
-                                              Finder(low, u"</style", true)};
-    Finder nextGt(low, u">", false);
+    const std::u16string_view text = buffer;
+    std::array<Finder, kEnclosing> endTags = {Finder(text, u"</iframe", true), Finder(text, u"</frameset", true),
+                                              Finder(text, u"</object", true), Finder(text, u"</applet", true),
+                                              Finder(text, u"</style", true)};
+    Finder nextGt(text, u">", false);
     // The end of the stretch of name `k` whose tag starts before `from` (the tag's own "<" and
     // name hold no ">" and no end tag).
     auto stretchEnd = [&](std::size_t k, std::size_t from) {
@@ -98,29 +152,31 @@ std::u16string removeActiveElements(std::u16string_view text)
         return at == none ? text.size() : at + 1;
     };
 
-    std::u16string out;
-    out.reserve(text.size());
+    InPlace out(buffer);
     std::size_t read = 0;
     while (read < text.size()) {
-        const std::size_t lt = low.find(u'<', read);
+        const std::size_t lt = text.find(u'<', read);
         if (lt == none) {
             out.append(text.substr(read));
             break;
         }
         out.append(text.substr(read, lt - read));
-        const std::size_t k = activeNameAt(low, lt + 1);
+        const std::size_t k = activeNameAt(text, lt + 1);
         if (k == none) {
-            out += u'<';
+            out.push(u'<');
             read = lt + 1;
             continue;
         }
         read = stretchEnd(k, lt + 1);
         for (;;) {
-            const std::size_t tail = out.rfind(u'<');
-            if (tail == none || out.size() - tail > kLongestName + 1) {
+            // Only a "<" among the last characters written can begin a name with what follows.
+            const std::size_t window = std::min(out.size(), kLongestName + 1);
+            const std::size_t inWindow = out.written().substr(out.size() - window).rfind(u'<');
+            if (inWindow == none) {
                 break;
             }
-            std::u16string probe = text::LCase(std::u16string_view(out).substr(tail));
+            const std::size_t tail = out.size() - window + inWindow;
+            std::u16string probe = text::LCase(out.written().substr(tail));
             bool letters = true;
             for (std::size_t i = 1; i < probe.size(); ++i) {
                 letters = letters && isAsciiLetter(probe[i]);
@@ -128,7 +184,7 @@ std::u16string removeActiveElements(std::u16string_view text)
             if (!letters) {
                 break;
             }
-            probe += std::u16string_view(low).substr(read, kLongestName + 1);
+            probe += text::LCase(text.substr(read, kLongestName + 1));
             const std::size_t joined = activeNameAt(probe, 1);
             if (joined == none) {
                 break;
@@ -137,7 +193,7 @@ std::u16string removeActiveElements(std::u16string_view text)
             read = stretchEnd(joined, read);
         }
     }
-    return out;
+    out.finish();
 }
 
 // One attribute of a start tag as a browser reads it: its name from `name`, its value (when it
@@ -200,8 +256,9 @@ bool isActive(std::u16string_view s, const Attribute& a)
                              a.hasValue);
 }
 
-// Appends `s` with the active attributes of its start tags removed.
-void cleanTags(std::u16string_view s, std::u16string& out)
+// Appends `s` with the active attributes of its start tags removed. Nothing is appended that
+// does not stand at or after the place it goes to, so `out` may write over `s`.
+void cleanTags(std::u16string_view s, InPlace& out)
 {
     std::size_t i = 0;
     while (i < s.size()) {
@@ -212,7 +269,7 @@ void cleanTags(std::u16string_view s, std::u16string& out)
         }
         out.append(s.substr(i, lt - i));
         if (!isAsciiLetter(s[lt + 1])) {
-            out += u'<';
+            out.push(u'<');
             i = lt + 1;
             continue;
         }
@@ -227,7 +284,7 @@ void cleanTags(std::u16string_view s, std::u16string& out)
         while (p < s.size() && !closed) {
             const char16_t c = s[p];
             if (isHtmlSpace(c) || c == u'/' || c == u'>') {
-                out += c;
+                out.push(c);
                 closed = c == u'>';
                 afterName = afterName && c != u'/';
                 ++p;
@@ -259,7 +316,7 @@ void cleanTags(std::u16string_view s, std::u16string& out)
             } else {
                 out.append(s.substr(a.name, a.valueStart - a.name));
                 cleanTags(s.substr(a.valueStart, a.valueEnd - a.valueStart), out);
-                out += a.quote;
+                out.push(a.quote);
             }
         }
         if (!closed) {
@@ -415,11 +472,18 @@ bool isActiveAttribute(std::u16string_view name, std::u16string_view value, bool
 
 std::u16string RemoveActiveContent(std::u16string_view text)
 {
-    const std::u16string withoutElements = removeActiveElements(text);
-    std::u16string out;
-    out.reserve(withoutElements.size());
-    cleanTags(withoutElements, out);
+    std::u16string out(text);
+    removeActiveContentInPlace(out);
     return out;
+}
+
+void removeActiveContentInPlace(std::u16string& text)
+{
+    removeActiveElements(text);
+    // Both passes shorten the text or keep it; the second reads what the first left.
+    InPlace out(text);
+    cleanTags(text, out);
+    out.finish();
 }
 
 } // namespace vz::extract

@@ -19,6 +19,8 @@ namespace vz::extract {
 /// Everything else stays as it was, so a text without such content comes back unchanged.
 /// Linear in the text.
 std::u16string RemoveActiveContent(std::u16string_view text);
+/// RemoveActiveContent on the text's own storage: a large article is not held twice.
+void removeActiveContentInPlace(std::u16string& text);
 
 /// An attribute value as a browser reads an address, lower-cased, at most `limit` characters:
 /// character references decoded, tabs and line breaks dropped, leading blanks and controls

@@ -1,5 +1,6 @@
 #include "article_cutting.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "extract/active_content.h"
@@ -39,11 +40,49 @@ std::ptrdiff_t findPair(run::Reporter* reporter, std::u16string_view page, std::
     return at;
 }
 
+// Whether the text, read lower-cased as the tag filters read it, holds `lowerMarker`.
+bool holdsMarker(std::u16string_view text, std::u16string_view lowerMarker)
+{
+    if (lowerMarker.empty()) {
+        return false;
+    }
+    const auto same = [](char16_t a, char16_t b) { return text::LCaseChar(a) == b; };
+    if (const char16_t first = lowerMarker.front(); first < u'a' || first > u'z') {
+        // A first character without case ("<" begins every marker in use) is found directly.
+        for (auto at = text.find(lowerMarker.front()); at != std::u16string_view::npos;
+             at = text.find(lowerMarker.front(), at + 1)) {
+            const std::u16string_view here = text.substr(at, lowerMarker.size());
+            if (std::equal(here.begin(), here.end(), lowerMarker.begin(), lowerMarker.end(), same)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return std::search(text.begin(), text.end(), lowerMarker.begin(), lowerMarker.end(), same) != text.end();
+}
+
+// A filter whose opening marker the text does not hold gives the text back as it is; it is left
+// out, so a large article is not held a second time for nothing.
+void dropTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing)
+{
+    if (holdsMarker(text, opening)) {
+        text = RemoveTags(text, opening, closing);
+    }
+}
+
+void replaceTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
+                 std::u16string_view replacement)
+{
+    if (holdsMarker(text, opening)) {
+        text = ReplaceTags(text, opening, closing, replacement);
+    }
+}
+
 std::u16string removeTables(std::u16string text)
 {
-    text = RemoveTags(text, u"<table", u"/table>");
+    dropTags(text, u"<table", u"/table>");
     for (const char16_t* tag : {u"<table", u"</table", u"<tr", u"</tr", u"<td", u"</td", u"<th", u"</th"}) {
-        text = RemoveTags(text, tag, u">");
+        dropTags(text, tag, u">");
     }
     return text;
 }
@@ -51,13 +90,43 @@ std::u16string removeTables(std::u16string text)
 // The table structure goes, its content stays: each row or cell end becomes a line break.
 std::u16string removeTableTags(std::u16string text)
 {
-    text = RemoveTags(text, u"<table", u">");
-    text = ReplaceTags(text, u"</table", u">", u"<br>&nbsp;<br>");
+    dropTags(text, u"<table", u">");
+    replaceTags(text, u"</table", u">", u"<br>&nbsp;<br>");
     for (const char16_t* tag : {u"tr", u"td", u"th"}) {
-        text = RemoveTags(text, u"<" + std::u16string(tag), u">");
-        text = ReplaceTags(text, u"</" + std::u16string(tag), u">", u"<br>");
+        dropTags(text, u"<" + std::u16string(tag), u">");
+        replaceTags(text, u"</" + std::u16string(tag), u">", u"<br>");
     }
     return CollapseNbsp(CollapseBreaks(text));
+}
+
+} // namespace
+
+namespace {
+
+// Where the text strictly between the markers lies in the page (0-based), as betweenMarkers
+// cuts it.
+struct Span
+{
+    std::size_t at = 0;
+    std::size_t length = 0;
+};
+
+Span markerSpan(std::u16string_view page, std::ptrdiff_t start, std::u16string_view startMarker,
+                std::u16string_view endMarker)
+{
+    const std::ptrdiff_t from = start + text::Len(startMarker);
+    auto end = InStr(start, page, endMarker);
+    if (end < from) {
+        end = InStr(from, page, endMarker);
+    }
+    // As Mid(page, from, end - from) takes it.
+    const std::ptrdiff_t first = std::max<std::ptrdiff_t>(from, 1);
+    const std::ptrdiff_t length = end - from;
+    if (end == 0 || length <= 0 || first > text::Len(page)) {
+        return {};
+    }
+    return {static_cast<std::size_t>(first - 1),
+            static_cast<std::size_t>(std::min(length, text::Len(page) - (first - 1)))};
 }
 
 } // namespace
@@ -65,20 +134,16 @@ std::u16string removeTableTags(std::u16string text)
 std::u16string betweenMarkers(std::u16string_view page, std::ptrdiff_t start, std::u16string_view startMarker,
                               std::u16string_view endMarker)
 {
-    const std::ptrdiff_t from = start + text::Len(startMarker);
-    auto end = InStr(start, page, endMarker);
-    if (end < from) {
-        end = InStr(from, page, endMarker);
-    }
-    return end == 0 ? std::u16string() : text::Mid(page, from, end - from);
+    const Span span = markerSpan(page, start, startMarker, endMarker);
+    return std::u16string(page.substr(span.at, span.length));
 }
 
 namespace {
 
 struct ArticleParts
 {
-    std::u16string headline; ///< without its tags, trimmed
-    std::u16string body;     ///< as cut, tags and all
+    std::u16string headline;  ///< without its tags, trimmed
+    std::u16string_view body; ///< as cut, tags and all: a stretch of the page
 };
 
 // The headline and the text of an article page; nothing when a marker is missing, which is
@@ -99,16 +164,17 @@ std::optional<ArticleParts> cutParts(run::Reporter* reporter, std::u16string_vie
     ArticleParts parts;
     parts.headline =
         text::Trim(RemoveTags(betweenMarkers(page, headlineAt, FilterHeadline1, FilterHeadline2), u"<", u">"));
-    std::u16string& body = parts.body;
-    body = betweenMarkers(page, textAt, FilterText1, FilterText2);
+    const Span span = markerSpan(page, textAt, FilterText1, FilterText2);
+    std::u16string_view& body = parts.body;
+    body = page.substr(span.at, span.length);
     // A comment among the last 21 characters usually opens the end marker's surroundings. A text
     // that short is searched whole: all of it lies among its last 21 characters.
     if (const auto comment = InStr(text::Len(body) - 20, body, u"<!"); comment > 0) {
-        body = text::Left(body, comment - 1);
+        body = body.substr(0, static_cast<std::size_t>(comment - 1));
     }
     // The rest of a start marker that ends inside a tag ("...>").
     if (const auto gt = InStr(body, u">"); gt == 1 || gt == 2) {
-        body = text::Mid(body, gt + 1);
+        body.remove_prefix(static_cast<std::size_t>(gt));
     }
     return parts;
 }
@@ -135,41 +201,46 @@ picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1,
 namespace {
 
 // Everything after the cut: the headline block and the cleaned text. Each step's input goes as
-// soon as its output stands, so an article of many megabytes is held at most twice.
-std::u16string cleanArticle(ExtractContext& ctx, ArticleParts parts, std::u16string_view TagOption,
-                            std::u16string_view TableOption, std::u16string_view PixOption,
-                            std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                            std::int32_t& minPix)
+// soon as its output stands, a step that would change nothing is left out, and the last steps
+// work in the text's own storage, so an article of many megabytes is held at most twice, and
+// mostly once.
+std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline, std::u16string body,
+                            std::u16string_view TagOption, std::u16string_view TableOption,
+                            std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
+                            std::u16string_view articleAddress, std::int32_t& minPix)
 {
     const bool plainText = TagOption == u"RemoveAll";
-    std::u16string result = plainText ? parts.headline : HeadlineBlock(ctx.fitting, parts.headline);
-    std::u16string body = std::move(parts.body);
+    const std::u16string head = plainText ? headline : HeadlineBlock(ctx.fitting, headline);
     if (PixOption == u"KeepPix") {
         body = KeepPix(ctx, body, ServerAddressHeader, articleAddress, minPix);
     } else {
-        body = RemoveTags(body, u"<img", u">");
+        dropTags(body, u"<img", u">");
     }
     if (TableOption == u"RemoveTable") {
         body = removeTables(std::move(body));
     } else if (TableOption == u"RemoveTableTag") {
         body = removeTableTags(std::move(body));
     }
-    body = RemoveTags(body, u"<a", u">");
-    body = RemoveTags(body, u"</a", u">");
-    body = RemoveTags(body, u"<script", u"</script>");
+    dropTags(body, u"<a", u">");
+    dropTags(body, u"</a", u">");
+    dropTags(body, u"<script", u"</script>");
     if (plainText) {
         // LF CR, in this order, is what plain-text pages were always written with.
         for (const char16_t* tag : {u"<br", u"<p", u"</p"}) {
-            body = ReplaceTags(body, tag, u">", u"\n\r");
+            replaceTags(body, tag, u">", u"\n\r");
         }
-        body = RemoveTags(body, u"<", u">");
-        return result.append(body);
+        dropTags(body, u"<", u">");
+        body.insert(0, head);
+        return body;
     }
-    body = AddSpc(ctx.fitting, body);
-    result.append(body);
-    std::u16string().swap(body);
+    // Without fitting to the screen AddSpc gives the text back as it is.
+    if (ctx.fitting.FitToScreen == u"E") {
+        body = AddSpc(ctx.fitting, body);
+    }
+    body.insert(0, head);
     // Last, so that nothing an earlier cut joined together escapes it.
-    return RemoveActiveContent(result);
+    removeActiveContentInPlace(body);
+    return body;
 }
 
 } // namespace
@@ -180,12 +251,12 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix)
 {
-    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
     if (!parts) {
         return {};
     }
-    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
-                        minPix);
+    return cleanArticle(ctx, parts->headline, std::u16string(parts->body), TagOption, TableOption, PixOption,
+                        ServerAddressHeader, articleAddress, minPix);
 }
 
 std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
@@ -195,13 +266,17 @@ std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u
                                 std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
                                 std::int32_t& minPix)
 {
-    auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
-    std::u16string().swap(page);
+    const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
     if (!parts) {
+        std::u16string().swap(page);
         return {};
     }
-    return cleanArticle(ctx, std::move(*parts), TagOption, TableOption, PixOption, ServerAddressHeader, articleAddress,
-                        minPix);
+    // The text is cut out of the page's own storage, which the article then keeps.
+    const auto at = static_cast<std::size_t>(parts->body.data() - page.data());
+    page.resize(at + parts->body.size());
+    page.erase(0, at);
+    return cleanArticle(ctx, parts->headline, std::move(page), TagOption, TableOption, PixOption, ServerAddressHeader,
+                        articleAddress, minPix);
 }
 
 } // namespace vz::extract

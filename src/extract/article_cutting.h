@@ -22,8 +22,8 @@ std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16st
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix);
 
-/// CutNews on a page the caller gives up: the page is let go as soon as the headline and the
-/// text are cut out of it, so a large page is not held beside its cleaned copies.
+/// CutNews on a page the caller gives up: the text is cut out of the page's own storage, which
+/// the article then keeps, so a large page is not held beside its cleaned copies.
 std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
                                 std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
                                 std::u16string_view FilterText2, std::u16string_view TagOption,

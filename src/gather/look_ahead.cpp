@@ -100,6 +100,7 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
         // Converted once, as it arrives; the bytes go at once so a page is held only as text.
         const std::string charset = platform::charsetOfContentType(arrival.result.contentType);
         arrival.text = platform::convertPage(fetched.body, charset).text;
+        std::string().swap(fetched.body);
     }
     m_waitingBytes += sizeOf(arrival);
     if (m_predict && arrival.result.status == 0) {

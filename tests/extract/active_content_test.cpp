@@ -25,8 +25,10 @@ TEST(RemoveActiveContent, TakesOutWhatABrowserWouldRunOrLoadAndNothingElse)
         // What a browser reads as a comment and then a tag is cleaned although it looks like a value.
         {"<!-- <b title=\" --><img src=x onerror=y>\">", "<!-- <b title=\" --><img src=x >\">"},
         {"<ifr<meta>ame src=x>t</iframe>", ""}, // a cut that joins a new element
-        {"<b x onclick=1 =y>", "<b x >"},       // "=y" would otherwise give x a value
-        {"a<b c=\"d", "a"},                     // a tag that never ends would take the next page text
+        {"<IfR<LINK>aMe src=x>t</IFRAME >ok", "ok"},
+        {"<abcdefghi<meta>frame>", "<abcdefghiframe>"}, // too far back to begin a name
+        {"<b x onclick=1 =y>", "<b x >"},               // "=y" would otherwise give x a value
+        {"a<b c=\"d", "a"},                             // a tag that never ends would take the next page text
         // Nothing is fetched from elsewhere; what lies beside the page stays.
         {"<video src=\"http://evil.test/v.mp4\" poster=//evil.test/p.jpg controls>", "<video   controls>"},
         {"<input type=image src=&#x68;ttp://x/><img src=\"pix/00000.gif\"> <br>",
@@ -42,6 +44,12 @@ TEST(RemoveActiveContent, TakesOutWhatABrowserWouldRunOrLoadAndNothingElse)
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(toUtf8(extract::RemoveActiveContent(u(input))), expected) << input;
+        // An article of many megabytes is cleaned where it stands, never beside a copy.
+        std::u16string text = u(input);
+        const char16_t* const storage = text.data();
+        extract::removeActiveContentInPlace(text);
+        EXPECT_EQ(toUtf8(text), expected) << input;
+        EXPECT_EQ(text.data(), storage) << input;
     }
 }
 
