@@ -9,34 +9,27 @@
 namespace vz::test {
 namespace {
 
-class ReporterTest : public ::testing::Test, public Reporting
-{
-};
+using ReporterTest = ReportingTest;
 
-TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacing)
+TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacingAndTheMainReportAnEmptyLineAfterIt)
 {
     ASSERT_TRUE(reporter.startLog({2026, 3, 4, 5, 6, 7, 3}));
     reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", u"http://x/", u"", u"GetHTML");
     reporter.DispErr(u"only message", u"", u"", u"FormLoad");
     reporter.DispErr(u"a", u"b", u"c", u"d");
+    reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/a", u"", u" MAIN\r\n");
 
     EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
               platform::encodeCp932(u"vodeZeva :2026/03/04 05:06:07\r\n"
                                     u"HTMLファイルがダウンロードできませんでした。 : http://x/  : GetHTML\r\n"
                                     u"only message :   : FormLoad\r\n"
-                                    u"a : b c : d\r\n")
+                                    u"a : b c : d\r\n"
+                                    u"ダウンロード処理できませんでした。  : http://x/a  :  MAIN\r\n\r\n")
                   .bytes);
-    ASSERT_EQ(fe.errorLines.size(), 3u);
-    EXPECT_EQ(fe.errorLines[1], u"only message :  : FormLoad\r\n");
-    EXPECT_EQ(fe.errorLines[2], u"a : bc : d\r\n");
-}
-
-TEST_F(ReporterTest, TheMainReportLeavesAnEmptyLineAfterIt)
-{
-    reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/a", u"", u" MAIN\r\n");
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
-              platform::encodeCp932(u"ダウンロード処理できませんでした。  : http://x/a  :  MAIN\r\n\r\n").bytes);
-    EXPECT_EQ(fe.errorLines.at(0), u"ダウンロード処理できませんでした。  : http://x/a :  MAIN\r\n\r\n");
+    EXPECT_EQ(fe.errorLines,
+              (std::vector<std::u16string>{u"HTMLファイルがダウンロードできませんでした。 : http://x/ : GetHTML\r\n",
+                                           u"only message :  : FormLoad\r\n", u"a : bc : d\r\n",
+                                           u"ダウンロード処理できませんでした。  : http://x/a :  MAIN\r\n\r\n"}));
 }
 
 TEST_F(ReporterTest, ReportsBeforeADataFolderIsKnownGoToTheProgramFolder)
