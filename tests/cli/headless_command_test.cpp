@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,16 +55,14 @@ protected:
             ++n;
         }
         writeBytes(home.path() / "sites.ini", ini);
-        std::FILE* out = std::tmpfile();
+        char* buffer = nullptr;
+        std::size_t size = 0;
+        std::FILE* out = ::open_memstream(&buffer, &size);
         cli::HeadlessFrontEnd frontEnd(out, false, quiet);
-        Printed printed;
-        printed.status = cli::runHeadless({home.folder(), home.folder() + u"sites.ini"}, frontEnd, clock, fetcher);
-        std::rewind(out);
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, out)) > 0;) {
-            printed.text.append(buffer, got);
-        }
+        const int status = cli::runHeadless({home.folder(), home.folder() + u"sites.ini"}, frontEnd, clock, fetcher);
         std::fclose(out);
+        Printed printed{status, std::string(buffer, size)};
+        std::free(buffer);
         return printed;
     }
 

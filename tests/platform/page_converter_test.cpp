@@ -110,14 +110,9 @@ TEST(PageConverter, FindsCharsetLabelsInHeadersAndMetaTags)
 TEST(PageConverter, GarbageNeverFailsAndGivesPureCp932Text)
 {
     std::mt19937 random(7);
-    const char* prefixes[] = {"",
-                              "\xEF\xBB\xBF",
-                              "\xFF\xFE",
-                              "\xFE\xFF",
-                              "\x1B$B",
-                              "\x1B(J",
-                              "<meta charset=\"euc-jp\">",
-                              "<meta charset=\"windows-1252\">"};
+    const std::string meta = "<meta charset=\"";
+    const std::string prefixes[] = {"",       "\xEF\xBB\xBF", "\xFF\xFE",         "\xFE\xFF",
+                                    "\x1B$B", "\x1B(J",       meta + "euc-jp\">", meta + "windows-1252\">"};
     for (int round = 0; round < 3000; ++round) {
         std::string bytes = prefixes[round % 8];
         const int low = round % 3 == 0 ? 0 : 0x80;
