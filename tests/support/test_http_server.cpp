@@ -17,37 +17,23 @@ namespace {
 constexpr std::size_t kMiB = 1024 * 1024;
 const std::string kZeros(64 * 1024, '\0');
 
-// Sends zero bytes for as long as the client takes them, up to `total`.
-bool sendZeros(std::size_t offset, std::size_t length, std::size_t total, httplib::DataSink& sink)
-{
-    if (offset >= total) {
-        return false;
-    }
-    const std::size_t n = std::min({length, kZeros.size(), total - offset});
-    return sink.write(kZeros.data(), n);
-}
-
-} // namespace
-
+// The bytes compressed as gzip (`gzip` true) or as a zlib stream (HTTP's "deflate").
 std::string compress(const std::string& bytes, bool gzip)
 {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, gzip ? 15 + 16 : 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw std::runtime_error("zlib cannot compress");
-    }
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, gzip ? 15 + 16 : 15, 8, Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     stream.avail_in = static_cast<uInt>(bytes.size());
     stream.next_out = reinterpret_cast<Bytef*>(out.data());
     stream.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&stream, Z_FINISH);
+    deflate(&stream, Z_FINISH);
     out.resize(stream.total_out);
     deflateEnd(&stream);
-    if (result != Z_STREAM_END) {
-        throw std::runtime_error("zlib did not finish");
-    }
     return out;
 }
+
+} // namespace
 
 TestHttpServer::TestHttpServer()
 {
@@ -86,16 +72,6 @@ TestHttpServer::~TestHttpServer()
     m_stopSignal.notify_all();
     m_server.stop();
     m_thread.join();
-}
-
-std::string TestHttpServer::baseUrl() const
-{
-    return "http://127.0.0.1:" + std::to_string(m_port);
-}
-
-std::string TestHttpServer::url(const std::string& path) const
-{
-    return baseUrl() + path;
 }
 
 void TestHttpServer::serve(const std::string& path, std::string body, std::string contentType)
@@ -164,15 +140,15 @@ void TestHttpServer::addFixtureRoutes()
             response.set_content("<html><body>error " + std::to_string(status) + "</body></html>", "text/html");
         });
     }
+    const auto redirect = [this](const std::string& path, const std::string& to) {
+        handle(path, [to](const httplib::Request&, httplib::Response& response) { response.set_redirect(to); });
+    };
     for (int n = 1; n <= 12; ++n) {
-        const std::string next = n == 1 ? "/data/news_utf-8.html" : "/redirect/" + std::to_string(n - 1);
-        handle("/redirect/" + std::to_string(n),
-               [next](const httplib::Request&, httplib::Response& response) { response.set_redirect(next); });
+        redirect("/redirect/" + std::to_string(n),
+                 n == 1 ? "/data/news_utf-8.html" : "/redirect/" + std::to_string(n - 1));
     }
-    handle("/redirect-loop",
-           [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/redirect-loop"); });
-    handle("/redirect-to-file",
-           [](const httplib::Request&, httplib::Response& response) { response.set_redirect("file:///etc/hostname"); });
+    redirect("/redirect-loop", "/redirect-loop");
+    redirect("/redirect-to-file", "file:///etc/hostname");
     handle("/slow", [this](const httplib::Request&, httplib::Response& response) {
         waitFor(kSlowDelay);
         response.set_content("<html><body>late</body></html>", "text/html");
@@ -192,10 +168,11 @@ void TestHttpServer::addFixtureRoutes()
     }
     handle("/oversize", [](const httplib::Request&, httplib::Response& response) {
         const std::size_t total = 64 * kMiB + 1;
-        response.set_content_provider(total, "application/octet-stream",
-                                      [total](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                          return sendZeros(offset, length, total, sink);
-                                      });
+        response.set_content_provider(
+            total, "application/octet-stream",
+            [total](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(kZeros.data(), std::min({length, kZeros.size(), total - offset}));
+            });
     });
     handle("/oversize-chunked", [](const httplib::Request&, httplib::Response& response) {
         auto sent = std::make_shared<std::size_t>(0);
