@@ -27,20 +27,6 @@ TEST(TextHelpers, CutsClampInsteadOfReadingPastTheText)
     EXPECT_EQ(text::InStr(2, u"abc", u""), 2);
 }
 
-TEST(StringHelpers, NextFieldTrimsWhatItTakesButNotWhatItLeaves)
-{
-    std::u16string line = u"  one \t two \t";
-    EXPECT_EQ(NextField(line), u"one");
-    EXPECT_EQ(line, u" two \t");
-    EXPECT_EQ(NextField(line), u"two");
-    EXPECT_EQ(line, u"");
-    EXPECT_EQ(NextField(line), u"");
-
-    std::u16string last = u" x ";
-    EXPECT_EQ(NextField(last), u"x");
-    EXPECT_EQ(last, u"");
-}
-
 TEST(StringHelpers, CountMatchesLowersTheTextButNotThePattern)
 {
     EXPECT_EQ(CountMatches(u"<A HREF=x><a href=y>", u"href"), 2);

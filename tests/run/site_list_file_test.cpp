@@ -56,11 +56,7 @@ TEST_F(SiteListFileTest, WrittenFileReadsBackWithSwitchedOffSitesAndIsExactlyThe
 
 TEST(SiteLine, KeepsFifteenFieldsAndLeavesMissingOnesEmpty)
 {
-    std::u16string seventeen;
-    for (int i = 0; i < 17; ++i) {
-        seventeen += (i ? u"\t" : u"") + text::number(i);
-    }
-    const SiteRecord wide = run::parseSiteLine(seventeen);
+    const SiteRecord wide = run::parseSiteLine(u"0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16");
     EXPECT_EQ(wide.IndexName, u"0");
     EXPECT_EQ(wide.minPix, u"14");
 
@@ -73,7 +69,7 @@ TEST(SiteLine, KeepsFifteenFieldsAndLeavesMissingOnesEmpty)
 
 TEST(SettingsLine, KeywordsAreTrimmedButCaseSensitive)
 {
-    const RunSettings on = run::parseSettingsLine(u"E\t5\t/data\t AUTO \tDAILY\t3\tCONTENTS\tSEPARATETOPICFILES");
+    const RunSettings on = run::parseSettingsLine(u"E\t5\t/data\t AUTO \tDAILY\t3\tCONTENTS\tSEPARATETOPICFILES ");
     EXPECT_TRUE(on.FitToScreen);
     EXPECT_TRUE(on.AutoStart);
     EXPECT_EQ(on.DataPath, u"/data/");

@@ -102,19 +102,16 @@ std::size_t TestHttpServer::requestCount(const std::string& path) const
 
 void TestHttpServer::dispatch(const httplib::Request& request, httplib::Response& response)
 {
-    Handler handler;
+    Handler handler = [](const httplib::Request&, httplib::Response& notFound) {
+        notFound.status = 404;
+        notFound.set_content("<html><body>no such page</body></html>", "text/html");
+    };
     {
         std::lock_guard lock(m_mutex);
         m_received.push_back({request.path, request.headers, request.remote_port});
-        const auto route = m_routes.find(request.path);
-        if (route != m_routes.end()) {
+        if (const auto route = m_routes.find(request.path); route != m_routes.end()) {
             handler = route->second;
         }
-    }
-    if (!handler) {
-        response.status = 404;
-        response.set_content("<html><body>no such page</body></html>", "text/html");
-        return;
     }
     handler(request, response);
 }
@@ -186,13 +183,11 @@ void TestHttpServer::addFixtureRoutes()
         });
     });
     handle("/dropped", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content_provider(kDroppedLength, "text/html",
-                                      [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                                          if (offset > 0) {
-                                              return false; // closes the connection mid-body
-                                          }
-                                          return sink.write(std::string(kDroppedSent, 'x').data(), kDroppedSent);
-                                      });
+        // Failing after the first part closes the connection mid-body.
+        response.set_content_provider(
+            kDroppedLength, "text/html", [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                return offset == 0 && sink.write(std::string(kDroppedSent, 'x').data(), kDroppedSent);
+            });
     });
 }
 
