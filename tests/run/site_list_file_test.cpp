@@ -84,14 +84,10 @@ TEST(SettingsLine, KeywordsAreTrimmedButCaseSensitive)
 
 TEST(SiteTable, SkipsSwitchedOffLinesGivesABlankOneARowAndKeepsTheRowCount)
 {
-    const run::SiteTable table = run::buildSiteTable({u"A\ta", u"'B\tb", u"", u"C\tc", u"'D\td", u"E\te"}, 5);
-    ASSERT_EQ(table.rows.size(), 6u);
-    EXPECT_EQ(table.rows[0].IndexName, u"A");
-    EXPECT_EQ(table.rows[1], SiteRecord{});
-    EXPECT_EQ(table.rows[2].IndexName, u"C");
-    EXPECT_EQ(table.rows[3].IndexName, u"E");
-    EXPECT_EQ(table.rows[4], SiteRecord{});
-    EXPECT_EQ(table.rows[5], SiteRecord{});
+    const run::SiteTable table = run::buildSiteTable(
+        {run::siteLine(site(u"A")), u"'B", u"", run::siteLine(site(u"C")), u"'D", run::siteLine(site(u"E"))}, 5);
+    const SiteRecord none;
+    EXPECT_EQ(table.rows, (std::vector{site(u"A"), none, site(u"C"), site(u"E"), none, none}));
 }
 
 TEST_F(SiteListFileTest, AFailedWriteKeepsTheOldFileAndIsReported)
@@ -137,13 +133,13 @@ TEST_F(SiteListFileTest, ReplacingAFileKeepsItsPermissionsAndTheLinkToIt)
 {
     const auto real = dir.path() / "real.ini";
     writeBytes(real, "old\r\n");
-    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    std::filesystem::permissions(real, ownerOnly);
     std::filesystem::create_symlink(real, dir.path() / "link.ini");
     ASSERT_TRUE(run::writeTextFile(reporter, dir.folder() + u"link.ini", u"new\r\n", u"Config"));
     EXPECT_EQ(readBytes(real), "new\r\n");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
-    EXPECT_EQ(std::filesystem::status(real).permissions(),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::filesystem::status(real).permissions(), ownerOnly);
 }
 
 TEST(TextFile, ReadsUtf8WithoutAMarkAndEverythingElseAsCp932)
