@@ -32,14 +32,6 @@ TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacingAndTheMainReportAnEm
                                            u"ダウンロード処理できませんでした。  : http://x/a :  MAIN\r\n\r\n"}));
 }
 
-TEST_F(ReporterTest, ReportsBeforeADataFolderIsKnownGoToTheProgramFolder)
-{
-    state.DataPath.clear();
-    reporter.DispErr(u"early", u"", u"", u"FormLoad");
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"), "early :   : FormLoad\r\n");
-    EXPECT_TRUE(fe.alerts.empty());
-}
-
 TEST_F(ReporterTest, AnUnwritableLogRaisesAnAlertAndTheCallerGoesOn)
 {
     state.DataPath = dir.folder() + u"missing/";
