@@ -154,11 +154,7 @@ TEST(TextFile, ReadsUtf8WithoutAMarkAndEverythingElseAsCp932)
 
 TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)
 {
-    std::string bytes = "J\t0\t/d\r\n";
-    for (int i = 0; i < run::kMaxSiteLines + 1; ++i) {
-        bytes += "s\r\n";
-    }
-    writeBytes(dir.path() / "huge.ini", bytes);
+    writeBytes(dir.path() / "huge.ini", "J\t0\t/d\n" + std::string(run::kMaxSiteLines, '\n') + "s\n");
     EXPECT_FALSE(run::loadForEditing(reporter, dir.folder() + u"huge.ini", u"Config"));
     ASSERT_EQ(fe.errorLines.size(), 1u);
     EXPECT_NE(fe.errorLines[0].find(u"Too many sites"), std::u16string::npos);
