@@ -49,12 +49,11 @@ protected:
     Printed run(const std::vector<std::string>& indexPaths, bool quiet = false)
     {
         std::string ini = "J\t0\t" + (home.path() / "data").string() + "/\tNOAUTO\tNODAILY\t\tNOCONTENTS\t\r\n";
-        int n = 0;
-        for (const auto& path : indexPaths) {
-            const std::string folder = path.substr(0, path.rfind('/') + 1);
-            ini += "S" + std::to_string(n) + "\t" + server.url(path) + "\t" + server.url(folder) + "\ts" +
-                   std::to_string(n) + ".html\t<ul>\t</ul>\t<h1>\t</h1>\t<div>\t</div>\t\t\t\t\t\r\n";
-            ++n;
+        for (std::size_t n = 0; n < indexPaths.size(); ++n) {
+            const std::string& path = indexPaths[n];
+            ini += "S" + std::to_string(n) + "\t" + server.url(path) + "\t" +
+                   server.url(path.substr(0, path.rfind('/') + 1)) + "\ts" + std::to_string(n) +
+                   ".html\t<ul>\t</ul>\t<h1>\t</h1>\t<div>\t</div>\t\t\t\t\t\r\n";
         }
         writeBytes(home.path() / "sites.ini", ini);
         char* buffer = nullptr;

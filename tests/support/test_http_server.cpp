@@ -96,8 +96,7 @@ std::vector<TestHttpServer::Received> TestHttpServer::received() const
 std::size_t TestHttpServer::requestCount(const std::string& path) const
 {
     std::lock_guard lock(m_mutex);
-    return static_cast<std::size_t>(
-        std::count_if(m_received.begin(), m_received.end(), [&](const Received& r) { return r.path == path; }));
+    return static_cast<std::size_t>(std::ranges::count(m_received, path, &Received::path));
 }
 
 void TestHttpServer::dispatch(const httplib::Request& request, httplib::Response& response)
