@@ -95,17 +95,6 @@ void FileCopy(Reporter& reporter, const std::u16string& source, const std::u16st
     }
 }
 
-std::uintmax_t FileSize(Reporter& reporter, const std::u16string& path)
-{
-    std::error_code ec;
-    const auto size = fs::file_size(toPath(path), ec);
-    if (ec) {
-        reporter.DispErr(u"I/O Error:FileSize:" + path + u":" + describe(ec), u"", u"", u"");
-        return 0;
-    }
-    return size;
-}
-
 void DirDelete(Reporter& reporter, const std::u16string& path)
 {
     std::error_code ec;
@@ -120,21 +109,6 @@ void DirDelete(Reporter& reporter, const std::u16string& path)
     if (ec) {
         reporter.DispErr(u"I/O Error:DirDelete:" + path + u":" + describe(ec), u"", u"", u"");
     }
-}
-
-std::int32_t CountLine(Reporter& reporter, const std::u16string& path)
-{
-    std::string error;
-    const auto lines = readTextLines(toPath(path), error);
-    if (!lines) {
-        reporter.DispErr(fromUtf8(error), path, u"", u"CountLine");
-        return 0;
-    }
-    if (lines->empty()) {
-        reporter.DispErr(u"Input past end of file", path, u"", u"CountLine");
-        return 0;
-    }
-    return static_cast<std::int32_t>(lines->size());
 }
 
 bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u16string& content,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "run/reporter.h"
@@ -16,7 +15,6 @@ bool DirExists(Reporter& reporter, const std::u16string& path);
 bool FileExists(Reporter& reporter, const std::u16string& path);
 void FileDelete(Reporter& reporter, const std::u16string& path);
 void FileCopy(Reporter& reporter, const std::u16string& source, const std::u16string& target);
-std::uintmax_t FileSize(Reporter& reporter, const std::u16string& path);
 void DirDelete(Reporter& reporter, const std::u16string& path);
 /// Writes a text file (site list, weekday table) in CP932 with CR LF line ends, through a
 /// temporary file beside it. When the text holds characters CP932 cannot hold, the file is written
@@ -24,8 +22,5 @@ void DirDelete(Reporter& reporter, const std::u16string& path);
 /// that cannot be written is reported and the old one stays as it was. Returns whether it was written.
 bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u16string& text,
                    const std::u16string& procedure);
-
-/// Lines of a text file; 0 with a report for an empty or unreadable file.
-std::int32_t CountLine(Reporter& reporter, const std::u16string& path);
 
 } // namespace vz::run

@@ -22,9 +22,7 @@ public:
             return {404, "", "not found: " + url};
         }
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(found->second.data(), static_cast<std::streamsize>(found->second.size()));
-        out.close();
-        if (!out) {
+        if (!(out << found->second << std::flush)) {
             return {1, "", "cannot write " + path};
         }
         return {0, "image/gif", ""};

@@ -12,12 +12,11 @@ namespace vz::test {
 class FakeEditorWindows : public ui::EditorWindows
 {
 public:
-    bool available() const override { return exists; }
+    bool available() const override { return true; }
     void openConfig(const std::u16string& iniPath, bool fromDef) override { configs.emplace_back(iniPath, fromDef); }
     void openDef() override { ++defOpened; }
     void closeForShutdown() override { ++closedForShutdown; }
 
-    bool exists = true;
     std::vector<std::pair<std::u16string, bool>> configs;
     int defOpened = 0;
     int closedForShutdown = 0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,7 @@ class FakeFrontEnd : public run::FrontEnd, public run::ErrorSink, public platfor
 public:
     void setCaption(const std::u16string& fileName) override { captions.push_back(fileName); }
     void openConfig() override { ++configOpened; }
-    void showRunField(run::RunField field, const std::u16string& text) override { fields[field] = text; }
+    void showRunField(run::RunField, const std::u16string&) override {}
     void setStopCaption(const std::u16string& caption) override { stopCaptions.push_back(caption); }
     void siteFinished(const std::u16string& name, int gathered, int failed) override
     {
@@ -44,7 +43,6 @@ public:
 
     std::vector<std::u16string> captions;
     int configOpened = 0;
-    std::map<run::RunField, std::u16string> fields;
     std::vector<std::u16string> stopCaptions;
     std::vector<std::u16string> sites;           ///< "name gathered/failed" per finished site
     std::vector<std::u16string> failedDownloads; ///< "url: cause" per failed page download
@@ -62,11 +60,8 @@ private:
     bool answer(const std::u16string& text)
     {
         questions.push_back(text);
-        if (answers.empty()) {
-            return false;
-        }
-        const bool yes = answers.front();
-        answers.erase(answers.begin());
+        const bool yes = !answers.empty() && answers.front();
+        answers.erase(answers.begin(), answers.begin() + (answers.empty() ? 0 : 1));
         return yes;
     }
 };

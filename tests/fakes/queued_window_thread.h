@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -27,15 +28,12 @@ public:
 
     void callAndWait(std::function<void()> call) override
     {
-        bool done = false;
+        std::promise<void> done;
         post([&] {
             call();
-            const std::lock_guard lock(m_mutex);
-            done = true;
-            m_changed.notify_all();
+            done.set_value();
         });
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return done; });
+        done.get_future().wait();
     }
 
     /// Runs queued calls on this thread until `until` holds or `limit` passed; false on time-out.

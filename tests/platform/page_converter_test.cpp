@@ -22,16 +22,15 @@ std::string sample(const std::string& name)
     return readBytes(std::filesystem::path(kDataDir) / name);
 }
 
-TEST(PageConverter, SamplePagesInEveryEncodingReadAsTheSameJapaneseText)
+TEST(PageConverter, Utf16SamplePagesReadAsTheSameJapaneseTextWithOrWithoutByteOrderMarks)
 {
     const std::string expected = sample("news_expected.txt");
-    ASSERT_FALSE(expected.empty());
-    // Without their byte order marks (2 bytes skipped) the zero bytes of the markup still tell UTF-16.
+    // The other encodings' samples are held by the corpus and the end-to-end cases. Without their byte
+    // order marks (2 bytes skipped) the zero bytes of the markup still tell UTF-16.
     const std::tuple<const char*, PageEncoding, std::size_t> pages[] = {
-        {"news_shift_jis.html", PageEncoding::ShiftJis, 0},    {"news_euc-jp.html", PageEncoding::EucJp, 0},
-        {"news_iso-2022-jp.html", PageEncoding::Iso2022Jp, 0}, {"news_utf-8.html", PageEncoding::Utf8, 0},
-        {"news_utf-8-bom.html", PageEncoding::Utf8, 0},        {"news_utf-16le.html", PageEncoding::Utf16Le, 0},
-        {"news_utf-16be.html", PageEncoding::Utf16Be, 0},      {"news_utf-16le.html", PageEncoding::Utf16Le, 2},
+        {"news_utf-16le.html", PageEncoding::Utf16Le, 0},
+        {"news_utf-16be.html", PageEncoding::Utf16Be, 0},
+        {"news_utf-16le.html", PageEncoding::Utf16Le, 2},
         {"news_utf-16be.html", PageEncoding::Utf16Be, 2}};
     for (const auto& [file, encoding, skip] : pages) {
         SCOPED_TRACE(file + " skipping "s + std::to_string(skip));
@@ -110,14 +109,9 @@ TEST(PageConverter, FindsCharsetLabelsInHeadersAndMetaTags)
 TEST(PageConverter, GarbageNeverFailsAndGivesPureCp932Text)
 {
     std::mt19937 random(7);
-    const char* prefixes[] = {"",
-                              "\xEF\xBB\xBF",
-                              "\xFF\xFE",
-                              "\xFE\xFF",
-                              "\x1B$B",
-                              "\x1B(J",
-                              "<meta charset=\"euc-jp\">",
-                              "<meta charset=\"windows-1252\">"};
+    const std::string meta = "<meta charset=\"";
+    const std::string prefixes[] = {"",       "\xEF\xBB\xBF", "\xFF\xFE",         "\xFE\xFF",
+                                    "\x1B$B", "\x1B(J",       meta + "euc-jp\">", meta + "windows-1252\">"};
     for (int round = 0; round < 3000; ++round) {
         std::string bytes = prefixes[round % 8];
         const int low = round % 3 == 0 ? 0 : 0x80;

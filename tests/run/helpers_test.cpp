@@ -27,20 +27,6 @@ TEST(TextHelpers, CutsClampInsteadOfReadingPastTheText)
     EXPECT_EQ(text::InStr(2, u"abc", u""), 2);
 }
 
-TEST(StringHelpers, NextFieldTrimsWhatItTakesButNotWhatItLeaves)
-{
-    std::u16string line = u"  one \t two \t";
-    EXPECT_EQ(NextField(line), u"one");
-    EXPECT_EQ(line, u" two \t");
-    EXPECT_EQ(NextField(line), u"two");
-    EXPECT_EQ(line, u"");
-    EXPECT_EQ(NextField(line), u"");
-
-    std::u16string last = u" x ";
-    EXPECT_EQ(NextField(last), u"x");
-    EXPECT_EQ(last, u"");
-}
-
 TEST(StringHelpers, CountMatchesLowersTheTextButNotThePattern)
 {
     EXPECT_EQ(CountMatches(u"<A HREF=x><a href=y>", u"href"), 2);
@@ -73,58 +59,35 @@ TEST(StringHelpers, NumbersConvertAsTheSettingsFieldsExpect)
     EXPECT_EQ(roundToInt16(1e9), 32767);
 }
 
-class FileHelpersTest : public ::testing::Test, public Reporting
-{
-};
+using FileHelpersTest = ReportingTest;
 
-TEST_F(FileHelpersTest, DirCreateMakesEveryMissingFolderAndIsQuietWhenTheyExist)
+TEST_F(FileHelpersTest, FoldersAreMadeAlongAPathQuietlyAndDeletedWithEverythingInThem)
 {
     const std::u16string deep = dir.folder() + u"a/b/c/";
     DirCreate(reporter, deep);
-    EXPECT_TRUE(DirExists(reporter, deep));
     DirCreate(reporter, deep);
-    EXPECT_TRUE(fe.errorLines.empty());
-
     DirCreate(reporter, dir.folder() + u"x/not-created");
     EXPECT_TRUE(DirExists(reporter, dir.folder() + u"x/"));
     EXPECT_FALSE(DirExists(reporter, dir.folder() + u"x/not-created")) << "text after the last slash is a name";
+
+    writeBytes(dir.path() / "a" / "b" / "c" / "00001.gif", "GIF89a");
+    FileCopy(reporter, deep + u"00001.gif", dir.folder() + u"copy.gif");
+    DirDelete(reporter, dir.folder() + u"a");
+    EXPECT_FALSE(DirExists(reporter, dir.folder() + u"a/"));
+    EXPECT_EQ(readBytes(dir.path() / "copy.gif"), "GIF89a");
+    EXPECT_TRUE(fe.errorLines.empty());
 }
 
-TEST_F(FileHelpersTest, FailuresAreReportedWithTheirOwnTextsAndAnswerSafely)
+TEST_F(FileHelpersTest, FailuresAreReportedWithTheirOwnTexts)
 {
     const std::u16string missing = dir.folder() + u"nothing.txt";
     FileDelete(reporter, missing);
-    EXPECT_EQ(FileSize(reporter, missing), 0u);
     DirDelete(reporter, dir.folder() + u"nowhere");
-    EXPECT_EQ(CountLine(reporter, missing), 0);
     DirCreateOne(reporter, dir.folder() + u"no/such/parent");
-    ASSERT_EQ(fe.errorLines.size(), 5u);
+    ASSERT_EQ(fe.errorLines.size(), 3u);
     EXPECT_EQ(fe.errorLines[0], u"I/O Error:FileDelete:" + missing + u":No such file or directory :  : \r\n");
-    EXPECT_EQ(fe.errorLines[1].rfind(u"I/O Error:FileSize:" + missing, 0), 0u);
-    EXPECT_EQ(fe.errorLines[2].rfind(u"I/O Error:DirDelete:", 0), 0u);
-    EXPECT_EQ(fe.errorLines[3], u"No such file or directory : " + missing + u" : CountLine\r\n");
-    EXPECT_NE(fe.errorLines[4].find(u"DirCreateOne : \r\n"), std::u16string::npos);
-}
-
-TEST_F(FileHelpersTest, CountLineCountsCrLfAndLfLinesAndRefusesAnEmptyFile)
-{
-    writeBytes(dir.path() / "mixed.txt", "a\r\nb\nc");
-    EXPECT_EQ(CountLine(reporter, dir.folder() + u"mixed.txt"), 3);
-    writeBytes(dir.path() / "empty.txt", "");
-    EXPECT_EQ(CountLine(reporter, dir.folder() + u"empty.txt"), 0);
-    ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_NE(fe.errorLines[0].find(u"CountLine"), std::u16string::npos);
-}
-
-TEST_F(FileHelpersTest, DirDeleteRemovesAFolderWithEverythingInIt)
-{
-    DirCreate(reporter, dir.folder() + u"pix/sub/");
-    writeBytes(dir.path() / "pix" / "sub" / "00001.gif", "GIF89a");
-    FileCopy(reporter, dir.folder() + u"pix/sub/00001.gif", dir.folder() + u"copy.gif");
-    DirDelete(reporter, dir.folder() + u"pix");
-    EXPECT_FALSE(DirExists(reporter, dir.folder() + u"pix/"));
-    EXPECT_EQ(readBytes(dir.path() / "copy.gif"), "GIF89a");
-    EXPECT_TRUE(fe.errorLines.empty());
+    EXPECT_EQ(fe.errorLines[1].rfind(u"I/O Error:DirDelete:", 0), 0u);
+    EXPECT_NE(fe.errorLines[2].find(u"DirCreateOne : \r\n"), std::u16string::npos);
 }
 
 } // namespace

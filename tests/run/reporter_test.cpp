@@ -2,51 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/cp932.h"
-#include "run/text.h"
 #include "support/reporting_fixture.h"
 
 namespace vz::test {
 namespace {
 
-class ReporterTest : public ::testing::Test, public Reporting
-{
-};
+using ReporterTest = ReportingTest;
 
-TEST_F(ReporterTest, LogAndErrorListLinesHaveTheirOwnSpacing)
-{
-    ASSERT_TRUE(reporter.startLog({2026, 3, 4, 5, 6, 7, 3}));
-    reporter.DispErr(u"HTMLファイルがダウンロードできませんでした。", u"http://x/", u"", u"GetHTML");
-    reporter.DispErr(u"only message", u"", u"", u"FormLoad");
-    reporter.DispErr(u"a", u"b", u"c", u"d");
-
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
-              platform::encodeCp932(u"vodeZeva :2026/03/04 05:06:07\r\n"
-                                    u"HTMLファイルがダウンロードできませんでした。 : http://x/  : GetHTML\r\n"
-                                    u"only message :   : FormLoad\r\n"
-                                    u"a : b c : d\r\n")
-                  .bytes);
-    ASSERT_EQ(fe.errorLines.size(), 3u);
-    EXPECT_EQ(fe.errorLines[1], u"only message :  : FormLoad\r\n");
-    EXPECT_EQ(fe.errorLines[2], u"a : bc : d\r\n");
-}
-
-TEST_F(ReporterTest, TheMainReportLeavesAnEmptyLineAfterIt)
-{
-    reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/a", u"", u" MAIN\r\n");
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
-              platform::encodeCp932(u"ダウンロード処理できませんでした。  : http://x/a  :  MAIN\r\n\r\n").bytes);
-    EXPECT_EQ(fe.errorLines.at(0), u"ダウンロード処理できませんでした。  : http://x/a :  MAIN\r\n\r\n");
-}
-
-TEST_F(ReporterTest, ReportsBeforeADataFolderIsKnownGoToTheProgramFolder)
-{
-    state.DataPath.clear();
-    reporter.DispErr(u"early", u"", u"", u"FormLoad");
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"), "early :   : FormLoad\r\n");
-    EXPECT_TRUE(fe.alerts.empty());
-}
-
+// The lines' shapes are held by the end-to-end logs and the error list window's tests.
 TEST_F(ReporterTest, AnUnwritableLogRaisesAnAlertAndTheCallerGoesOn)
 {
     state.DataPath = dir.folder() + u"missing/";

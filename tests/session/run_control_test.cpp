@@ -1,6 +1,7 @@
 #include "session/run_control.h"
 
-#include <condition_variable>
+#include <atomic>
+#include <future>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -20,41 +21,30 @@ namespace {
 
 using gather::RunPhase;
 
-/// Serves from a FakeDownloader, but holds the download of one address until released.
+/// Serves from a FakeDownloader, but holds the first download of one address until released.
 class HeldDownloader final : public platform::Downloader
 {
 public:
     platform::DownloadResult download(const std::string& url, const std::string& path) override
     {
-        if (url == held) {
-            std::unique_lock lock(m_mutex);
-            m_entered = true;
-            m_changed.notify_all();
-            m_changed.wait(lock, [this] { return m_released; });
+        if (url == held && !m_wasHeld.exchange(true)) {
+            m_entered.set_value();
+            m_released.wait();
         }
         const std::lock_guard lock(m_fakeMutex);
         return fake.download(url, path);
     }
-    void waitUntilHeld()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_entered; });
-    }
-    void release()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_changed.notify_all();
-    }
+    void waitUntilHeld() { m_entered.get_future().wait(); }
+    void release() { m_release.set_value(); }
 
     FakeDownloader fake;
     std::string held;
 
 private:
-    std::mutex m_mutex, m_fakeMutex;
-    std::condition_variable m_changed;
-    bool m_entered = false;
-    bool m_released = false;
+    std::atomic<bool> m_wasHeld{false};
+    std::promise<void> m_entered, m_release;
+    std::shared_future<void> m_released = m_release.get_future().share();
+    std::mutex m_fakeMutex;
 };
 
 class RunControlTest : public ::testing::Test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "fakes/fake_front_end.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
@@ -21,6 +23,10 @@ struct Reporting
     run::RunState state;
     FakeFrontEnd fe;
     run::Reporter reporter{state, fe, fe};
+};
+
+struct ReportingTest : ::testing::Test, Reporting
+{
 };
 
 } // namespace vz::test

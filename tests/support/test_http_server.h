@@ -14,21 +14,14 @@
 
 namespace vz::test {
 
-/// An HTTP server for the tests, in a thread of its own, listening on 127.0.0.1 on a port the
-/// system picks. It starts with the fixture routes below; a test adds its own with serve() and
-/// handle(), also while the server runs.
-///
-/// Fixture routes:
-/// - /data/<file>: every file of the tests' data folder, as text/html (text/plain for .txt),
-///   without a charset;
-/// - /status/404, /status/500: that status with a small page;
-/// - /redirect/<n> (n from 1 to 12): n redirects in all, ending at /data/news_utf-8.html;
-/// - /redirect-loop: redirects to itself; /redirect-to-file: to a file:// address;
-/// - /slow: answers only after kSlowDelay (or when the server stops);
-/// - /gzip, /deflate: /data/news_utf-8.html compressed, with that Content-Encoding;
-/// - /oversize: announces a body one byte over 64 MiB; /oversize-chunked: sends chunks without
-///   announcing a length, for as long as the client takes them (at most 65 MiB);
-/// - /dropped: announces kDroppedLength bytes, sends kDroppedSent, then closes the connection.
+/// An HTTP server for the tests, in a thread of its own, on 127.0.0.1 and a port the system picks.
+/// Tests add routes with serve() and handle(), also while it runs. Its own routes: /data/<file>
+/// (the data folder's files, text/plain for .txt, else text/html, no charset); /status/404 and
+/// /status/500; /redirect/<n> (n redirects in all, n up to 12, ending at /data/news_utf-8.html);
+/// /redirect-loop; /redirect-to-file (to a file:// address); /slow (answers after kSlowDelay, or
+/// when the server stops); /gzip and /deflate (news_utf-8.html so encoded); /oversize (announces
+/// 64 MiB + 1 byte) and /oversize-chunked (chunks without a length, up to 65 MiB); /dropped
+/// (announces kDroppedLength bytes, sends kDroppedSent, closes the connection).
 class TestHttpServer
 {
 public:
@@ -44,10 +37,8 @@ public:
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
-    /// "http://127.0.0.1:<port>"
-    std::string baseUrl() const;
-    /// baseUrl() followed by `path` ("/news/1.html").
-    std::string url(const std::string& path) const;
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    std::string url(const std::string& path) const { return baseUrl() + path; }
 
     /// Answers GET `path` (query ignored) with status 200 and these bytes.
     void serve(const std::string& path, std::string body, std::string contentType = "text/html");
@@ -60,9 +51,7 @@ public:
         httplib::Headers headers;
         int remotePort = 0; ///< the client's side of the connection
     };
-    /// The requests received so far, in order.
     std::vector<Received> received() const;
-    /// How many requests asked for `path`.
     std::size_t requestCount(const std::string& path) const;
 
 private:
@@ -83,8 +72,5 @@ private:
     std::condition_variable m_stopSignal;
     bool m_stopping = false;
 };
-
-/// The bytes compressed as gzip (`gzip` true) or as a zlib stream (HTTP's "deflate").
-std::string compress(const std::string& bytes, bool gzip);
 
 } // namespace vz::test
