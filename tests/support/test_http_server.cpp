@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t kMiB = 1024 * 1024;
 const std::string kZeros(64 * 1024, '\0');
 
-// The bytes compressed as gzip (`gzip` true) or as a zlib stream (HTTP's "deflate").
+} // namespace
+
 std::string compress(const std::string& bytes, bool gzip)
 {
     z_stream stream{};
@@ -32,8 +33,6 @@ std::string compress(const std::string& bytes, bool gzip)
     deflateEnd(&stream);
     return out;
 }
-
-} // namespace
 
 TestHttpServer::TestHttpServer()
 {

@@ -73,4 +73,7 @@ private:
     bool m_stopping = false;
 };
 
+/// The bytes compressed as gzip (`gzip` true) or as a zlib stream (HTTP's "deflate").
+std::string compress(const std::string& bytes, bool gzip);
+
 } // namespace vz::test
