@@ -239,7 +239,11 @@ std::u16string PickHeadline(const LineFitting& fitting, std::u16string_view arti
         headline = RemoveTags(article.substr(0, blockEnd), u"<", u">");
     }
     if (headline.empty()) {
-        headline = text::Left(RemoveTags(RemoveTags(article, u"&", u"nbsp"), u"<", u">"), 30);
+        // One copy of a possibly long article, cleaned in place.
+        std::u16string plain(article);
+        removeTagsInPlace(plain, u"&", u"nbsp");
+        removeTagsInPlace(plain, u"<", u">");
+        headline = text::Left(plain, 30);
     }
     return AddSpc(fitting, headline);
 }
