@@ -5,8 +5,10 @@
 //      default jobs against --jobs 1 (the ratio; the data folders must be identical);
 //   2. 1,000 articles of 5 KB on one site at no latency: requests per second, --jobs 1 and default,
 //      the best of nine rounds each, with the processor time of the program and of the server;
-//   3. one article page of 20 MB: time and peak memory of the program, against a run of a 5 KB
-//      page, so the difference is what the page costs.
+//   3. one article page of 20 MB with links, pictures and tables, cleaned as a typical site list
+//      cleans it (tables to line breaks, pictures kept), with fitting to the screen off and on:
+//      time and peak memory of the program, against a run of a 5 KB page, so the difference is
+//      what the page costs.
 //
 // Run: build/bench/bench_fetching [latency in ms, default 100] [1, 2 or 3: only that workload]
 
@@ -117,11 +119,32 @@ std::string article(int n, std::size_t bytes, int pictures, std::mt19937& rng)
 
 /// A site line: markers for the headline and the text, for the index when it lists articles
 /// (otherwise the index page is the one article), pictures kept or not.
-std::string siteLine(int s, const std::string& index, const std::string& base, bool lists, bool keepPictures)
+std::string siteLine(int s, const std::string& index, const std::string& base, bool lists, bool keepPictures,
+                     const std::string& tables = "")
 {
     const std::string name = "site" + std::to_string(s);
     return name + "\t" + index + "\t" + base + "\t" + name + ".html\t" + (lists ? "<!--list-->\t<!--/list-->" : "\t") +
-           "\t<h1>\t</h1>\t<div id=text>\t</div>\t\t\t" + (keepPictures ? "KeepPix" : "") + "\t\t\r\n";
+           "\t<h1>\t</h1>\t<div id=text>\t</div>\t\t" + tables + "\t" + (keepPictures ? "KeepPix" : "") + "\t\t\r\n";
+}
+
+/// A long article as news sites write them: paragraphs with links in the text, a few pictures in
+/// tables with their captions, and a script, so that every filter a site list turns on has work.
+std::string bigArticle(std::size_t bytes, int pictures, std::mt19937& rng)
+{
+    std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
+                       "</head><body><h1>A long <b>article</b></h1><div id=text><script>var a = 1;</script>\n";
+    const std::size_t pictureEvery = bytes / static_cast<std::size_t>(pictures + 1);
+    int picture = 0;
+    while (page.size() < bytes) {
+        page += "<p>" + filler(200 + rng() % 400, rng) + " <a href=\"/news/" + std::to_string(rng() % 100000) +
+                ".html\" class=\"inline\">" + filler(20, rng) + "</a> " + filler(100 + rng() % 200, rng) + "</P>\r\n";
+        if (picture < pictures && page.size() > pictureEvery * static_cast<std::size_t>(picture + 1)) {
+            page += "<TABLE class=photo><TR><TD><IMG SRC=\"img/big-" + std::to_string(picture) +
+                    ".gif\" width=300></TD></TR><TR><TD>Caption " + std::to_string(picture) + "</TD></TR></TABLE>\r\n";
+            ++picture;
+        }
+    }
+    return page + "</div></body></html>";
 }
 
 std::map<std::string, std::string> filesUnder(const fs::path& root)
@@ -206,12 +229,13 @@ int measure(char** argv)
 
 /// Runs the program headless on `sites` (the lines after the settings), data in `data`. Runs to
 /// be compared share one data folder, as the log names it.
-RunResult runProgram(const fs::path& home, const std::string& sites, const fs::path& data, int jobs)
+RunResult runProgram(const fs::path& home, const std::string& sites, const fs::path& data, int jobs,
+                     const std::string& fitting = "J\t0")
 {
     fs::remove_all(data);
     const fs::path ini = home / "bench.ini";
-    vz::test::writeBytes(ini, "J\t0\t" + data.string() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" +
-                                  sites);
+    vz::test::writeBytes(ini, fitting + "\t" + data.string() +
+                                  "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n" + sites);
     const fs::path numbers = home / "measured.txt";
     std::vector<std::string> args = {"/bin/sh",
                                      "-c",
@@ -333,15 +357,29 @@ void bigPage(const fs::path& home, std::mt19937& rng)
     {
         SlowSite site("127.0.0.1", std::chrono::milliseconds(0));
         constexpr std::size_t kBig = 20 * 1000 * 1000;
-        site.serve("big.html", article(0, kBig, 0, rng));
-        site.serve("small.html", article(0, 5000, 0, rng));
-        const auto page = [&](const char* name) { return siteLine(0, site.base() + name, site.base(), false, false); };
-        const RunResult small = runProgram(home, page("small.html"), home / "small", 0);
-        const RunResult big = runProgram(home, page("big.html"), home / "big", 0);
-        std::printf("one article page of 20 MB (%d requests):\n", site.requests() - 1);
-        std::printf("  time %.2f s; peak memory %.1f MB, %.1f MB over a 5 KB page's run: %.2f times the page\n",
-                    big.seconds, big.peakKiB / 1024.0, (big.peakKiB - small.peakKiB) / 1024.0,
-                    (big.peakKiB - small.peakKiB) * 1024.0 / kBig);
+        constexpr int kPictures = 4;
+        site.serve("big.html", bigArticle(kBig, kPictures, rng));
+        site.serve("small.html", bigArticle(5000, 1, rng));
+        for (int p = 0; p < kPictures; ++p) {
+            site.serve("img/big-" + std::to_string(p) + ".gif", "GIF89a" + filler(20000, rng));
+        }
+        const auto page = [&](const char* name) {
+            return siteLine(0, site.base() + name, site.base(), false, true, "RemoveTableTag");
+        };
+        // Fitting to the screen rewrites every line of the text, so it is measured on its own.
+        for (const char* fitting : {"J\t0", "E\t40"}) {
+            const int before = site.requests();
+            const RunResult small = runProgram(home, page("small.html"), home / "small", 0, fitting);
+            const int between = site.requests();
+            const RunResult big = runProgram(home, page("big.html"), home / "big", 0, fitting);
+            std::printf("one article page of 20 MB with links, %d pictures and their tables, fitting to the screen "
+                        "%s (%d requests):\n",
+                        kPictures, fitting[0] == 'E' ? "on" : "off", site.requests() - between);
+            std::printf("  time %.2f s; peak memory %.1f MB, %.1f MB over a 5 KB page's run (%d requests): %.2f "
+                        "times the page\n",
+                        big.seconds, big.peakKiB / 1024.0, (big.peakKiB - small.peakKiB) / 1024.0, between - before,
+                        (big.peakKiB - small.peakKiB) * 1024.0 / kBig);
+        }
     }
 }
 

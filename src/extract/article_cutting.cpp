@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "extract/active_content.h"
+#include "extract/next_occurrence.h"
 #include "extract/picture_keeping.h"
 #include "extract/tag_filters.h"
 #include "run/text.h"
@@ -40,41 +41,20 @@ std::ptrdiff_t findPair(run::Reporter* reporter, std::u16string_view page, std::
     return at;
 }
 
-// Whether the text, read lower-cased as the tag filters read it, holds `lowerMarker`.
-bool holdsMarker(std::u16string_view text, std::u16string_view lowerMarker)
-{
-    if (lowerMarker.empty()) {
-        return false;
-    }
-    const auto same = [](char16_t a, char16_t b) { return text::LCaseChar(a) == b; };
-    if (const char16_t first = lowerMarker.front(); first < u'a' || first > u'z') {
-        // A first character without case ("<" begins every marker in use) is found directly.
-        for (auto at = text.find(lowerMarker.front()); at != std::u16string_view::npos;
-             at = text.find(lowerMarker.front(), at + 1)) {
-            const std::u16string_view here = text.substr(at, lowerMarker.size());
-            if (std::equal(here.begin(), here.end(), lowerMarker.begin(), lowerMarker.end(), same)) {
-                return true;
-            }
-        }
-        return false;
-    }
-    return std::search(text.begin(), text.end(), lowerMarker.begin(), lowerMarker.end(), same) != text.end();
-}
-
 // A filter whose opening marker the text does not hold gives the text back as it is; it is left
-// out, so a large article is not held a second time for nothing.
+// out, so a large article is not read again for nothing.
 void dropTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing)
 {
-    if (holdsMarker(text, opening)) {
-        text = RemoveTags(text, opening, closing);
+    if (findLowered(text, opening) != std::u16string::npos) {
+        removeTagsInPlace(text, opening, closing);
     }
 }
 
 void replaceTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
                  std::u16string_view replacement)
 {
-    if (holdsMarker(text, opening)) {
-        text = ReplaceTags(text, opening, closing, replacement);
+    if (findLowered(text, opening) != std::u16string::npos) {
+        replaceTagsInPlace(text, opening, closing, replacement);
     }
 }
 
@@ -96,7 +76,9 @@ std::u16string removeTableTags(std::u16string text)
         dropTags(text, u"<" + std::u16string(tag), u">");
         replaceTags(text, u"</" + std::u16string(tag), u">", u"<br>");
     }
-    return CollapseNbsp(CollapseBreaks(text));
+    collapseBreaksInPlace(text);
+    collapseNbspInPlace(text);
+    return text;
 }
 
 } // namespace
@@ -200,10 +182,10 @@ picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1,
 
 namespace {
 
-// Everything after the cut: the headline block and the cleaned text. Each step's input goes as
-// soon as its output stands, a step that would change nothing is left out, and the last steps
-// work in the text's own storage, so an article of many megabytes is held at most twice, and
-// mostly once.
+// Everything after the cut: the headline block and the cleaned text. Every step works in the
+// text's own storage, and a step that would change nothing is left out, so an article of many
+// megabytes is held once: only what a step adds (replacements longer than what they replace,
+// blanks for the screen) waits apart until the reading makes room for it.
 std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline, std::u16string body,
                             std::u16string_view TagOption, std::u16string_view TableOption,
                             std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
@@ -212,7 +194,7 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
     const bool plainText = TagOption == u"RemoveAll";
     const std::u16string head = plainText ? headline : HeadlineBlock(ctx.fitting, headline);
     if (PixOption == u"KeepPix") {
-        body = KeepPix(ctx, body, ServerAddressHeader, articleAddress, minPix);
+        keepPixInPlace(ctx, body, ServerAddressHeader, articleAddress, minPix);
     } else {
         dropTags(body, u"<img", u">");
     }
@@ -233,10 +215,7 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
         body.insert(0, head);
         return body;
     }
-    // Without fitting to the screen AddSpc gives the text back as it is.
-    if (ctx.fitting.FitToScreen == u"E") {
-        body = AddSpc(ctx.fitting, body);
-    }
+    addSpcInPlace(ctx.fitting, body);
     body.insert(0, head);
     // Last, so that nothing an earlier cut joined together escapes it.
     removeActiveContentInPlace(body);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "extract/in_place_writer.h"
 #include "platform/cp932.h"
 #include "run/text.h"
 
@@ -58,14 +59,22 @@ float LetterWidth(const LetterWidthTable& widths, char16_t c)
 
 std::u16string AddSpc(const LineFitting& fitting, std::u16string_view in)
 {
+    std::u16string out(in);
+    addSpcInPlace(fitting, out);
+    return out;
+}
+
+void addSpcInPlace(const LineFitting& fitting, std::u16string& article)
+{
     if (fitting.FitToScreen != u"E") {
-        return std::u16string(in);
+        return;
     }
     const auto limit = static_cast<float>(2 * static_cast<int>(fitting.NrLtrLine) - 1);
     float width = 0.0F;
     int lastBreak = 0;
-    std::u16string out;
-    out.reserve(in.size() + in.size() / 8);
+    // The blanks put in queue until the reading makes room for them.
+    InPlaceWriter out(article);
+    const std::u16string_view in = out.unread();
     std::size_t pos = 0;
     while (pos < in.size()) {
         if (in[pos] == u'<') {
@@ -76,15 +85,15 @@ std::u16string AddSpc(const LineFitting& fitting, std::u16string_view in)
             }
             const auto close = in.find(u'>', pos);
             const std::size_t end = close == std::u16string_view::npos ? in.size() : close + 1;
-            out.append(in.substr(pos, end - pos));
+            out.keep(end - pos);
             pos = end;
         } else if (in.substr(pos, 6) == u"&nbsp;") {
-            out.append(u"&nbsp;");
+            out.keep(6);
             pos += 6;
             width += 1.0F;
         } else {
             const char16_t c = in[pos++];
-            out += c;
+            out.keep(1);
             const int code = platform::cp932Code(c);
             if (isPrintableSingle(code)) {
                 width += LetterWidth(fitting.LetterWidths, c);
@@ -97,16 +106,16 @@ std::u16string AddSpc(const LineFitting& fitting, std::u16string_view in)
             const char16_t next = in[pos];
             const int nextCode = platform::cp932Code(next);
             if (platform::isDoubleByte(out.back()) && isPrintableSingle(nextCode)) {
-                out += u' ';
+                out.put(u' ');
                 width += 1.0F;
             }
             if (isPrintableSingle(platform::cp932Code(out.back())) && nextCode < 0) {
-                out += u' ';
+                out.put(u' ');
                 width += 1.0F;
             }
             if (out.back() == u' ' &&
                 (next == u' ' || next == u'\n' || next == u'\r' || next == u'<' || next == u'\u3000')) {
-                out.pop_back();
+                out.popBack();
                 width -= 1.0F;
             }
         }
@@ -116,7 +125,7 @@ std::u16string AddSpc(const LineFitting& fitting, std::u16string_view in)
         if (width >= limit && !out.empty()) {
             const int lastCode = platform::cp932Code(out.back());
             if (lastCode < 0 || lastCode <= 32) {
-                out += u' ';
+                out.put(u' ');
                 width = 0.0F;
             } else if (lastBreak != 0) {
                 width -= static_cast<float>(lastBreak);
@@ -124,7 +133,7 @@ std::u16string AddSpc(const LineFitting& fitting, std::u16string_view in)
             }
         }
     }
-    return out;
+    out.finish();
 }
 
 } // namespace vz::extract

@@ -29,5 +29,7 @@ struct LineFitting
 /// wherever the running width estimate reaches the line width. Tags are copied untouched and
 /// paragraph and break tags start a new line. Returns the text unchanged unless fitting is on.
 std::u16string AddSpc(const LineFitting& fitting, std::u16string_view text);
+/// AddSpc on the text's own storage: only the blanks it adds are held apart while it works.
+void addSpcInPlace(const LineFitting& fitting, std::u16string& article);
 
 } // namespace vz::extract

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstddef>
 
+#include "extract/in_place_writer.h"
 #include "extract/index_cutting.h"
+#include "extract/next_occurrence.h"
 #include "run/text.h"
 
 namespace vz::extract {
@@ -118,10 +120,9 @@ std::vector<std::u16string> pictureTries(std::u16string_view address, std::u16st
 
 std::vector<PictureTag> findPictures(std::u16string_view text)
 {
-    const std::u16string low = text::LCase(text);
     std::vector<PictureTag> tags;
     std::size_t read = 0;
-    for (std::size_t p = low.find(u"<img"); p != none; p = low.find(u"<img", read)) {
+    for (std::size_t p = findLowered(text, u"<img"); p != none; p = findLowered(text, u"<img", read)) {
         const std::size_t tagEnd = text.find(u'>', p);
         if (tagEnd == none) {
             break; // an unfinished tag names no picture; the rest stays as it is
@@ -138,23 +139,29 @@ std::vector<PictureTag> findPictures(std::u16string_view text)
 std::u16string KeepPix(ExtractContext& ctx, std::u16string_view text, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix)
 {
+    std::u16string out(text);
+    keepPixInPlace(ctx, out, ServerAddressHeader, articleAddress, minPix);
+    return out;
+}
+
+void keepPixInPlace(ExtractContext& ctx, std::u16string& text, std::u16string_view ServerAddressHeader,
+                    std::u16string_view articleAddress, std::int32_t& minPix)
+{
     ctx.pictures.prepare();
     if (minPix == 0) {
         minPix = 256;
     }
-    std::u16string out;
-    out.reserve(text.size());
-    std::size_t read = 0;
-    for (const PictureTag& tag : findPictures(text)) {
-        out.append(text.substr(read, tag.begin - read));
-        read = tag.resume;
+    const std::vector<PictureTag> tags = findPictures(text);
+    InPlaceWriter out(text);
+    for (const PictureTag& tag : tags) {
+        out.keep(tag.begin - out.readPosition());
+        out.skip(tag.resume - tag.begin);
         if (!tag.address.empty()) {
-            out += ctx.pictures.keep(pictureTries(tag.address, ServerAddressHeader, articleAddress),
-                                     PictureExtension(tag.address), minPix);
+            out.put(ctx.pictures.keep(pictureTries(tag.address, ServerAddressHeader, articleAddress),
+                                      PictureExtension(tag.address), minPix));
         }
     }
-    out.append(text.substr(read));
-    return out;
+    out.finish();
 }
 
 } // namespace vz::extract

@@ -16,6 +16,9 @@ namespace vz::extract {
 /// the caller's variable as well.
 std::u16string KeepPix(ExtractContext& ctx, std::u16string_view text, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix);
+/// KeepPix on the text's own storage: a large article is not held twice.
+void keepPixInPlace(ExtractContext& ctx, std::u16string& text, std::u16string_view ServerAddressHeader,
+                    std::u16string_view articleAddress, std::int32_t& minPix);
 
 /// One picture tag of a text: where it begins, where the text resumes after it, and the address
 /// it names (empty when none).

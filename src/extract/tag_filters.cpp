@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "extract/in_place_writer.h"
 #include "extract/next_occurrence.h"
 #include "platform/cp932.h"
 #include "run/text.h"
@@ -21,35 +22,36 @@ bool isInvisible(char16_t c)
 }
 
 // The loop "find the first opening marker, cut through its closing marker, search again from
-// the start" done in one pass. The text is kept as three pieces: `out` (finished, holding no
-// opening marker but in replacements), `front` (text put back ahead of the unread original: the
-// last few finished characters before a cut, which may begin a marker together with what follows)
-// and the unread rest of the original. The original is lower-cased once and searched
-// through remembered positions, so nothing is searched twice.
-std::u16string cutStretches(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
-                            std::u16string_view replacement)
+// the start" done in one pass over the text's own storage. The text is kept as three pieces: the
+// output (finished, holding no opening marker but in replacements), `front` (text put back ahead
+// of the unread original: the last few finished characters before a cut, which may begin a
+// marker together with what follows) and the unread rest of the original. The original is
+// searched ignoring case through remembered positions, so nothing is searched twice; the output
+// is only ever written where the original has been read.
+void cutStretches(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
+                  std::u16string_view replacement)
 {
     if (opening.empty() || closing.empty()) {
-        return std::u16string(text);
+        return;
     }
-    const std::u16string low = text::LCase(text);
-    NextOccurrence nextOpening(low, opening), nextClosing(low, closing), nextGt(low, u">");
-    std::u16string out;
-    out.reserve(text.size());
+    InPlaceWriter out(text);
+    // The whole original, unchanged from the reading position on, which is all that is searched.
+    const std::u16string_view original = out.unread();
+    NextOccurrence nextOpening(original, opening, true), nextClosing(original, closing, true),
+        nextGt(original, u">", true);
     std::u16string front;
-    std::size_t read = 0;
-    std::size_t floor = 0; // out below this ends with a replacement and is finished
+    std::size_t floor = 0; // output below this ends with a replacement and is finished
 
     auto charAt = [&](std::size_t i, char16_t& c) {
         if (i < front.size()) {
             c = front[i];
             return true;
         }
-        const std::size_t at = read + (i - front.size());
-        if (at >= text.size()) {
+        const std::u16string_view unread = out.unread();
+        if (i - front.size() >= unread.size()) {
             return false;
         }
-        c = text[at];
+        c = unread[i - front.size()];
         return true;
     };
     auto matchesAt = [&](std::size_t i, std::u16string_view pattern) {
@@ -68,20 +70,22 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
                 return i;
             }
         }
+        const std::size_t read = out.readPosition();
         const std::size_t at = inOriginal.from(read);
         return at == none ? none : front.size() + (at - read);
     };
     auto take = [&](std::size_t count, bool keep) {
         const std::size_t fromFront = std::min(count, front.size());
         if (keep) {
-            out.append(front, 0, fromFront);
-            out.append(text.substr(read, count - fromFront));
+            out.put(std::u16string_view(front).substr(0, fromFront));
+            out.keep(count - fromFront);
+        } else {
+            out.skip(count - fromFront);
         }
         front.erase(0, fromFront);
-        read += count - fromFront;
     };
 
-    for (std::size_t cuts = 0; cuts < text.size(); ++cuts) {
+    for (std::size_t cuts = 0; cuts < original.size(); ++cuts) {
         const std::size_t start = find(opening, nextOpening);
         if (start == none) {
             break;
@@ -101,17 +105,15 @@ std::u16string cutStretches(std::u16string_view text, std::u16string_view openin
         if (!replacement.empty()) {
             // Searched again, a replacement that (with what stood before it) spells the opening
             // marker would be found forever, the text growing each time: it is finished as it is.
-            out.append(replacement);
+            out.put(replacement);
             floor = out.size();
             continue;
         }
         const std::size_t back = std::min(opening.size() - 1, out.size() - floor);
-        front.insert(0, out, out.size() - back, back);
-        out.resize(out.size() - back);
+        front.insert(0, out.takeBack(back));
     }
-    out += front;
-    out.append(text.substr(read));
-    return out;
+    out.put(front);
+    out.finish();
 }
 
 // Whether a stretch between two "&nbsp;" holds nothing but blanks, line ends and whole tags.
@@ -140,64 +142,88 @@ bool onlyTagsAndBlanks(std::u16string_view stretch)
 
 std::u16string RemoveTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing)
 {
-    return cutStretches(text, opening, closing, {});
+    std::u16string out(text);
+    removeTagsInPlace(out, opening, closing);
+    return out;
+}
+
+void removeTagsInPlace(std::u16string& text, std::u16string_view opening, std::u16string_view closing)
+{
+    cutStretches(text, opening, closing, {});
 }
 
 std::u16string ReplaceTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
                            std::u16string_view replacement)
 {
-    return cutStretches(text, opening, closing, replacement);
+    std::u16string out(text);
+    replaceTagsInPlace(out, opening, closing, replacement);
+    return out;
+}
+
+void replaceTagsInPlace(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
+                        std::u16string_view replacement)
+{
+    cutStretches(text, opening, closing, replacement);
 }
 
 std::u16string CollapseBreaks(std::u16string_view text)
 {
+    std::u16string out(text);
+    collapseBreaksInPlace(out);
+    return out;
+}
+
+void collapseBreaksInPlace(std::u16string& text)
+{
     // Removing the first four characters of a break never joins text into a new "<br" at or
     // after the next one, so each pair of neighbouring breaks of the original is judged once.
-    const std::u16string low = text::LCase(text);
-    std::u16string out;
-    out.reserve(text.size());
-    std::size_t copied = 0;
-    for (std::size_t a = low.find(u"<br"); a != none;) {
-        const std::size_t b = low.find(u"<br", a + 1);
+    InPlaceWriter out(text);
+    const std::u16string_view original = out.unread();
+    for (std::size_t a = findLowered(original, u"<br"); a != none;) {
+        const std::size_t b = findLowered(original, u"<br", a + 1);
         if (b == none) {
             break;
         }
         // A break that begins inside the first four characters of the one before ("<br<br>")
         // counts as content: removing four characters there would cut into it.
-        if (b >= a + 4 && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(a + 4),
-                                      text.begin() + static_cast<std::ptrdiff_t>(b), isInvisible)) {
-            out.append(text.substr(copied, a - copied));
-            copied = a + 4;
+        if (b >= a + 4 && std::all_of(original.begin() + static_cast<std::ptrdiff_t>(a + 4),
+                                      original.begin() + static_cast<std::ptrdiff_t>(b), isInvisible)) {
+            out.keep(a - out.readPosition());
+            out.skip(4);
         }
         a = b;
     }
-    out.append(text.substr(copied));
-    return out;
+    out.finish();
 }
 
 std::u16string CollapseNbsp(std::u16string_view text)
 {
+    std::u16string out(text);
+    collapseNbspInPlace(out);
+    return out;
+}
+
+void collapseNbspInPlace(std::u16string& text)
+{
     constexpr std::u16string_view nbsp = u"&nbsp;";
-    std::u16string out;
-    out.reserve(text.size());
-    std::size_t copied = 0;
-    std::size_t a = text.find(nbsp);
+    InPlaceWriter out(text);
+    const std::u16string_view original = out.unread();
+    std::size_t a = original.find(nbsp);
     while (a != none) {
-        const std::size_t b = text.find(nbsp, a + 1);
+        const std::size_t b = original.find(nbsp, a + 1);
         if (b == none) {
             break;
         }
-        if (onlyTagsAndBlanks(text.substr(a + nbsp.size(), b - a - nbsp.size()))) {
+        if (onlyTagsAndBlanks(original.substr(a + nbsp.size(), b - a - nbsp.size()))) {
             // Keep the first "&" and everything from the second "nbsp;" on: one "&nbsp;" stays.
-            out.append(text.substr(copied, a + 1 - copied));
-            copied = b + 1;
-            a = text.find(nbsp, b + 1);
+            out.keep(a + 1 - out.readPosition());
+            out.skip(b + 1 - out.readPosition());
+            a = original.find(nbsp, b + 1);
         } else {
             a = b;
         }
     }
-    out.append(text.substr(copied));
-    return out;
+    out.finish();
 }
 
 std::u16string HeadlineBlock(const LineFitting& fitting, std::u16string_view headline)
@@ -213,7 +239,11 @@ std::u16string PickHeadline(const LineFitting& fitting, std::u16string_view arti
         headline = RemoveTags(article.substr(0, blockEnd), u"<", u">");
     }
     if (headline.empty()) {
-        headline = text::Left(RemoveTags(RemoveTags(article, u"&", u"nbsp"), u"<", u">"), 30);
+        // One copy of a possibly long article, cleaned in place.
+        std::u16string plain(article);
+        removeTagsInPlace(plain, u"&", u"nbsp");
+        removeTagsInPlace(plain, u"<", u">");
+        headline = text::Left(plain, 30);
     }
     return AddSpc(fitting, headline);
 }

@@ -17,6 +17,8 @@ namespace vz::extract {
 /// without a closing marker after it loses only the text through the next ">"; with no ">" after
 /// it either, it and the rest of the text stay. An empty marker leaves the text as it is.
 std::u16string RemoveTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing);
+/// RemoveTags on the text's own storage: a large article is not held twice.
+void removeTagsInPlace(std::u16string& text, std::u16string_view opening, std::u16string_view closing);
 
 /// As RemoveTags, but each stretch is replaced by `replacement`, and the search goes on behind it:
 /// a replacement that spells its own opening marker (alone or with what stood before it) would
@@ -24,14 +26,20 @@ std::u16string RemoveTags(std::u16string_view text, std::u16string_view opening,
 /// change nothing.
 std::u16string ReplaceTags(std::u16string_view text, std::u16string_view opening, std::u16string_view closing,
                            std::u16string_view replacement);
+/// ReplaceTags on the text's own storage; only what replacements add beyond what they replace is
+/// held apart while the text is rewritten.
+void replaceTagsInPlace(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
+                        std::u16string_view replacement);
 
 /// In a run of "<br" tags separated only by blanks and line ends, every tag but the last loses
 /// its first four characters (a plain "<br>" goes whole); the blanks and line ends stay.
 std::u16string CollapseBreaks(std::u16string_view text);
+void collapseBreaksInPlace(std::u16string& text);
 
 /// Two "&nbsp;" with only blanks, line ends and tags between become one, pair by pair from the
 /// left; what stood between goes.
 std::u16string CollapseNbsp(std::u16string_view text);
+void collapseNbspInPlace(std::u16string& text);
 
 /// "<p><h4>", the headline without its tags and fitted to the line, "</h4></p>".
 std::u16string HeadlineBlock(const LineFitting& fitting, std::u16string_view headline);

@@ -128,23 +128,25 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
 
 void ConcurrentFetcher::launchQueued()
 {
-    // Most calls find every server that has something waiting at its limit; the waiting list
-    // may be long, the servers are few.
-    const auto startable = [this] {
-        return std::any_of(m_servers.begin(), m_servers.end(), [this](const auto& entry) {
-            return entry.second.waiting > 0 && entry.second.running < m_settings.maxPerHost;
-        });
+    // Most calls find every server that has something waiting at its limit, and the waiting list
+    // may hold hundreds of tickets while the servers are few: the servers that could start one
+    // are counted, and the list is read only as far as one of them still has room.
+    const auto hasRoom = [this](const Server& server) {
+        return server.waiting > 0 && server.running < m_settings.maxPerHost;
     };
-    if (m_runningTotal >= m_settings.maxTransfers || !startable()) {
-        return;
-    }
-    for (auto at = m_queue.begin(); at != m_queue.end() && m_runningTotal < m_settings.maxTransfers;) {
+    auto withRoom =
+        std::count_if(m_servers.begin(), m_servers.end(), [&](const auto& entry) { return hasRoom(entry.second); });
+    for (auto at = m_queue.begin(); at != m_queue.end() && withRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
         Transfer& transfer = *m_transfers.at(*at);
         if (transfer.server->running >= m_settings.maxPerHost) {
             ++at; // a later address on another server may go first
             continue;
         }
-        --transfer.server->waiting;
+        Server& server = *transfer.server;
+        --server.waiting;
+        if (!hasRoom(server)) {
+            --withRoom; // its last waiting ticket, or the last free place it has
+        }
         EasyHandle easy;
         if (!m_idleHandles.empty()) {
             easy = std::move(m_idleHandles.back());
@@ -168,7 +170,10 @@ void ConcurrentFetcher::launchQueued()
         curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
         curl_multi_add_handle(m_multi.get(), easy.get());
         transfer.easy = std::move(easy);
-        ++transfer.server->running;
+        ++server.running;
+        if (server.waiting > 0 && server.running == m_settings.maxPerHost) {
+            --withRoom;
+        }
         ++m_runningTotal;
         at = m_queue.erase(at);
     }

@@ -133,6 +133,36 @@ TEST(ConcurrentFetcher, KeepsWithinItsLimitsAndReusesConnections)
     }
 }
 
+// A server at its limit holds back only its own tickets: a later ticket of another server starts
+// at once, also from deep in the waiting list and when one call starts several of the busy one.
+TEST(ConcurrentFetcher, StartsAnotherServersTicketPastABusyServers)
+{
+    TestHttpServer busy, other;
+    busy.handle("/paced", [&](const httplib::Request&, httplib::Response& response) {
+        std::this_thread::sleep_for(40ms);
+        response.set_content("busy", "text/html");
+    });
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    std::vector<platform::Fetcher::Ticket> waiting;
+    for (int i = 0; i < 6; ++i) {
+        waiting.push_back(fetcher.start(busy.url("/paced")));
+    }
+    const auto first = fetcher.start(other.url("/data/news_utf-8.html"));
+    for (int i = 0; i < 6; ++i) {
+        waiting.push_back(fetcher.start(busy.url("/paced")));
+    }
+    const auto second = fetcher.start(other.url("/data/news_utf-8.html"));
+    fetcher.setLimits(8, 3);
+    for (const auto ticket : {first, second}) {
+        while (!fetcher.done(ticket)) {
+            fetcher.poll(10ms);
+        }
+    }
+    // Without overtaking, the second would wait for all twelve paced answers, three at a time.
+    EXPECT_LE(busy.received().size(), 6U);
+    EXPECT_EQ(fetcher.take(second).body, kNews);
+}
+
 // Stopping a run abandons what is under way at once, and the rest still arrives.
 TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
 {
