@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "extract/active_content.h"
-#include "extract/next_occurrence.h"
 #include "extract/picture_keeping.h"
 #include "extract/tag_filters.h"
 #include "run/text.h"
@@ -41,28 +40,11 @@ std::ptrdiff_t findPair(run::Reporter* reporter, std::u16string_view page, std::
     return at;
 }
 
-// A filter whose opening marker the text does not hold gives the text back as it is; it is left
-// out, so a large article is not read again for nothing.
-void dropTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing)
-{
-    if (findLowered(text, opening) != std::u16string::npos) {
-        removeTagsInPlace(text, opening, closing);
-    }
-}
-
-void replaceTags(std::u16string& text, std::u16string_view opening, std::u16string_view closing,
-                 std::u16string_view replacement)
-{
-    if (findLowered(text, opening) != std::u16string::npos) {
-        replaceTagsInPlace(text, opening, closing, replacement);
-    }
-}
-
 std::u16string removeTables(std::u16string text)
 {
-    dropTags(text, u"<table", u"/table>");
+    removeTagsInPlace(text, u"<table", u"/table>");
     for (const char16_t* tag : {u"<table", u"</table", u"<tr", u"</tr", u"<td", u"</td", u"<th", u"</th"}) {
-        dropTags(text, tag, u">");
+        removeTagsInPlace(text, tag, u">");
     }
     return text;
 }
@@ -70,11 +52,11 @@ std::u16string removeTables(std::u16string text)
 // The table structure goes, its content stays: each row or cell end becomes a line break.
 std::u16string removeTableTags(std::u16string text)
 {
-    dropTags(text, u"<table", u">");
-    replaceTags(text, u"</table", u">", u"<br>&nbsp;<br>");
+    removeTagsInPlace(text, u"<table", u">");
+    replaceTagsInPlace(text, u"</table", u">", u"<br>&nbsp;<br>");
     for (const char16_t* tag : {u"tr", u"td", u"th"}) {
-        dropTags(text, u"<" + std::u16string(tag), u">");
-        replaceTags(text, u"</" + std::u16string(tag), u">", u"<br>");
+        removeTagsInPlace(text, u"<" + std::u16string(tag), u">");
+        replaceTagsInPlace(text, u"</" + std::u16string(tag), u">", u"<br>");
     }
     collapseBreaksInPlace(text);
     collapseNbspInPlace(text);
@@ -183,7 +165,7 @@ picturesOfArticle(std::u16string_view page, std::u16string_view FilterHeadline1,
 namespace {
 
 // Everything after the cut: the headline block and the cleaned text. Every step works in the
-// text's own storage, and a step that would change nothing is left out, so an article of many
+// text's own storage and moves nothing where it finds nothing to do, so an article of many
 // megabytes is held once: only what a step adds (replacements longer than what they replace,
 // blanks for the screen) waits apart until the reading makes room for it.
 std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline, std::u16string body,
@@ -196,22 +178,22 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
     if (PixOption == u"KeepPix") {
         keepPixInPlace(ctx, body, ServerAddressHeader, articleAddress, minPix);
     } else {
-        dropTags(body, u"<img", u">");
+        removeTagsInPlace(body, u"<img", u">");
     }
     if (TableOption == u"RemoveTable") {
         body = removeTables(std::move(body));
     } else if (TableOption == u"RemoveTableTag") {
         body = removeTableTags(std::move(body));
     }
-    dropTags(body, u"<a", u">");
-    dropTags(body, u"</a", u">");
-    dropTags(body, u"<script", u"</script>");
+    removeTagsInPlace(body, u"<a", u">");
+    removeTagsInPlace(body, u"</a", u">");
+    removeTagsInPlace(body, u"<script", u"</script>");
     if (plainText) {
         // LF CR, in this order, is what plain-text pages were always written with.
         for (const char16_t* tag : {u"<br", u"<p", u"</p"}) {
-            replaceTags(body, tag, u">", u"\n\r");
+            replaceTagsInPlace(body, tag, u">", u"\n\r");
         }
-        dropTags(body, u"<", u">");
+        removeTagsInPlace(body, u"<", u">");
         body.insert(0, head);
         return body;
     }

@@ -47,9 +47,8 @@ class NextOccurrence
 public:
     static constexpr std::size_t none = std::u16string_view::npos;
 
-    NextOccurrence(std::u16string_view text, std::u16string_view pattern) : m_text(text), m_pattern(pattern) {}
     /// With `ignoringCase`, a lower-case pattern is found as findLowered finds it.
-    NextOccurrence(std::u16string_view text, std::u16string_view pattern, bool ignoringCase)
+    NextOccurrence(std::u16string_view text, std::u16string_view pattern, bool ignoringCase = false)
         : m_text(text), m_pattern(pattern), m_ignoringCase(ignoringCase)
     {
     }

@@ -275,7 +275,7 @@ private:
     {
         extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
-        std::u16string cut =
+        const std::u16string cut =
             extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
                                       m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
                                       m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
@@ -299,10 +299,6 @@ private:
         }
         if (m_ctx.state.SeparateTopicFiles) {
             appendOutput(m_outputFilePath, {entry, tail});
-        } else if (cut.capacity() - cut.size() >= 2 + tail.size()) {
-            // Joined in the article's own storage, the article is encoded once, not beside a copy
-            // of its bytes.
-            appendOutput(m_outputFilePath, cut.append(u"\r\n").append(tail));
         } else {
             appendOutput(m_outputFilePath, {cut, u"\r\n", tail});
         }

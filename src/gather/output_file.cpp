@@ -37,7 +37,7 @@ void appendOutput(const std::u16string& path, std::initializer_list<std::u16stri
 {
     std::string bytes;
     for (const std::u16string_view piece : pieces) {
-        bytes += platform::encodeCp932(piece).bytes;
+        platform::appendCp932(bytes, piece);
     }
     writeBytes(path, bytes, run::WriteMode::Append);
 }

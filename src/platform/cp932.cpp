@@ -1,5 +1,6 @@
 #include "cp932.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -113,18 +114,17 @@ std::u16string decodeCp932(std::string_view bytes)
     return out;
 }
 
-Cp932Bytes encodeCp932(std::u16string_view text)
+namespace {
+
+// Writes behind what `bytes` holds; `unmappable`, when given, collects what CP932 cannot hold.
+void encodeInto(std::string& bytes, std::u16string_view text, std::vector<char32_t>* unmappable)
 {
     const auto& codes = table();
-    Cp932Bytes result;
-    result.bytes.reserve(text.size() * 2);
+    bytes.reserve(bytes.size() + text.size() * 2);
     auto noteUnmappable = [&](char32_t cp) {
-        for (char32_t seen : result.unmappable) {
-            if (seen == cp) {
-                return;
-            }
+        if (unmappable && std::find(unmappable->begin(), unmappable->end(), cp) == unmappable->end()) {
+            unmappable->push_back(cp);
         }
-        result.unmappable.push_back(cp);
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -134,24 +134,37 @@ Cp932Bytes encodeCp932(std::u16string_view text)
                 cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
                 ++i;
             }
-            appendReference(result.bytes, cp);
+            appendReference(bytes, cp);
             noteUnmappable(cp);
             continue;
         }
         const std::uint16_t code = codes.raw(c);
         if (code == 0) {
-            appendReference(result.bytes, c);
+            appendReference(bytes, c);
             noteUnmappable(c);
         } else if (code == 256) {
-            result.bytes += '\0';
+            bytes += '\0';
         } else if (code < 256) {
-            result.bytes += static_cast<char>(code);
+            bytes += static_cast<char>(code);
         } else {
-            result.bytes += static_cast<char>(code >> 8);
-            result.bytes += static_cast<char>(code & 0xFF);
+            bytes += static_cast<char>(code >> 8);
+            bytes += static_cast<char>(code & 0xFF);
         }
     }
+}
+
+} // namespace
+
+Cp932Bytes encodeCp932(std::u16string_view text)
+{
+    Cp932Bytes result;
+    encodeInto(result.bytes, text, &result.unmappable);
     return result;
+}
+
+void appendCp932(std::string& bytes, std::u16string_view text)
+{
+    encodeInto(bytes, text, nullptr);
 }
 
 int cp932Code(char16_t c)

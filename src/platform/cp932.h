@@ -23,6 +23,10 @@ struct Cp932Bytes
 /// pound, not sign, em dash) are written as the CP932 characters they stand for.
 Cp932Bytes encodeCp932(std::u16string_view text);
 
+/// The text's CP932 bytes, as encodeCp932 writes them, appended to `bytes`: output made of
+/// several pieces is encoded into one buffer without a copy of each piece's bytes.
+void appendCp932(std::string& bytes, std::u16string_view text);
+
 /// The character's CP932 code: 0 to 255 for a single-byte character, the two bytes read as a
 /// signed 16-bit number (so negative) for a double-byte one. A character CP932 cannot hold counts
 /// as "?" (63), as the system's conversion would write it.
