@@ -21,6 +21,9 @@ std::optional<int> parseJobs(std::string_view text);
 class JobsSetting
 {
 public:
+    /// `jobs` is the number the runs take (the session's value), kept here as it changes.
+    explicit JobsSetting(int& jobs) : m_jobs(jobs) {}
+
     /// The number for this start: `commandLine` when given, else the file's; a missing or damaged
     /// file means kDefaultJobs.
     void load(const std::u16string& programFolder, std::optional<int> commandLine);
@@ -33,7 +36,7 @@ public:
 
 private:
     std::u16string m_path;
-    int m_jobs = kDefaultJobs;
+    int& m_jobs;
 };
 
 } // namespace vz::session

@@ -91,7 +91,7 @@ private:
     session::WindowCalls m_calls;
     session::Session m_session;
     session::RunControl m_control;
-    session::JobsSetting m_jobs;
+    session::JobsSetting m_jobs{m_session.values().jobs};
 };
 
 } // namespace vz::ui

@@ -76,7 +76,6 @@ void MainWindow::chooseJobs(int jobs)
     // The menu is out of reach while a run goes on: a run keeps the number it started with.
     if (m_session && m_jobs && m_control && m_control->phase() == gather::RunPhase::Idle) {
         m_jobs->choose(jobs, m_session->reporter());
-        m_session->values().jobs = m_jobs->jobs();
     }
     showJobs();
 }

@@ -22,7 +22,8 @@ TEST(JobsSetting, TakesAPlainNumberFromOneTo64FromItsFileAndEightOtherwise)
         if (content) {
             writeBytes(dir.path() / "vodeZeva.jobs", content);
         }
-        JobsSetting setting;
+        int jobs = 0;
+        JobsSetting setting(jobs);
         setting.load(dir.folder(), std::nullopt);
         EXPECT_EQ(setting.jobs(), expected) << (content ? content : "(no file)");
     }
@@ -32,7 +33,8 @@ TEST(JobsSetting, TheCommandLineWinsForThisStartAndAPickIsKeptForTheNext)
 {
     Reporting r;
     writeBytes(r.dir.path() / "vodeZeva.jobs", "2\r\n");
-    JobsSetting setting;
+    int jobs = 0;
+    JobsSetting setting(jobs);
     setting.load(r.dir.folder(), 3);
     EXPECT_EQ(setting.jobs(), 3);
     EXPECT_TRUE(setting.choose(1, r.reporter));
