@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "run/file_helpers.h"
+#include "run/output_file_name.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 #include "support/reporting_fixture.h"
@@ -42,6 +43,16 @@ TEST(StringHelpers, VisibleCharsAndFileNameOnly)
     EXPECT_EQ(FileNameOnly(u" /home/a/sites.ini "), u"sites.ini");
     EXPECT_EQ(FileNameOnly(u"sites.ini"), u"sites.ini");
     EXPECT_EQ(FileNameOnly(u"/home/a/"), u"");
+}
+
+TEST(OutputFileName, OnlyAPlainNameOfTheDataFolderIsTaken)
+{
+    for (const char16_t* good : {u"news.html", u"a..b.html", u"日本.html", u".hidden"}) {
+        EXPECT_FALSE(outputFileNameProblem(good)) << text::toUtf8(good);
+    }
+    for (const char16_t* bad : {u"", u".", u"..", u"../escaped.html", u"sub/a.html", u"/tmp/a.html", u"..\\a.html"}) {
+        EXPECT_TRUE(outputFileNameProblem(bad)) << text::toUtf8(bad);
+    }
 }
 
 TEST(StringHelpers, NumbersConvertAsTheSettingsFieldsExpect)
