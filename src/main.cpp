@@ -16,6 +16,7 @@
 #include "platform/program_folder.h"
 #include "run/text.h"
 #include "session/jobs_setting.h"
+#include "session/session.h"
 #include "version.h"
 
 #ifdef VZ_GUI
@@ -61,10 +62,12 @@ Environment:
 
 Exit status with --headless: 0 when a run gathered something or had nothing
 to fetch, 1 when none could be made, 2 for a usage error or a missing --ini
-FILE, 3 when nothing was gathered and page downloads failed, 130 or 143 when
-stopped by SIGINT or SIGTERM. Reports and messages go to standard error, with
-the cause of each failed download. The windows report in a window of their
-own and in the log of the data folder. See also vodezeva(1).
+FILE, 3 when nothing was gathered and page downloads failed, 4 when another
+vodezeva uses the data folder (or, for the windows, the program folder), 5
+when a page, picture or the log could not be written, 130 or 143 when stopped
+by SIGINT or SIGTERM. Reports and messages go to standard error, with the
+cause of each failed download. The windows report in a window of their own
+and in the log of the data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)
@@ -84,6 +87,13 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
     if (!folder.folder) {
         messages.alert(u"vodeZeva: no program folder: " + vz::text::fromUtf8(folder.error));
         return 1;
+    }
+    // One desktop program per program folder: a second would edit the same files and start runs
+    // of its own.
+    vz::platform::FileLock programLock;
+    if (const auto busy = vz::session::takeProgramFolder(vz::text::fromPath(*folder.folder), programLock)) {
+        messages.alert(*busy);
+        return vz::cli::kExitBusy;
     }
     vz::ui::QtFileDialogs dialogs;
     // The editor windows report through the session's reporter, which the desktop holds.
@@ -120,6 +130,8 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
 
 int main(int argc, char** argv)
 {
+    // A closed standard error or the file size limit must fail a write, not end the run.
+    vz::cli::ignoreWriteSignals();
     bool headless = false;
     bool quiet = false;
     const char* ini = nullptr;
@@ -186,7 +198,6 @@ int main(int argc, char** argv)
     options.jobs = jobs.value_or(vz::session::kDefaultJobs);
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
-    vz::cli::installInterruptHandlers();
-    fetcher.setAbortCheck([] { return vz::cli::interruptSignal() != 0; });
+    const vz::cli::StopOnSignal stopOnSignal(fetcher);
     return vz::cli::runHeadless(options, frontEnd, clock, fetcher);
 }

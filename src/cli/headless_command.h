@@ -26,11 +26,18 @@ inline constexpr int kExitUsage = 2;
 /// The run went through, but no article was gathered and page downloads failed: the network or
 /// the sites were out of reach, which a scheduler should hear of.
 inline constexpr int kExitNothingGathered = 3;
+/// Another program holds the data folder (a run of the headless command or of the windows), or,
+/// for the windows, the program folder; nothing was done.
+inline constexpr int kExitBusy = 4;
+/// The run went on to its end, but a page, the contents page, a picture or the log could not be
+/// written (a full disk, the file size limit); the reports name each file.
+inline constexpr int kExitUnwritten = 5;
 
 /// Start-up, Init, exactly one gathering run whatever AutoStart says, shutdown. Returns the exit
 /// status: kExitRan when a run gathered something or had nothing to fetch, kExitNoRun when none
 /// could be made (the reason goes to the front end), kExitUsage when the site list file picked on
-/// the command line does not exist, kExitNothingGathered.
+/// the command line does not exist, kExitNothingGathered, kExitBusy, kExitUnwritten, or 128 and the
+/// signal's number when a signal stopped the run (see StopOnSignal).
 int runHeadless(const HeadlessOptions& options, HeadlessFrontEnd& frontEnd, const platform::Clock& clock,
                 platform::Fetcher& fetcher);
 

@@ -52,11 +52,8 @@ void HeadlessFrontEnd::clearLiveLine()
     }
 }
 
-void HeadlessFrontEnd::showRunField(run::RunField field, const std::u16string& value)
+void HeadlessFrontEnd::showLiveLine(const std::u16string& value)
 {
-    if (!m_live || field != run::RunField::URL2 || value.empty()) {
-        return;
-    }
     clearLiveLine();
     // One terminal line at most, so that rewriting it in place works.
     const std::u16string shown = printable(value);
@@ -66,10 +63,30 @@ void HeadlessFrontEnd::showRunField(run::RunField field, const std::u16string& v
     m_liveLineShown = true;
 }
 
+void HeadlessFrontEnd::showRunField(run::RunField field, const std::u16string& value)
+{
+    if (m_live && field == run::RunField::URL2 && !value.empty()) {
+        showLiveLine(value);
+    }
+}
+
+void HeadlessFrontEnd::transferWaiting(const std::u16string& url, int seconds)
+{
+    if (url.empty()) {
+        return;
+    }
+    const std::u16string waited = text::number(seconds) + u" 秒";
+    if (m_live) {
+        showLiveLine(waited + u"待っています: " + url);
+    } else if (seconds % 10 == 0) {
+        progress(u"vodezeva: " + url + u" を " + waited + u"待っています");
+    }
+}
+
 void HeadlessFrontEnd::siteFinished(const std::u16string& indexName, int gathered, int failed)
 {
     m_gathered += gathered;
-    progress(indexName + u": " + text::number(gathered) + u" gathered, " + text::number(failed) + u" failed");
+    progress(indexName + u": 取得 " + text::number(gathered) + u"、失敗 " + text::number(failed));
 }
 
 void HeadlessFrontEnd::downloadFailed(const std::u16string& url, const std::u16string& cause)

@@ -31,6 +31,9 @@ public:
     void setStopCaption(const std::u16string&) override {}
     void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
     void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
+    /// On a terminal the waiting address and its seconds replace the live line; elsewhere a
+    /// progress line every ten seconds says what the run waits for.
+    void transferWaiting(const std::u16string& url, int seconds) override;
 
     void appendLine(const std::u16string& line) override;
     void information(const std::u16string& text) override;
@@ -53,6 +56,7 @@ private:
     void progress(const std::u16string& text);
     void print(const std::u16string& text);
     void clearLiveLine();
+    void showLiveLine(const std::u16string& text);
 
     std::FILE* m_out;
     bool m_live;

@@ -8,17 +8,24 @@ namespace vz::cli {
 namespace {
 
 std::atomic<int> g_signal{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handler may only touch a lock-free value");
+std::atomic<platform::Fetcher*> g_fetcher{nullptr};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler may only touch lock-free values");
+static_assert(std::atomic<platform::Fetcher*>::is_always_lock_free,
+              "the signal handler may only touch lock-free values");
 
 extern "C" void onInterrupt(int signal)
 {
     g_signal.store(signal);
+    if (platform::Fetcher* fetcher = g_fetcher.load()) {
+        fetcher->stop(); // only a store and a write: safe here
+    }
 }
 
 } // namespace
 
-void installInterruptHandlers()
+StopOnSignal::StopOnSignal(platform::Fetcher& fetcher)
 {
+    g_fetcher.store(&fetcher);
     struct sigaction action
     {
     };
@@ -28,6 +35,11 @@ void installInterruptHandlers()
     action.sa_flags = SA_RESETHAND | SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+StopOnSignal::~StopOnSignal()
+{
+    g_fetcher.store(nullptr);
 }
 
 int interruptSignal()
@@ -45,12 +57,10 @@ int interruptedExitStatus(int signal)
     return 128 + signal;
 }
 
-void InterruptibleYield::yieldEvents()
+void ignoreWriteSignals()
 {
-    m_inner.yieldEvents();
-    if (const int signal = interruptSignal(); signal != 0) {
-        throw Interrupted{signal};
-    }
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace vz::cli

@@ -1,13 +1,20 @@
 #pragma once
 
-#include "platform/event_yield.h"
+#include "platform/fetcher.h"
 
 namespace vz::cli {
 
-/// From now on SIGINT and SIGTERM ask the run to stop instead of killing the program on the
-/// spot, which would leave the temporary download behind. A second such signal ends the program
-/// at once, as usual.
-void installInterruptHandlers();
+/// While it lives, SIGINT and SIGTERM ask `fetcher` to stop instead of killing the program on the
+/// spot: the transfers under way are abandoned at once, the run closes the page it was writing
+/// and ends. A second such signal ends the program at once, as usual.
+class StopOnSignal
+{
+public:
+    explicit StopOnSignal(platform::Fetcher& fetcher);
+    ~StopOnSignal();
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+};
 
 /// The signal that asked the run to stop, or 0.
 int interruptSignal();
@@ -19,23 +26,8 @@ void clearInterrupt();
 /// 143 for SIGTERM), as shells report it.
 int interruptedExitStatus(int signal);
 
-/// Thrown where the run yields once a signal asked it to stop. Not a std::exception, so that no
-/// handler on the way takes it for a failure of its own.
-struct Interrupted
-{
-    int signal = 0;
-};
-
-/// Lets the front end's events run, then throws Interrupted when a signal asked the run to stop.
-/// The run yields at its start and after every page, so it ends there without another write.
-class InterruptibleYield final : public platform::EventYield
-{
-public:
-    explicit InterruptibleYield(platform::EventYield& inner) : m_inner(inner) {}
-    void yieldEvents() override;
-
-private:
-    platform::EventYield& m_inner;
-};
+/// From now on SIGPIPE and SIGXFSZ end nothing: a closed standard error or the file size limit make
+/// the write fail (EPIPE, EFBIG), which is reported, and the run goes on.
+void ignoreWriteSignals();
 
 } // namespace vz::cli

@@ -13,6 +13,7 @@
 #include "gather/page_fetch.h"
 #include "gather/page_head.h"
 #include "gather/picture_store.h"
+#include "run/output_file_name.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 
@@ -111,8 +112,8 @@ std::vector<Expected> sitePages(const run::SiteRecord& site, int row, const std:
 class Foresight
 {
 public:
-    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet)
-        : m_state(state), m_table(table), m_quiet(std::move(quiet))
+    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet, int picturesPerArticle)
+        : m_state(state), m_table(table), m_quiet(std::move(quiet)), m_picturesPerArticle(picturesPerArticle)
     {
         m_quiet.silence();
     }
@@ -121,7 +122,7 @@ public:
     std::vector<Expected> start(int row) const
     {
         const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(row)];
-        if (site.FileName.empty()) {
+        if (run::outputFileNameProblem(site.FileName)) {
             return {}; // the run skips a site it cannot write
         }
         if (site.FilterIndex1.empty() && site.FilterIndex2.empty()) {
@@ -152,8 +153,12 @@ public:
             for (const auto& tries :
                  extract::picturesOfArticle(arrival.text, site.FilterHeadline1, site.FilterHeadline2, site.FilterText1,
                                             site.FilterText2, site.ServerAddressHeader, done.url)) {
+                // The run fetches no more of an article's pictures than this either.
+                if (static_cast<int>(pictures.size()) >= m_picturesPerArticle) {
+                    break;
+                }
                 if (mayFetch(tries.front(), AddressOrigin::Page)) {
-                    pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false});
+                    pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false, done.url});
                 }
             }
         }
@@ -164,13 +169,28 @@ private:
     const run::RunState& m_state;
     const run::SiteTable& m_table;
     run::Reporter m_quiet;
+    int m_picturesPerArticle;
 };
+
+/// Whether a stop was asked for (the stop button, a signal, the window closing). It reaches the
+/// run through the fetcher, which has already abandoned whatever was under way; here it clears
+/// Running and AutoStart as the stop button does.
+bool stopAsked(RunContext& context)
+{
+    if (context.fetcher.stopped() && context.state.Running) {
+        context.state.Running = false;
+        context.state.AutoStart = false;
+    }
+    return !context.state.Running;
+}
+
+/// How one article went.
+enum class ArticleOutcome { Written, Failed, Abandoned };
 
 class SiteGatherer
 {
 public:
-    SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher,
-                 extract::PictureKeeper& pictures)
+    SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher, PictureStore& pictures)
         : m_ctx(context), m_site(site), m_fe(context.services.frontEnd), m_fetcher(fetcher), m_pictures(pictures),
           m_outputFilePath(context.state.DataPath + site.FileName)
     {
@@ -183,32 +203,35 @@ public:
             m_fe.showRunField(field, u"");
         }
         // A site whose page cannot be written is skipped; the sites after it are still gathered.
-        // Without a file name the page would be the data folder itself.
-        if (m_site.FileName.empty()) {
-            reportUnwritable(u"no file name is set for this site");
+        // Its page stays a plain file of the data folder: never elsewhere, never the folder itself.
+        if (const auto problem = run::outputFileNameProblem(m_site.FileName)) {
+            m_ctx.services.reporter.DispErr(kPageNotWritten, m_outputFilePath,
+                                            run::because(u"サイト「" + m_site.IndexName + u"」: " + *problem), u"MAIN");
             return outcome;
         }
         try {
             gatherInto(outcome);
         } catch (const OutputError& e) {
-            reportUnwritable(text::fromUtf8(e.what()));
+            m_ctx.services.reporter.writeFailed(
+                kPageNotWritten, e.path(), run::because(u"サイト「" + m_site.IndexName + u"」: " + e.cause()), u"MAIN");
             ++outcome.failed;
         }
         return outcome;
     }
 
 private:
-    void reportUnwritable(const std::u16string& why)
-    {
-        m_ctx.services.reporter.DispErr(kPageNotWritten, m_site.IndexName + u" " + m_outputFilePath, why, u"MAIN");
-    }
-
     void gatherInto(SiteOutcome& outcome)
     {
         const int last = collectLinks();
+        if (stopAsked(m_ctx)) {
+            return; // nothing of the site is written: its page stays as it was
+        }
         m_fe.showRunField(RunField::SiteName, m_site.IndexName);
         m_fe.showRunField(RunField::File, m_outputFilePath);
         startPage();
+        if (stopAsked(m_ctx)) {
+            return;
+        }
 
         for (int j = 0; j <= last; ++j) {
             const std::u16string address = articleAddress(m_site.ServerAddressHeader, linkAt(m_links, j));
@@ -220,19 +243,27 @@ private:
                                 ? m_fetcher.again(address, std::move(*m_first))
                                 : m_fetcher.fetchPage(address, m_linkOrigin);
                 m_first.reset();
-                if (gatherArticle(address, std::move(page.text))) {
+                const ArticleOutcome article =
+                    page.stopped ? ArticleOutcome::Abandoned : gatherArticle(address, std::move(page.text));
+                if (article == ArticleOutcome::Written) {
                     ++outcome.gathered;
-                } else {
+                } else if (article == ArticleOutcome::Failed) {
                     ++outcome.failed;
                 }
             }
-            if (!m_ctx.state.Running) {
+            if (stopAsked(m_ctx)) {
                 break;
             }
         }
-        if (m_site.TagOption != kRemoveAll) {
-            appendOutput(m_outputFilePath, u"</html>\r\n");
+        // A stop before the first article leaves the old page rather than an empty one; after it,
+        // the articles gathered so far make a complete page.
+        if (stopAsked(m_ctx) && outcome.gathered == 0) {
+            return;
         }
+        if (m_site.TagOption != kRemoveAll) {
+            m_page->append({u"</html>\r\n"});
+        }
+        m_page->commit();
     }
 
     /// Fills the link list and returns the highest index to fetch.
@@ -245,8 +276,12 @@ private:
             m_fe.showRunField(RunField::URL, m_site.IndexAddress);
             return 0;
         }
-        std::u16string page = m_fetcher.GetHTML(m_site.IndexAddress);
         m_fe.showRunField(RunField::URL, m_site.IndexAddress);
+        const Page index = m_fetcher.fetchPage(m_site.IndexAddress);
+        if (index.stopped) {
+            return -1;
+        }
+        std::u16string page = index.text;
         std::u16string part =
             extract::CutHeader(m_ctx.services.reporter, page, m_site.FilterIndex1, m_site.FilterIndex2);
         return lastIndex(extract::CutMsg(m_ctx.services.reporter, part, m_links), m_ctx.state, m_site);
@@ -255,33 +290,43 @@ private:
     void startPage()
     {
         if (m_site.TagOption == kRemoveAll) {
-            writeOutput(m_outputFilePath, u"\r\n" + m_site.IndexName + u"\n\r\r\n");
+            m_page.emplace(m_outputFilePath);
+            m_page->append({u"\r\n", m_site.IndexName, u"\n\r\r\n"});
             return;
         }
         std::u16string head = m_ctx.values.StandardHead;
         if (!m_links.empty()) {
             m_firstAddress = articleAddress(m_site.ServerAddressHeader, m_links[0]);
             m_first = m_fetcher.fetchPage(m_firstAddress, m_linkOrigin);
+            if (m_first->stopped) {
+                return;
+            }
             m_ctx.state.PageCharsetKnown = CheckCharset(m_first->text);
             if (!m_ctx.state.PageCharsetKnown) {
                 head = MakePageHead(m_first->text, m_ctx.values.StandardHead);
             }
         }
-        writeOutput(m_outputFilePath, u"\r\n" + head + u"\r\n<title>" + m_site.IndexName + u"</title>\r\n<br>\r\n<B>" +
-                                          m_site.IndexName + u"</B>\r\n" + kRule + u"\r\n");
+        m_page.emplace(m_outputFilePath);
+        m_page->append({u"\r\n", head, u"\r\n<title>", m_site.IndexName, u"</title>\r\n<br>\r\n<B>", m_site.IndexName,
+                        u"</B>\r\n", kRule, u"\r\n"});
     }
 
-    bool gatherArticle(const std::u16string& address, std::u16string page)
+    ArticleOutcome gatherArticle(const std::u16string& address, std::u16string page)
     {
         extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
+        m_pictures.beginArticle(address);
         const std::u16string cut =
             extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
                                       m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
                                       m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+        m_pictures.endArticle();
+        if (stopAsked(m_ctx)) {
+            return ArticleOutcome::Abandoned; // its pictures were cut short: it is not written half
+        }
         if (cut.empty()) {
             m_ctx.services.reporter.DispErr(u"ダウンロード処理できませんでした。 ", address, u"", u" MAIN\r\n");
-            return false;
+            return ArticleOutcome::Failed;
         }
         std::u16string entry;
         if (m_ctx.state.SeparateTopicFiles) {
@@ -298,19 +343,21 @@ private:
             tail = kRule + std::u16string(u"\r\n");
         }
         if (m_ctx.state.SeparateTopicFiles) {
-            appendOutput(m_outputFilePath, {entry, tail});
+            m_page->append({entry, tail});
         } else {
-            appendOutput(m_outputFilePath, {cut, u"\r\n", tail});
+            m_page->append({cut, u"\r\n", tail});
         }
-        return true;
+        return ArticleOutcome::Written;
     }
 
     RunContext& m_ctx;
     const run::SiteRecord& m_site;
     run::FrontEnd& m_fe;
     PageFetcher& m_fetcher;
-    extract::PictureKeeper& m_pictures;
+    PictureStore& m_pictures;
     const std::u16string m_outputFilePath;
+    /// The site page, written beside its place until the site is done.
+    std::optional<PageFile> m_page;
     std::vector<std::u16string> m_links;
     /// The first article, fetched for the head and kept until its turn as an article.
     std::optional<Page> m_first;
@@ -327,12 +374,12 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     Services& services = context.services;
     std::vector<SiteOutcome> outcomes;
     services.events.yieldEvents();
-    if (state.Contents) {
+    if (state.Contents && !stopAsked(context)) {
         // The site pages do not depend on it: without a contents page the sites are still gathered.
         try {
             MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
         } catch (const OutputError& e) {
-            services.reporter.DispErr(kPageNotWritten, text::fromUtf8(e.what()), u"", u"MakeContents");
+            services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), u"MakeContents");
         }
     }
     // The table may be reloaded while the run walks it (the windows stay usable), so the run
@@ -347,7 +394,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     // While a site is worked on in order, what comes after it is already being fetched.
     const int jobs = std::max(context.values.jobs, 1);
     context.fetcher.setLimits(jobs, std::min(jobs, kMaxPerServer));
-    Foresight foresight(state, table, services.reporter);
+    Foresight foresight(state, table, services.reporter, context.values.pictures.perArticle);
     LookAhead ahead(context.fetcher, jobs == 1 ? 1 : static_cast<std::size_t>(jobs) * kWindowPerJob, kLookAheadBytes,
                     [&foresight](const Expected& done, const Arrival& arrival) { return foresight(done, arrival); });
     for (int row = 0; row <= lastRow; ++row) {
@@ -356,16 +403,17 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
         }
     }
     PageFetcher fetcher(services.reporter, ahead, services.events, &services.frontEnd);
-    PictureStore pictures(services.reporter, state.DataPath, context.values.PictureNumber, fetcher);
+    PictureStore pictures(services.reporter, state.DataPath, context.values.PictureNumber, fetcher,
+                          context.values.pictures);
 
     for (int row = 0; row <= lastRow; ++row) {
-        if (gathered(row)) {
+        if (gathered(row) && !stopAsked(context)) {
             ahead.forgetBefore(row);
             SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)], fetcher, pictures);
             outcomes.push_back(site.gather());
             services.frontEnd.siteFinished(outcomes.back().IndexName, outcomes.back().gathered, outcomes.back().failed);
         }
-        if (!state.Running) {
+        if (stopAsked(context)) {
             break;
         }
     }
@@ -385,7 +433,7 @@ bool RunDriver::run(const std::u16string& procedure)
     } catch (const OutputError& e) {
         m_context.state.Running = false;
         m_context.services.frontEnd.setStopCaption(kStartCaption);
-        m_context.services.reporter.DispErr(text::fromUtf8(e.what()), u"", u"", procedure);
+        m_context.services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), procedure);
         return false;
     }
 }
@@ -425,9 +473,16 @@ bool RunDriver::gatherPrepared(const std::u16string& procedure)
     applyStopRequest();
     struct BackToIdle
     {
+        RunContext& context;
         std::atomic<RunPhase>& phase;
-        ~BackToIdle() { phase = RunPhase::Idle; }
-    } backToIdle{m_phase};
+        ~BackToIdle()
+        {
+            // The run is over: a stop asked for it is spent, and the data folder is free for others.
+            context.fetcher.resume();
+            context.values.dataFolderLock.release();
+            phase = RunPhase::Idle;
+        }
+    } backToIdle{m_context, m_phase};
     const bool ran = run(procedure);
     // A stop clicked after the run's last check still says that somebody stopped it, so an
     // automatic run does not close the program then.
@@ -443,6 +498,8 @@ bool RunDriver::requestStop()
     if (!m_phase.compare_exchange_strong(running, RunPhase::Stopping)) {
         return false;
     }
+    // Wakes the run wherever it waits for a transfer; it stops at once from there.
+    m_context.fetcher.stop();
     return true;
 }
 

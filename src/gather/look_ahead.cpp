@@ -1,5 +1,6 @@
 #include "look_ahead.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/page_converter.h"
@@ -63,6 +64,18 @@ void LookAhead::forgetBefore(int row)
     launch();
 }
 
+void LookAhead::forgetPicturesOf(const std::u16string& article)
+{
+    for (auto item = m_items.begin(); item != m_items.end();) {
+        const auto next = std::next(item);
+        if (item->expected.kind == Expected::Kind::Picture && item->expected.from == article) {
+            drop(item);
+        }
+        item = next;
+    }
+    launch();
+}
+
 void LookAhead::startItem(Items::iterator item)
 {
     item->ticket = m_fetcher.start(text::toUtf8(item->expected.url));
@@ -72,6 +85,9 @@ void LookAhead::startItem(Items::iterator item)
 
 void LookAhead::launch()
 {
+    if (stopped()) {
+        return; // nothing new goes out; what the run still asks for ends at once
+    }
     for (auto item = m_items.begin(); item != m_items.end() && m_started < m_window; ++item) {
         if (m_waitingBytes >= m_byteBudget) {
             return;
@@ -112,7 +128,8 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
     }
 }
 
-Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind)
+Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind, const Waiting& waiting,
+                        std::optional<std::chrono::steady_clock::time_point> giveUpAt)
 {
     // An index page and an article are both pages, fetched and converted alike.
     const bool picture = kind == Expected::Kind::Picture;
@@ -129,11 +146,28 @@ Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind)
         startItem(item);
     }
     m_fetcher.hurry(item->ticket);
+    const auto begun = std::chrono::steady_clock::now();
     while (!item->arrived) {
-        for (const auto ticket : m_fetcher.poll(std::chrono::milliseconds(100))) {
+        auto slice = std::chrono::milliseconds(100);
+        if (giveUpAt) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= *giveUpAt) {
+                drop(item);
+                launch();
+                return Arrival{
+                    platform::DownloadResult{platform::kTransferTimedOut, {}, "時間切れです（画像に使える時間）"},
+                    {},
+                    {}};
+            }
+            slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(*giveUpAt - now));
+        }
+        for (const auto ticket : m_fetcher.poll(slice)) {
             settle(ticket);
         }
         launch();
+        if (waiting && !item->arrived) {
+            waiting(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun));
+        }
     }
     Arrival arrival = std::move(item->arrival);
     m_waitingBytes -= sizeOf(arrival);

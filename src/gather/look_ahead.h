@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <list>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct Expected
     int row = 0;
     /// For an article: whether the run will cut it (and so fetch its pictures).
     bool cut = false;
+    /// For a picture: the address of the article that shows it.
+    std::u16string from = {};
 };
 
 /// A fetch as the run gets it: pages already converted to text, pictures as bytes.
@@ -55,9 +59,19 @@ public:
     void expect(const std::vector<Expected>& items);
     /// Abandons what was expected for rows before `row`: the run has gone past them.
     void forgetBefore(int row);
+    /// Abandons the pictures expected for `article`, once the run is done with it.
+    void forgetPicturesOf(const std::u16string& article);
+
+    /// Told while take() waits: how long it has waited so far, about ten times a second.
+    using Waiting = std::function<void(std::chrono::milliseconds waited)>;
     /// The first expected fetch of `url` (a page for any kind but Picture), fetched now when
-    /// none was expected, waiting for it to arrive.
-    Arrival take(const std::u16string& url, Expected::Kind kind);
+    /// none was expected, waiting for it to arrive. Past `giveUpAt` the fetch is abandoned and
+    /// ends as timed out.
+    Arrival take(const std::u16string& url, Expected::Kind kind, const Waiting& waiting = {},
+                 std::optional<std::chrono::steady_clock::time_point> giveUpAt = std::nullopt);
+
+    /// Whether the fetcher was asked to stop: whatever is taken from now on ends stopped.
+    bool stopped() const { return m_fetcher.stopped(); }
 
     /// Fetches started and not yet taken.
     std::size_t underWay() const { return m_started; }

@@ -1,6 +1,14 @@
 #include "output_file.h"
 
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/cp932.h"
+#include "platform/error_text.h"
 #include "run/text.h"
 #include "run/text_file.h"
 
@@ -8,38 +16,104 @@ namespace vz::gather {
 
 namespace {
 
-void writeBytes(const std::u16string& path, const std::string& bytes, run::WriteMode mode)
+std::u16string systemCause(int error)
 {
-    std::string error;
-    if (!run::writeFileBytes(text::toPath(path), mode, bytes, error)) {
-        throw OutputError(text::toUtf8(path) + ": " + error);
-    }
-}
-
-void write(const std::u16string& path, const std::u16string& text, run::WriteMode mode)
-{
-    writeBytes(path, platform::encodeCp932(text).bytes, mode);
+    return text::fromUtf8(platform::errnoText(error));
 }
 
 } // namespace
 
+OutputError::OutputError(std::u16string path, std::u16string cause)
+    : std::runtime_error(text::toUtf8(path) + ": " + text::toUtf8(cause)), m_path(std::move(path)),
+      m_cause(std::move(cause))
+{
+}
+
 void writeOutput(const std::u16string& path, const std::u16string& text)
 {
-    write(path, text, run::WriteMode::Replace);
+    std::string error;
+    if (!run::writeFileAtomic(text::toPath(path), platform::encodeCp932(text).bytes, error,
+                              run::Durability::Unsynced)) {
+        throw OutputError(path, text::fromUtf8(error));
+    }
 }
 
 void appendOutput(const std::u16string& path, const std::u16string& text)
 {
-    write(path, text, run::WriteMode::Append);
+    std::string error;
+    if (!run::writeFileBytes(text::toPath(path), run::WriteMode::Append, platform::encodeCp932(text).bytes, error)) {
+        throw OutputError(path, text::fromUtf8(error));
+    }
 }
 
-void appendOutput(const std::u16string& path, std::initializer_list<std::u16string_view> pieces)
+PageFile::PageFile(std::u16string path) : m_path(std::move(path))
+{
+    const std::filesystem::path target = text::toPath(m_path);
+    struct stat old
+    {
+    };
+    if (::stat(target.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode)) {
+            throw OutputError(m_path, systemCause(EISDIR));
+        }
+        m_mode = static_cast<int>(old.st_mode & 07777);
+    }
+    m_temp = run::temporaryBeside(target);
+    m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        throw OutputError(m_path, systemCause(errno));
+    }
+}
+
+PageFile::~PageFile()
+{
+    abandon();
+}
+
+void PageFile::abandon()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_temp.c_str());
+        m_fd = -1;
+    }
+}
+
+void PageFile::append(std::initializer_list<std::u16string_view> pieces)
 {
     std::string bytes;
     for (const std::u16string_view piece : pieces) {
         platform::appendCp932(bytes, piece);
     }
-    writeBytes(path, bytes, run::WriteMode::Append);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            // A full disk or the file size limit (EFBIG, since SIGXFSZ is ignored).
+            const int error = errno;
+            abandon();
+            throw OutputError(m_path, systemCause(error));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void PageFile::commit()
+{
+    if (m_mode >= 0) {
+        ::fchmod(m_fd, static_cast<mode_t>(m_mode));
+    }
+    const int closed = ::close(m_fd);
+    const int closeError = errno;
+    m_fd = -1;
+    if (closed != 0 || std::rename(m_temp.c_str(), text::toPath(m_path).c_str()) != 0) {
+        const int error = closed != 0 ? closeError : errno;
+        ::unlink(m_temp.c_str());
+        throw OutputError(m_path, systemCause(error));
+    }
 }
 
 } // namespace vz::gather

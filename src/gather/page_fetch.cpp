@@ -25,20 +25,42 @@ void PageFetcher::reportFailure(const std::u16string& url, const std::u16string&
     }
 }
 
+Arrival PageFetcher::take(const std::u16string& url, Expected::Kind kind,
+                          std::optional<std::chrono::steady_clock::time_point> giveUpAt)
+{
+    int shown = 0;
+    const auto waiting = [&](std::chrono::milliseconds waited) {
+        const auto seconds = static_cast<int>(waited.count() / 1000);
+        if (m_frontEnd && seconds > shown) {
+            shown = seconds;
+            m_frontEnd->transferWaiting(url, seconds);
+        }
+    };
+    Arrival arrival = m_ahead.take(url, kind, waiting, giveUpAt);
+    if (shown > 0) {
+        m_frontEnd->transferWaiting(u"", 0);
+    }
+    return arrival;
+}
+
 Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 {
     if (!mayFetch(url, origin)) {
         m_events.yieldEvents();
-        reportFailure(url, u"refused: only http and https addresses are fetched from a page");
+        reportFailure(url, u"取得しません（ページの中のアドレスは http と https だけを取得します）");
         return Page{};
     }
-    Arrival arrival = m_ahead.take(url, Expected::Kind::Article);
+    Arrival arrival = take(url, Expected::Kind::Article);
+    if (m_ahead.stopped()) {
+        m_events.yieldEvents();
+        return Page{{}, false, true};
+    }
     if (arrival.result.status == platform::kDownloadRaised) {
         m_reporter.DispErr(text::fromUtf8(arrival.result.description), url, u"", u"DownloadFile");
     }
     m_events.yieldEvents();
     if (arrival.result.status != 0) {
-        reportFailure(url, arrival.result.description.empty() ? u"status " + text::number(arrival.result.status)
+        reportFailure(url, arrival.result.description.empty() ? u"ステータス " + text::number(arrival.result.status)
                                                               : text::fromUtf8(arrival.result.description));
         return Page{};
     }
@@ -48,6 +70,9 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 Page PageFetcher::again(const std::u16string& url, Page page)
 {
     m_events.yieldEvents();
+    if (page.stopped || m_ahead.stopped()) {
+        return Page{{}, false, true};
+    }
     if (!page.fetched) {
         // The cause was told when the page was fetched; the log keeps its second line.
         reportFailure(url, u"");
@@ -55,13 +80,14 @@ Page PageFetcher::again(const std::u16string& url, Page page)
     return page;
 }
 
-std::optional<std::string> PageFetcher::fetchPicture(const std::u16string& url)
+std::optional<std::string> PageFetcher::fetchPicture(const std::u16string& url,
+                                                     std::optional<std::chrono::steady_clock::time_point> giveUpAt)
 {
     // A "file:" address would copy a local file into the output.
     if (!mayFetch(url, AddressOrigin::Page)) {
         return std::nullopt;
     }
-    Arrival arrival = m_ahead.take(url, Expected::Kind::Picture);
+    Arrival arrival = take(url, Expected::Kind::Picture, giveUpAt);
     if (arrival.result.status != 0) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ struct Page
     std::u16string text;
     /// False when the download failed or was refused (the text is then empty).
     bool fetched = false;
+    /// The run was asked to stop while the page was fetched: it is abandoned, not reported.
+    bool stopped = false;
 };
 
 /// Every page and picture the run reads comes through here, from the run's look-ahead: pages
@@ -31,7 +34,8 @@ struct Page
 class PageFetcher
 {
 public:
-    /// `frontEnd`, when given, is told the cause of every failed page download.
+    /// `frontEnd`, when given, is told the cause of every failed page download and how long a
+    /// transfer has been waited for.
     PageFetcher(run::Reporter& reporter, LookAhead& ahead, platform::EventYield& events,
                 run::FrontEnd* frontEnd = nullptr);
 
@@ -48,12 +52,21 @@ public:
     /// window events run and a failure is reported once more, but nothing goes over the network.
     Page again(const std::u16string& url, Page page);
 
-    /// A picture's bytes; nothing, without a report, when it cannot be fetched. Picture
-    /// addresses come from pages: only http and https ones are tried.
-    std::optional<std::string> fetchPicture(const std::u16string& url);
+    /// A picture's bytes; nothing, without a report, when it cannot be fetched or has not come
+    /// by `giveUpAt`. Picture addresses come from pages: only http and https ones are tried.
+    std::optional<std::string>
+    fetchPicture(const std::u16string& url,
+                 std::optional<std::chrono::steady_clock::time_point> giveUpAt = std::nullopt);
+    /// The run is done with this article: pictures fetched ahead for it are dropped.
+    void forgetPicturesOf(const std::u16string& article) { m_ahead.forgetPicturesOf(article); }
+
+    /// Whether the run was asked to stop.
+    bool stopped() const { return m_ahead.stopped(); }
 
 private:
     void reportFailure(const std::u16string& url, const std::u16string& cause);
+    Arrival take(const std::u16string& url, Expected::Kind kind,
+                 std::optional<std::chrono::steady_clock::time_point> giveUpAt = std::nullopt);
 
     run::Reporter& m_reporter;
     LookAhead& m_ahead;

@@ -1,5 +1,6 @@
 #include "picture_store.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -10,9 +11,35 @@
 namespace vz::gather {
 
 PictureStore::PictureStore(run::Reporter& reporter, const std::u16string& DataPath, std::int32_t& PictureNumber,
-                           PageFetcher& fetcher)
-    : m_reporter(reporter), m_DataPath(DataPath), m_PictureNumber(PictureNumber), m_fetcher(fetcher)
+                           PageFetcher& fetcher, PictureLimits limits)
+    : m_reporter(reporter), m_DataPath(DataPath), m_PictureNumber(PictureNumber), m_fetcher(fetcher), m_limits(limits)
 {
+}
+
+void PictureStore::beginArticle(const std::u16string& article)
+{
+    m_article = article;
+    m_tried = m_leftOut = m_unstored = 0;
+    m_unstoredCause.clear();
+    m_giveUpAt.reset();
+}
+
+void PictureStore::endArticle()
+{
+    if (m_leftOut > 0 && !m_fetcher.stopped()) {
+        m_reporter.DispErr(u"画像の一部を省きました。", m_article,
+                           run::because(text::number(m_leftOut) + u" 枚（1 記事につき " +
+                                        text::number(m_limits.perArticle) + u" 枚、" +
+                                        text::number(static_cast<long long>(m_limits.perArticleTime.count() / 1000)) +
+                                        u" 秒まで）"),
+                           u"KeepPix");
+    }
+    if (m_unstored > 0) {
+        m_reporter.writeFailed(u"画像を保存できませんでした。", folder(),
+                               run::because(m_unstoredCause + u"、" + text::number(m_unstored) + u" 枚"), u"KeepPix");
+    }
+    m_fetcher.forgetPicturesOf(m_article);
+    beginArticle(u"");
 }
 
 void PictureStore::prepare()
@@ -24,16 +51,46 @@ void PictureStore::prepare()
     }
 }
 
+std::optional<std::string> PictureStore::fetch(const std::vector<std::u16string>& tries)
+{
+    std::vector<std::u16string> tried;
+    for (const std::u16string& address : tries) {
+        // The same address twice (the base and the article's folder are often one) or one that is
+        // never fetched costs no try.
+        if (static_cast<int>(tried.size()) >= m_limits.triesPerPicture || m_fetcher.stopped()) {
+            break;
+        }
+        if (!mayFetch(address, AddressOrigin::Page) || std::ranges::find(tried, address) != tried.end()) {
+            continue;
+        }
+        tried.push_back(address);
+        if (auto bytes = m_fetcher.fetchPicture(address, m_giveUpAt)) {
+            return bytes;
+        }
+    }
+    return std::nullopt;
+}
+
 std::u16string PictureStore::keep(const std::vector<std::u16string>& tries, std::u16string_view extension,
                                   std::int32_t minPix)
 {
-    std::optional<std::string> bytes;
-    for (const std::u16string& address : tries) {
-        if ((bytes = m_fetcher.fetchPicture(address))) {
-            break;
-        }
+    if (m_fetcher.stopped()) {
+        return {}; // the article is abandoned anyway
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_giveUpAt) {
+        m_giveUpAt = now + m_limits.perArticleTime;
+    }
+    if (m_tried >= m_limits.perArticle || now >= *m_giveUpAt) {
+        ++m_leftOut;
+        return {};
+    }
+    ++m_tried;
+    const std::optional<std::string> bytes = fetch(tries);
     if (!bytes) {
+        if (std::chrono::steady_clock::now() >= *m_giveUpAt) {
+            ++m_leftOut; // cut short by the time limit, not missing
+        }
         return {};
     }
     const std::u16string name = text::zeroPadded(m_PictureNumber, 5) + std::u16string(extension);
@@ -50,7 +107,9 @@ std::u16string PictureStore::keep(const std::vector<std::u16string>& tries, std:
     if (!run::writeFileBytes(local, run::WriteMode::Replace, *bytes, error)) {
         std::error_code ignored;
         std::filesystem::remove(local, ignored);
-        return {}; // a picture that cannot be stored is dropped like one that cannot be fetched
+        ++m_unstored;
+        m_unstoredCause = text::fromUtf8(error);
+        return {}; // dropped like one that cannot be fetched, and reported with the article
     }
     ++m_PictureNumber;
     return u"<img src=\"pix/" + name + u"\"> <br>";

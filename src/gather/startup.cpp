@@ -35,9 +35,10 @@ void openConfigOnEmptyTable(RunState& state, RunValues& values, Services& servic
     services.frontEnd.openConfig();
 }
 
-InitResult fail(Services& services, const std::u16string& description)
+InitResult fail(Services& services, const std::u16string& message, const std::u16string& where,
+                const std::u16string& why)
 {
-    services.reporter.DispErr(description, u"", u"", u"INIT");
+    services.reporter.DispErr(message, where, why, u"INIT");
     return InitResult::Failed;
 }
 
@@ -46,9 +47,39 @@ std::u16string dayFolder(const platform::DateTime& now)
     return text::zeroPadded(now.year % 100, 2) + text::zeroPadded(now.month, 2) + text::zeroPadded(now.day, 2) + u"/";
 }
 
-} // namespace
+/// "プロセス 1234、vodezeva --headless"
+std::u16string holderText(const platform::LockHolder& holder)
+{
+    std::u16string text = holder.pid > 0 ? u"プロセス " + text::number(static_cast<long long>(holder.pid)) : u"";
+    if (!holder.program.empty()) {
+        text += (text.empty() ? u"" : u"、") + text::fromUtf8(holder.program);
+    }
+    return text.empty() ? u"起動したばかりのプログラム" : text;
+}
 
-InitResult Init(RunState& state, RunValues& values, Services& services)
+/// Takes the data folder for this program unless it holds it already.
+InitResult takeDataFolder(const std::u16string& dataPath, RunValues& values, Services& services)
+{
+    const std::filesystem::path lockPath = text::toPath(dataPath + kDataFolderLockName);
+    if (values.dataFolderLock.held() && values.dataFolderLock.path() == lockPath) {
+        return InitResult::Ready;
+    }
+    values.dataFolderLock.release();
+    platform::LockAttempt attempt = platform::FileLock::take(lockPath, values.lockName);
+    if (attempt.holder) {
+        services.reporter.DispErr(u"データフォルダは別の vodeZeva が使用中です。終わってから実行してください。",
+                                  dataPath, run::because(holderText(*attempt.holder)), u"INIT");
+        return InitResult::Busy;
+    }
+    if (!attempt.error.empty()) {
+        return fail(services, u"データフォルダのロックファイルを作れませんでした。", text::fromPath(lockPath),
+                    run::because(text::fromUtf8(attempt.error)));
+    }
+    values.dataFolderLock = std::move(attempt.lock);
+    return InitResult::Ready;
+}
+
+InitResult prepare(RunState& state, RunValues& values, Services& services)
 {
     run::Reporter& reporter = services.reporter;
     services.events.yieldEvents();
@@ -67,16 +98,23 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     std::string error;
     auto lines = run::readTextLines(text::toPath(path), error);
     if (!lines || lines->empty()) {
-        const std::u16string description = lines ? u"Input past end of file" : text::fromUtf8(error);
-        reporter.DispErr(description, path, u"", u"CountLine");
-        return fail(services, description);
+        const std::u16string description =
+            lines ? u"ファイルの終わりを超えて入力しようとしました。" : u"サイトリストファイルを読めませんでした。";
+        const std::u16string why = run::because(lines ? u"空のファイルです" : text::fromUtf8(error));
+        reporter.DispErr(description, path, why, u"CountLine");
+        return fail(services, description, path, why);
     }
     if (lines->size() - 1 > static_cast<std::size_t>(run::kMaxSiteLines)) {
-        return fail(services, u"Too many sites: " + path + u" holds " +
-                                  text::number(static_cast<long long>(lines->size() - 1)) + u" site lines, at most " +
-                                  text::number(run::kMaxSiteLines) + u" are allowed");
+        return fail(services, u"サイトが多すぎます。", path,
+                    run::because(text::number(static_cast<long long>(lines->size() - 1)) + u" 行、上限 " +
+                                 text::number(run::kMaxSiteLines) + u" 行"));
     }
     const auto siteCount = static_cast<std::int16_t>(lines->size() - 1);
+    // A setting that is no number is reported with its field, its value and where it stands.
+    const auto badNumber = [&](const run::Int16Result& number, const char16_t* field, const std::u16string& value) {
+        return fail(services, number.error, path + u" の 1 行目",
+                    run::because(std::u16string(field) + u" が「" + value + u"」"));
+    };
 
     const run::RunSettings settings = run::parseSettingsLine((*lines)[0]);
     values.fitting.FitToScreen = settings.FitToScreen ? u"E" : u"J";
@@ -85,7 +123,7 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     }
     const run::Int16Result letters = run::CInt(settings.NrLtrLine);
     if (!letters.ok()) {
-        return fail(services, letters.error);
+        return badNumber(letters, u"１行文字数（NrLtrLine）", settings.NrLtrLine);
     }
     values.fitting.NrLtrLine = letters.value;
 
@@ -97,19 +135,25 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     if (state.DailySort) {
         dataPath += dayFolder(services.clock.now());
     }
-    state.DataPath = dataPath;
 
     bool created = false;
-    if (!run::DirExists(reporter, state.DataPath)) {
-        run::DirCreate(reporter, state.DataPath);
-        if (!run::DirExists(reporter, state.DataPath)) {
-            return fail(services, u"The data folder could not be created: " + state.DataPath);
+    if (!run::DirExists(reporter, dataPath)) {
+        run::DirCreate(reporter, dataPath);
+        if (!run::DirExists(reporter, dataPath)) {
+            return fail(services, u"データフォルダを作成できませんでした。", dataPath, u"");
         }
         created = true;
     }
+    // Before anything of the folder is touched: the log, the pictures and the pages of a run that
+    // goes on there must stay its own.
+    if (const InitResult taken = takeDataFolder(dataPath, values, services); taken != InitResult::Ready) {
+        return taken;
+    }
+    state.DataPath = dataPath;
+    run::removeLeftoverTemporaries(text::toPath(dataPath));
     // The log is replaced before the folder is reported, so that line stays in the new log.
     if (!reporter.startLog(services.clock.now())) {
-        return fail(services, u"The log could not be written in " + state.DataPath);
+        return fail(services, u"ログファイルを書き込めませんでした。", text::fromPath(reporter.logPath()), u"");
     }
     if (created) {
         reporter.DispErr(u"ディレクトリを作成しました。", state.DataPath, u"", u"Init");
@@ -121,7 +165,7 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     } else {
         const run::Int16Result pages = run::CInt(nrPage);
         if (!pages.ok()) {
-            return fail(services, pages.error);
+            return badNumber(pages, u"ダウンロードする記事数（NrPage）", nrPage);
         }
         state.LastArticleIndex = static_cast<std::int16_t>(pages.value == INT16_MIN ? INT16_MIN : pages.value - 1);
     }
@@ -142,6 +186,17 @@ InitResult Init(RunState& state, RunValues& values, Services& services)
     return InitResult::Ready;
 }
 
+} // namespace
+
+InitResult Init(RunState& state, RunValues& values, Services& services)
+{
+    const InitResult result = prepare(state, values, services);
+    if (result != InitResult::Ready) {
+        values.dataFolderLock.release(); // no run follows
+    }
+    return result;
+}
+
 namespace {
 
 StartUpResult initAsStartUp(RunState& state, RunValues& values, Services& services)
@@ -151,6 +206,8 @@ StartUpResult initAsStartUp(RunState& state, RunValues& values, Services& servic
         return StartUpResult::Ready;
     case InitResult::NoSites:
         return StartUpResult::NoSites;
+    case InitResult::Busy:
+        return StartUpResult::Busy;
     case InitResult::Failed:
         break;
     }
@@ -167,13 +224,17 @@ StartUpResult startUp(RunState& state, RunValues& values, Services& services, co
     const run::ReadDefResult def =
         run::readDef(state, services.reporter, services.events, services.messages, services.clock);
     if (!def.ok) {
-        services.reporter.DispErr(def.error, u"", u"", u"FormLoad");
+        services.reporter.DispErr(u"曜日毎の.iniファイルの設定を読めませんでした。", run::weekdayTablePath(state),
+                                  run::because(def.error), u"FormLoad");
         return StartUpResult::Failed;
     }
     services.frontEnd.setCaption(run::FileNameOnly(state.CurrentIniPath));
     services.reporter.startLog(services.clock.now());
     if (state.CurrentIniPath.empty()) {
-        services.reporter.DispErr(u"No .ini file defined on this week of day", u"", u"", u"FormLoad");
+        services.reporter.DispErr(u"No .ini file defined on this week of day", run::weekdayTablePath(state),
+                                  run::because(u"今日（" + text::number(run::todayDigit(services.clock.now())) +
+                                               u"）の行にファイルの名前がありません"),
+                                  u"FormLoad");
         return StartUpResult::NoIniFile;
     }
     return initAsStartUp(state, values, services);

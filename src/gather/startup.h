@@ -4,8 +4,10 @@
 #include <string>
 
 #include "extract/line_fitting.h"
+#include "gather/picture_store.h"
 #include "platform/clock.h"
 #include "platform/event_yield.h"
+#include "platform/file_lock.h"
 #include "platform/messages.h"
 #include "run/front_end.h"
 #include "run/reporter.h"
@@ -27,7 +29,16 @@ struct RunValues
     /// Pages and pictures fetched at once during a run (at most 4 from one server); 1 fetches
     /// one at a time. The desktop program's setting and the headless command's --jobs.
     int jobs = 8;
+    PictureLimits pictures;
+    /// Held from Init to the end of the run that follows, so that no other program writes the same
+    /// data folder meanwhile (its pages, log and pictures would be mixed with this run's).
+    platform::FileLock dataFolderLock;
+    /// How this program names itself to another that finds the data folder taken.
+    std::string lockName = "vodezeva";
 };
+
+/// The lock file of a data folder.
+inline constexpr const char16_t* kDataFolderLockName = u"vodeZeva.lock";
 
 /// The services start-up and Init talk to.
 struct Services
@@ -46,16 +57,18 @@ std::u16string standardHead();
 std::u16string noSitesMessage(const std::u16string& iniPath);
 
 enum class InitResult {
-    Ready,   ///< settings and sites loaded, data folder prepared
+    Ready,   ///< settings and sites loaded, data folder prepared and held
     NoSites, ///< the file was created or holds no site; the configuration window was opened
     Failed,  ///< reported under "INIT"
+    Busy,    ///< another program holds the data folder; reported under "INIT" with its process
 };
 
 /// Loads the run state from CurrentIniPath and prepares the data folder: the day folder when
-/// daily folders are on, a fresh log, the old pictures folder removed.
+/// daily folders are on, the folder taken for this program (RunValues::dataFolderLock, held when
+/// Ready), temporary files a killed run left removed, a fresh log, the old pictures folder removed.
 InitResult Init(run::RunState& state, RunValues& values, Services& services);
 
-enum class StartUpResult { Ready, NoSites, NoIniFile, Failed };
+enum class StartUpResult { Ready, NoSites, NoIniFile, Failed, Busy };
 
 /// Start-up without the automatic run: program folder, today's site list file, the first log
 /// line, Init.

@@ -5,10 +5,16 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <curl/curl.h>
+
+#include "platform/error_text.h"
 
 namespace vz::platform {
 
@@ -71,6 +77,17 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* us
     return n;
 }
 
+// "60 秒", "0.3 秒"
+std::string secondsText(std::chrono::milliseconds limit)
+{
+    const auto ms = limit.count();
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0) {
+        text += "." + std::to_string(ms % 1000 / 100);
+    }
+    return text + " 秒";
+}
+
 DownloadResult failure(int status, std::string description)
 {
     return DownloadResult{status, {}, std::move(description)};
@@ -80,6 +97,9 @@ DownloadResult failure(int status, std::string description)
 
 ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings), m_multi(makeMultiHandle())
 {
+    if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        throw std::runtime_error("no pipe for waking the transfers: " + errnoText(errno));
+    }
     curl_multi_setopt(m_multi.get(), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
     setLimits(m_settings.maxTransfers, m_settings.maxPerHost);
 }
@@ -109,6 +129,32 @@ ConcurrentFetcher::~ConcurrentFetcher()
     for (auto& [ticket, transfer] : m_transfers) {
         release(*transfer);
     }
+    ::close(m_wake[0]);
+    ::close(m_wake[1]);
+}
+
+void ConcurrentFetcher::stop()
+{
+    // Only what a signal handler may do: a lock-free store and a write.
+    m_stopped.store(true);
+    const char byte = 1;
+    const ssize_t written = ::write(m_wake[1], &byte, 1);
+    (void)written; // a full pipe already wakes the wait
+}
+
+void ConcurrentFetcher::resume()
+{
+    char bytes[64];
+    while (::read(m_wake[0], bytes, sizeof bytes) > 0) {
+    }
+    m_stopped.store(false);
+}
+
+void ConcurrentFetcher::endUnstarted(Transfer& transfer, DownloadResult result)
+{
+    transfer.fetched = Fetched{std::move(result), {}};
+    transfer.ended = true;
+    m_ended.push_back(transfer.ticket);
 }
 
 Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
@@ -120,6 +166,13 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
     transfer->server = &m_servers[serverOf(transfer->url)];
     ++transfer->server->waiting;
     transfer->limit = m_settings.limits.maxBodyBytes;
+    if (stopped()) {
+        // Nothing new goes out once a stop was asked for.
+        --transfer->server->waiting;
+        endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
+        m_transfers.emplace(ticket, std::move(transfer));
+        return ticket;
+    }
     m_transfers.emplace(ticket, std::move(transfer));
     m_queue.push_back(ticket);
     launchQueued();
@@ -134,6 +187,9 @@ void ConcurrentFetcher::launchQueued()
     const auto hasRoom = [this](const Server& server) {
         return server.waiting > 0 && server.running < m_settings.maxPerHost;
     };
+    if (stopped()) {
+        return; // the next poll() abandons what waits
+    }
     auto withRoom =
         std::count_if(m_servers.begin(), m_servers.end(), [&](const auto& entry) { return hasRoom(entry.second); });
     for (auto at = m_queue.begin(); at != m_queue.end() && withRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
@@ -154,11 +210,7 @@ void ConcurrentFetcher::launchQueued()
         } else {
             easy = makeEasyHandle(m_settings.limits);
             if (!easy) {
-                transfer.fetched.result =
-                    failure(CURLE_FAILED_INIT, "libcurl cannot make a handle held to http, https and file addresses");
-                transfer.server = nullptr;
-                transfer.ended = true;
-                m_ended.push_back(*at);
+                endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
                 at = m_queue.erase(at);
                 continue;
             }
@@ -218,14 +270,25 @@ void ConcurrentFetcher::collectFinished()
         const CURLcode code = message->data.result;
         DownloadResult& result = transfer.fetched.result;
         if (transfer.tooBig || code == CURLE_FILESIZE_EXCEEDED) {
-            result = failure(CURLE_FILESIZE_EXCEEDED,
-                             "the body is larger than " + std::to_string(transfer.limit) + " bytes");
+            result = failure(CURLE_FILESIZE_EXCEEDED, "本文が上限の " + std::to_string(transfer.limit) +
+                                                          " バイトを超えています（" +
+                                                          std::to_string(CURLE_FILESIZE_EXCEEDED) + "）");
         } else if (code == CURLE_HTTP_RETURNED_ERROR) {
             long httpStatus = 0;
             curl_easy_getinfo(transfer.easy.get(), CURLINFO_RESPONSE_CODE, &httpStatus);
-            result = failure(httpStatus >= 400 ? static_cast<int>(httpStatus) : code, httpStatusText(httpStatus));
+            result = httpStatus >= 400 ? failure(static_cast<int>(httpStatus), httpStatusText(httpStatus))
+                                       : failure(code, curlErrorText(code));
+        } else if (code == CURLE_OPERATION_TIMEDOUT) {
+            // Which limit ran out tells whether the server never answered or answered too slowly.
+            curl_off_t connected = 0;
+            curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONNECT_TIME_T, &connected);
+            const bool connecting = connected == 0;
+            result = failure(
+                code, std::string(connecting ? "接続が" : "") + "時間切れです（" +
+                          secondsText(connecting ? m_settings.limits.connectTimeout : m_settings.limits.timeout) +
+                          "、" + std::to_string(code) + "）");
         } else if (code != CURLE_OK) {
-            result = failure(code, transfer.message[0] != '\0' ? transfer.message : curl_easy_strerror(code));
+            result = failure(code, curlErrorText(code));
         } else {
             char* contentType = nullptr;
             if (curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK &&
@@ -247,9 +310,7 @@ void ConcurrentFetcher::abandonAll()
     for (auto& [ticket, transfer] : m_transfers) {
         if (!transfer->ended) {
             forget(*transfer);
-            transfer->fetched = Fetched{failure(CURLE_ABORTED_BY_CALLBACK, "stopped"), {}};
-            transfer->ended = true;
-            m_ended.push_back(ticket);
+            endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         }
     }
     m_queue.clear();
@@ -257,7 +318,7 @@ void ConcurrentFetcher::abandonAll()
 
 std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds wait)
 {
-    if (m_abortCheck && m_abortCheck()) {
+    if (stopped()) {
         abandonAll();
     }
     if (m_runningTotal > 0) {
@@ -266,10 +327,16 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         collectFinished();
         launchQueued();
         if (m_ended.empty() && m_runningTotal > 0) {
-            curl_multi_poll(m_multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
-            curl_multi_perform(m_multi.get(), &running);
-            collectFinished();
-            launchQueued();
+            // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
+            curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
+            curl_multi_poll(m_multi.get(), &wake, 1, static_cast<int>(wait.count()), nullptr);
+            if (stopped()) {
+                abandonAll();
+            } else {
+                curl_multi_perform(m_multi.get(), &running);
+                collectFinished();
+                launchQueued();
+            }
         }
     }
     std::vector<Ticket> ended;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,9 +32,10 @@ struct ConcurrentSettings
 ///
 /// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's
 /// error number (28 for a timeout, 42 when stopped, 47 for too many redirects, 63 for an
-/// over-size body).
+/// over-size body). The description says why in Japanese.
 ///
-/// Not for use from two threads at once.
+/// Not for use from two threads at once, except stop(), which any thread or a signal handler may
+/// call: it only marks the stop and wakes the owner's wait through a pipe of its own.
 class ConcurrentFetcher final : public Fetcher
 {
 public:
@@ -51,12 +52,11 @@ public:
     void cancel(Ticket ticket) override;
     void hurry(Ticket ticket) override;
     void setLimits(int transfers, int perServer) override;
+    void stop() override;
+    bool stopped() const override { return m_stopped.load(); }
+    void resume() override;
 
     const ConcurrentSettings& settings() const { return m_settings; }
-
-    /// Asked whenever transfers are polled (at least once a second while one is awaited); when it
-    /// answers true every transfer under way or waiting ends at once with status 42.
-    void setAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
 
     /// What one transfer holds while it runs; public only for libcurl's callbacks.
     struct Transfer;
@@ -74,6 +74,8 @@ private:
     /// Stops a transfer under way or takes a waiting one out of the count.
     void forget(Transfer& transfer);
     void abandonAll();
+    /// Ends a transfer that never started, with `result`.
+    void endUnstarted(Transfer& transfer, DownloadResult result);
 
     ConcurrentSettings m_settings;
     // The multi handle outlives every easy handle, which must leave it before it goes.
@@ -85,7 +87,9 @@ private:
     int m_runningTotal = 0;
     std::vector<Ticket> m_ended; ///< ended since the last poll()
     Ticket m_next = 1;
-    std::function<bool()> m_abortCheck;
+    std::atomic<bool> m_stopped{false};
+    /// stop() writes a byte here to wake a wait for the transfers; read end first.
+    int m_wake[2] = {-1, -1};
 };
 
 } // namespace vz::platform

@@ -6,7 +6,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 #include <curl/curl.h>
 
@@ -102,36 +101,6 @@ std::string escapeUrl(const std::string& url)
         }
     }
     return out;
-}
-
-// The standard reason phrase, so a report need not be looked up. HTTP/2 answers carry no phrase of
-// their own, so the server's is not used.
-std::string httpStatusText(long status)
-{
-    static constexpr std::pair<long, const char*> kReasons[] = {
-        {400, "Bad Request"},
-        {401, "Unauthorized"},
-        {403, "Forbidden"},
-        {404, "Not Found"},
-        {405, "Method Not Allowed"},
-        {407, "Proxy Authentication Required"},
-        {408, "Request Timeout"},
-        {410, "Gone"},
-        {429, "Too Many Requests"},
-        {451, "Unavailable For Legal Reasons"},
-        {500, "Internal Server Error"},
-        {501, "Not Implemented"},
-        {502, "Bad Gateway"},
-        {503, "Service Unavailable"},
-        {504, "Gateway Timeout"},
-    };
-    std::string text = "HTTP status " + std::to_string(status);
-    for (const auto& [code, reason] : kReasons) {
-        if (code == status) {
-            text += std::string(" ") + reason;
-        }
-    }
-    return text;
 }
 
 } // namespace vz::platform

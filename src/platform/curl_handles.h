@@ -53,7 +53,4 @@ std::string userAgent();
 /// browsers send addresses written with them; blanks around it are dropped.
 std::string escapeUrl(const std::string& url);
 
-/// "HTTP status 404 Not Found": the status with its standard reason phrase, where it has one.
-std::string httpStatusText(long status);
-
 } // namespace vz::platform

@@ -24,6 +24,12 @@ void DownloaderFetcher::runOne(Ticket ticket)
 {
     std::erase(m_queue, ticket);
     Fetched fetched;
+    if (stopped()) {
+        fetched.result = DownloadResult{kTransferStopped, {}, "中止しました"};
+        m_urls.erase(ticket);
+        m_done[ticket] = std::move(fetched);
+        return;
+    }
     try {
         fetched.result = m_downloader.download(m_urls.at(ticket), m_scratch);
     } catch (const std::exception& e) {

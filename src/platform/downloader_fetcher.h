@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <string>
@@ -15,6 +16,7 @@ inline constexpr int kDownloadRaised = -1;
 
 /// One download at a time through a Downloader, each into the same scratch file, whose bytes are
 /// then read back. For downloaders that only write files; transfers run inside poll() and take().
+/// A download under way cannot be abandoned: a stop takes effect when it returns.
 class DownloaderFetcher final : public Fetcher
 {
 public:
@@ -28,6 +30,9 @@ public:
     void cancel(Ticket ticket) override;
     void hurry(Ticket ticket) override;
     void setLimits(int, int) override {}
+    void stop() override { m_stopped.store(true); }
+    bool stopped() const override { return m_stopped.load(); }
+    void resume() override { m_stopped.store(false); }
 
 private:
     void runOne(Ticket ticket);
@@ -38,6 +43,7 @@ private:
     std::map<Ticket, std::string> m_urls;
     std::map<Ticket, Fetched> m_done;
     Ticket m_next = 1;
+    std::atomic<bool> m_stopped{false};
 };
 
 } // namespace vz::platform

@@ -9,6 +9,12 @@
 
 namespace vz::platform {
 
+/// Status of a transfer that ended because a stop was asked for (libcurl's number for a transfer
+/// ended on purpose).
+inline constexpr int kTransferStopped = 42;
+/// Status of a transfer that ran out of time (libcurl's number).
+inline constexpr int kTransferTimedOut = 28;
+
 /// A finished transfer: how it went and, on success, the resource's bytes.
 struct Fetched
 {
@@ -39,6 +45,15 @@ public:
     virtual void hurry(Ticket ticket) = 0;
     /// Transfers at once, in all and per server, from now on; both at least 1.
     virtual void setLimits(int transfers, int perServer) = 0;
+
+    /// Ends every transfer under way or waiting with kTransferStopped and wakes a poll() or take()
+    /// that waits; every transfer started later ends so at once, until resume(). Safe from any
+    /// thread and from a signal handler.
+    virtual void stop() = 0;
+    /// Whether a stop was asked for since the last resume().
+    virtual bool stopped() const = 0;
+    /// Transfers go out again, for the next run.
+    virtual void resume() = 0;
 };
 
 } // namespace vz::platform

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/cp932.h"
+#include "platform/error_text.h"
 #include "run/text.h"
 #include "run/text_file.h"
 
@@ -19,6 +20,9 @@ namespace {
 
 std::u16string describe(const std::error_code& ec)
 {
+    if (ec.category() == std::generic_category() || ec.category() == std::system_category()) {
+        return fromUtf8(platform::errnoText(ec.value()));
+    }
     return fromUtf8(ec.message());
 }
 
@@ -123,16 +127,15 @@ bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u1
         std::u16string list;
         for (char32_t cp : encoded.unmappable) {
             char buf[16];
-            std::snprintf(buf, sizeof buf, " U+%04X", static_cast<unsigned>(cp));
-            list += text::fromUtf8(buf);
+            std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+            list += (list.empty() ? u"" : u" ") + text::fromUtf8(buf);
         }
-        reporter.DispErr(u"Written as UTF-8, since Shift_JIS cannot hold these characters:" + list, path, u"",
-                         procedure);
+        reporter.DispErr(u"Shift_JIS で書けない文字があるため、UTF-8 で書きました。", path, because(list), procedure);
     }
     std::string error;
     if (!writeFileAtomic(text::toPath(path), bytes, error)) {
-        reporter.DispErr(u"The file could not be written, the old one is kept: " + text::fromUtf8(error), path, u"",
-                         procedure);
+        reporter.writeFailed(u"ファイルを書き込めませんでした。元のファイルはそのままです。", path,
+                             because(text::fromUtf8(error)), procedure);
         return false;
     }
     return true;

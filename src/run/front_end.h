@@ -33,6 +33,9 @@ public:
     /// time-out, size limit, refused address). The failure's report goes to the log and the error
     /// list as always, without the cause; this is for a status line or the terminal.
     virtual void downloadFailed(const std::u16string& /*url*/, const std::u16string& /*cause*/) {}
+    /// The run has waited `seconds` (1 and on, told once a second) for the transfer of `url`;
+    /// `url` is empty once that wait is over. So a site that never answers is seen, not guessed at.
+    virtual void transferWaiting(const std::u16string& /*url*/, int /*seconds*/) {}
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).

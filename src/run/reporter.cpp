@@ -49,8 +49,14 @@ bool Reporter::appendToLog(const std::u16string& line, std::string& error)
     return writeFileBytes(logPath(), WriteMode::Append, platform::encodeCp932(line).bytes, error);
 }
 
+std::u16string because(const std::u16string& cause)
+{
+    return u"（" + cause + u"）";
+}
+
 void Reporter::alertUnwritable(const std::string& error)
 {
+    ++m_writeFailures;
     m_messages.alert(text::fromUtf8(error) + u" : " + u"DispErr (Maybe path to output ;" + m_state.DataPath +
                      u"; not available)");
 }
@@ -68,8 +74,16 @@ void Reporter::DispErr(const std::u16string& message, const std::u16string& deta
     }
 }
 
+void Reporter::writeFailed(const std::u16string& message, const std::u16string& file, const std::u16string& cause,
+                           const std::u16string& procedure)
+{
+    ++m_writeFailures;
+    DispErr(message, file, cause, procedure);
+}
+
 bool Reporter::startLog(const platform::DateTime& now)
 {
+    m_writeFailures = 0;
     std::string error;
     const std::string line = platform::encodeCp932(u"vodeZeva :" + dateTimeText(now) + u"\r\n").bytes;
     if (!writeFileBytes(logPath(), WriteMode::Replace, line, error)) {

@@ -30,6 +30,12 @@ public:
 
     void DispErr(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
                  const std::u16string& procedure);
+    /// DispErr for a file that could not be written (`file` the first detail, the cause the second),
+    /// counted so that the run can say at its end that something was not written.
+    void writeFailed(const std::u16string& message, const std::u16string& file, const std::u16string& cause,
+                     const std::u16string& procedure);
+    /// Files that could not be written since the log was last started, the log itself included.
+    int writeFailures() const { return m_writeFailures; }
 
     /// The data folder's log, or the program folder's while no data folder is known.
     std::filesystem::path logPath() const;
@@ -50,6 +56,11 @@ private:
     ErrorSink& m_sink;
     platform::Messages& m_messages;
     bool m_silent = false;
+    int m_writeFailures = 0;
 };
+
+/// A cause as the second detail of a report: "（ディスクの空きがありません（ENOSPC））", set off from
+/// the first detail in the error list, which joins the two details without a space.
+std::u16string because(const std::u16string& cause);
 
 } // namespace vz::run

@@ -139,17 +139,19 @@ std::optional<EditLoad> loadForEditing(Reporter& reporter, const std::u16string&
     std::string error;
     auto lines = readTextLines(text::toPath(path), error);
     if (!lines) {
-        reporter.DispErr(text::fromUtf8(error), path, u"", procedure);
+        reporter.DispErr(u"サイトリストファイルを読めませんでした。", path, because(text::fromUtf8(error)), procedure);
         return std::nullopt;
     }
     if (lines->empty()) {
-        reporter.DispErr(u"Input past end of file", path, u"", procedure);
+        reporter.DispErr(u"ファイルの終わりを超えて入力しようとしました。", path, because(u"空のファイルです"),
+                         procedure);
         return std::nullopt;
     }
     if (lines->size() - 1 > static_cast<std::size_t>(kMaxSiteLines)) {
-        reporter.DispErr(u"Too many sites: the file holds " + text::number(static_cast<long long>(lines->size() - 1)) +
-                             u" site lines, at most " + text::number(kMaxSiteLines) + u" are allowed",
-                         path, u"", procedure);
+        reporter.DispErr(u"サイトが多すぎます。", path,
+                         because(text::number(static_cast<long long>(lines->size() - 1)) + u" 行、上限 " +
+                                 text::number(kMaxSiteLines) + u" 行"),
+                         procedure);
         return std::nullopt;
     }
     EditLoad load;

@@ -135,12 +135,12 @@ Int16Result CInt(std::u16string_view input)
     Int16Result result;
     const Scanned s = scanNumber(t, 0, false);
     if (!s.any || s.end != t.size()) {
-        result.error = u"Type mismatch";
+        result.error = u"型が一致しません。";
         return result;
     }
     const double r = std::nearbyint(std::strtod(s.digits.c_str(), nullptr));
     if (r > std::numeric_limits<std::int16_t>::max() || r < std::numeric_limits<std::int16_t>::min()) {
-        result.error = u"Overflow";
+        result.error = u"オーバーフローしました。";
         return result;
     }
     result.value = static_cast<std::int16_t>(r);

@@ -29,7 +29,8 @@ std::u16string withFolderEnd(std::u16string path);
 double Val(std::u16string_view text);
 
 /// A whole number converted as the settings fields are: blanks around it allowed, a fraction
-/// rounded half to even; holds an error text ("Type mismatch", "Overflow") when the text is not a
+/// rounded half to even; holds an error text ("型が一致しません。", "オーバーフローしました。", the
+/// words of the Japanese system for "Type mismatch" and "Overflow") when the text is not a
 /// number or does not fit in 16 bits.
 struct Int16Result
 {

@@ -62,7 +62,7 @@ ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield&
         return {false, text::fromUtf8(error)};
     }
     if (lines->empty()) {
-        return {false, u"Input past end of file"};
+        return {false, u"空のファイルです"};
     }
     const char16_t digit = static_cast<char16_t>(u'0' + todayDigit(clock.now()));
     const std::u16string* last = nullptr;

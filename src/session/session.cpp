@@ -5,6 +5,7 @@
 
 #include "run/string_helpers.h"
 #include "run/text.h"
+#include "run/text_file.h"
 
 namespace vz::session {
 
@@ -17,16 +18,23 @@ Session::Session(run::RunState& state, const platform::Clock& clock, platform::F
 }
 
 gather::StartUpResult Session::startUp(const std::u16string& programFolder,
-                                       const std::optional<std::u16string>& iniFile)
+                                       const std::optional<std::u16string>& iniFile, bool runFollows)
 {
-    return iniFile ? gather::startUpWithFile(m_state, m_values, m_services, programFolder, *iniFile)
-                   : gather::startUp(m_state, m_values, m_services, programFolder);
+    const gather::StartUpResult result =
+        iniFile ? gather::startUpWithFile(m_state, m_values, m_services, programFolder, *iniFile)
+                : gather::startUp(m_state, m_values, m_services, programFolder);
+    if (!runFollows && !m_state.AutoStart) {
+        // The windows wait for the button: a timer may gather into the folder meanwhile.
+        m_values.dataFolderLock.release();
+    }
+    return result;
 }
 
 gather::InitResult Session::readIni(const std::u16string& path)
 {
     m_state.CurrentIniPath = path;
     const gather::InitResult result = gather::Init(m_state, m_values, m_services);
+    m_values.dataFolderLock.release();
     m_services.frontEnd.setCaption(run::FileNameOnly(m_state.CurrentIniPath));
     m_state.IniChosenByHand = true;
     return result;
@@ -41,6 +49,26 @@ bool Session::anySite() const
 void Session::shutdown()
 {
     gather::shutdown(m_state, m_services);
+}
+
+std::optional<std::u16string> takeProgramFolder(const std::u16string& programFolder, platform::FileLock& lock)
+{
+    const std::u16string folder = run::withFolderEnd(programFolder);
+    platform::LockAttempt attempt =
+        platform::FileLock::take(text::toPath(folder + u"vodeZeva-desktop.lock"), "vodezeva");
+    if (attempt.holder) {
+        std::u16string who = attempt.holder->pid > 0
+                                 ? u"（プロセス " + text::number(static_cast<long long>(attempt.holder->pid)) + u"）"
+                                 : u"";
+        return u"vodeZeva はこのプログラムフォルダですでに起動しています" + who + u"。\n" + folder;
+    }
+    if (!attempt.error.empty()) {
+        return u"プログラムフォルダのロックファイルを作れませんでした。\n" + folder + u"\n（" +
+               text::fromUtf8(attempt.error) + u"）";
+    }
+    lock = std::move(attempt.lock);
+    run::removeLeftoverTemporaries(text::toPath(folder));
+    return std::nullopt;
 }
 
 std::u16string contentsPageOrFolder(const run::RunState& state)

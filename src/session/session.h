@@ -7,6 +7,7 @@
 #include "gather/startup.h"
 #include "platform/clock.h"
 #include "platform/fetcher.h"
+#include "platform/file_lock.h"
 #include "platform/event_yield.h"
 #include "platform/messages.h"
 #include "run/front_end.h"
@@ -36,8 +37,10 @@ public:
     Session& operator=(const Session&) = delete;
 
     /// Start-up: today's site list file from the weekday table, or `iniFile` when one was picked
-    /// by hand; then the first log line and Init.
-    gather::StartUpResult startUp(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile);
+    /// by hand; then the first log line and Init. The data folder stays taken for the run that
+    /// follows at once (`runFollows`, or AutoStart), else it is free again for other programs.
+    gather::StartUpResult startUp(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile,
+                                  bool runFollows = false);
 
     /// The Read menu once a file was chosen: loads it for the run and names it in the caption.
     gather::InitResult readIni(const std::u16string& path);
@@ -62,6 +65,11 @@ private:
     gather::RunContext m_context;
     gather::RunDriver m_driver;
 };
+
+/// Takes the program folder for one desktop program: the lock file "vodeZeva-desktop.lock" in it,
+/// held in `lock` while the program runs. Then clears the temporary files that a save killed
+/// half-way left there. Returns the message to show when another desktop program holds it.
+std::optional<std::u16string> takeProgramFolder(const std::u16string& programFolder, platform::FileLock& lock);
 
 /// What to show a person after a run: the contents page of the data folder when there is one,
 /// else the data folder itself (the program folder while no data folder is known).

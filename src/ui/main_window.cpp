@@ -119,7 +119,6 @@ void MainWindow::siteFinished(const std::u16string&, int gathered, int failed)
 {
     m_gathered += gathered;
     m_failed += failed;
-    m_article = m_articles;
     showProgress();
 }
 
@@ -136,6 +135,12 @@ void MainWindow::downloadFailed(const std::u16string& url, const std::u16string&
     showProgress();
 }
 
+void MainWindow::transferWaiting(const std::u16string& url, int seconds)
+{
+    m_waiting = url.empty() ? QString() : QStringLiteral("待機中 %1 秒（%2）").arg(seconds).arg(toQt(url));
+    showStatus();
+}
+
 void MainWindow::yieldEvents()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -144,11 +149,11 @@ void MainWindow::yieldEvents()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_control && m_control->phase() != gather::RunPhase::Idle) {
-        // The run writes pages until its current article is done; the window closes then.
+        // The run abandons what it fetches and closes its page; the window closes then.
         m_closeWhenIdle = true;
         m_control->stop();
         setStopCaption(gather::kStartCaption);
-        m_status->setText(QStringLiteral("現在の記事が終わりしだい終了します"));
+        m_status->setText(QStringLiteral("中断して終了します"));
         updateControls();
         event->ignore();
         return;
@@ -272,7 +277,7 @@ void MainWindow::pressStartStop()
         if (m_control->stop()) {
             setStopCaption(gather::kStartCaption);
             m_stopped = true;
-            m_ending = QStringLiteral("現在の記事が終わりしだい中断します");
+            m_ending = QStringLiteral("中断しています");
             showStatus();
         }
         break;
@@ -310,6 +315,7 @@ void MainWindow::runStarted()
     }
     m_siteNumber = m_article = m_articles = m_gathered = m_failed = 0;
     m_lastFailure.clear();
+    m_waiting.clear();
     m_stopped = false;
     m_ending.clear();
     m_progress->setValue(0);
@@ -353,6 +359,9 @@ void MainWindow::showStatus()
                      .arg(m_articles)
                      .arg(m_gathered)
                      .arg(m_failed);
+    }
+    if (!m_waiting.isEmpty()) {
+        parts << m_waiting;
     }
     if (!m_lastFailure.isEmpty()) {
         parts << m_lastFailure;

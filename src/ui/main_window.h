@@ -62,6 +62,8 @@ public:
     void articleStarted(int article, int articles) override;
     /// The cause of the last failed page download goes on the status line beside the counts.
     void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
+    /// The address waited for and for how long go on the status line while the wait lasts.
+    void transferWaiting(const std::u16string& url, int seconds) override;
 
     /// Where the windowed program waits for its own work (start-up, Init): only painting runs,
     /// so no click can start a second piece of work inside the first.
@@ -110,6 +112,7 @@ private:
     int m_gathered = 0;
     int m_failed = 0;
     QString m_lastFailure;
+    QString m_waiting;
     /// How the run ended, after the counts.
     QString m_ending;
 

@@ -84,12 +84,18 @@ TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseI
         int status;
         std::vector<std::string> printed;
     } cases[] = {
-        {"every index page fails", {"/status/404", "/slow"}, 3, {"HTTP status 404 Not Found", "timed out"}},
-        {"every article fails", {"/dead/index.html"}, 3, {"/dead/gone2.html: HTTP status 404 Not Found"}},
+        {"every index page fails",
+         {"/status/404", "/slow"},
+         3,
+         {"HTTP ステータス 404（見つかりません）", "時間切れです"}},
+        {"every article fails", {"/dead/index.html"}, 3, {"/dead/gone2.html: HTTP ステータス 404（見つかりません）"}},
         {"no article can be cut", {"/empty/index.html"}, 0, {}},
         {"a page's control characters", {"/evil/index.html"}, 3, {"x\\x1B]2;owned\\x07\\x1B[2J\\x0D.html"}},
         // Last: its log is read below.
-        {"one gathers", {"/status/500", "/news/index.html"}, 0, {"500 Internal Server Error", "S1: 2 gathered"}},
+        {"one gathers",
+         {"/status/500", "/news/index.html"},
+         0,
+         {"500（サーバー内部のエラーです）", "S1: 取得 2、失敗 0"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -106,7 +112,7 @@ TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseI
     const std::u16string failed = text::fromUtf8(server.url("/status/500"));
     EXPECT_NE(log().find(run::logLine(u"HTMLファイルがダウンロードできませんでした。", failed, u"", u"GetHTML")),
               std::u16string::npos);
-    EXPECT_EQ(log().find(u"Internal Server Error"), std::u16string::npos);
+    EXPECT_EQ(log().find(u"サーバー内部のエラーです"), std::u16string::npos);
 }
 
 TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
@@ -117,8 +123,8 @@ TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
     EXPECT_EQ(bad.status, 0);
     EXPECT_EQ(bad.text.rfind("vodezeva 2026/12/07 06:30:05", 0), 0U) << bad.text;
     EXPECT_NE(bad.text.find("HTMLファイルがダウンロードできませんでした。"), std::string::npos) << bad.text;
-    EXPECT_NE(bad.text.find("HTTP status 404 Not Found"), std::string::npos) << bad.text;
-    for (const char* progress : {"gathered", "ダウンロードが終了しました。", "pages are in"}) {
+    EXPECT_NE(bad.text.find("HTTP ステータス 404（見つかりません）"), std::string::npos) << bad.text;
+    for (const char* progress : {"取得", "ダウンロードが終了しました。", "ページは"}) {
         EXPECT_EQ(bad.text.find(progress), std::string::npos) << progress << " in\n" << bad.text;
     }
 }

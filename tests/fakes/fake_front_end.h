@@ -28,6 +28,10 @@ public:
     {
         failedDownloads.push_back(url + u": " + cause);
     }
+    void transferWaiting(const std::u16string& url, int seconds) override
+    {
+        waits.push_back(url.empty() ? u"" : url + u" " + text::number(seconds));
+    }
     void appendLine(const std::u16string& line) override { errorLines.push_back(line); }
     void information(const std::u16string& text) override { infos.push_back(text); }
     void alert(const std::u16string& text) override { alerts.push_back(text); }
@@ -46,6 +50,7 @@ public:
     std::vector<std::u16string> stopCaptions;
     std::vector<std::u16string> sites;           ///< "name gathered/failed" per finished site
     std::vector<std::u16string> failedDownloads; ///< "url: cause" per failed page download
+    std::vector<std::u16string> waits;           ///< "url seconds" while a transfer is waited for; "" at its end
     std::vector<std::u16string> errorLines;
     std::vector<std::u16string> infos;
     std::vector<std::u16string> alerts;

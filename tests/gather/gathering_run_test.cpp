@@ -40,6 +40,9 @@ public:
     void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
     void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
     void setLimits(int transfers, int perServer) override { m_inner.setLimits(transfers, perServer); }
+    void stop() override { m_inner.stop(); }
+    bool stopped() const override { return m_inner.stopped(); }
+    void resume() override { m_inner.resume(); }
 
     std::vector<std::string> started;
 
@@ -94,14 +97,15 @@ protected:
     std::string sites;
 };
 
-TEST_F(GatheringRunTest, AStopDuringAnArticleEndsTheRunAfterItWithTheSitePageClosed)
+TEST_F(GatheringRunTest, AStopDuringAnArticleAbandonsItAndClosesTheSitePage)
 {
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
     writeBytes(dir.path() / "data" / "b.html", "from an earlier run");
-    // Yields: the run's start, the index page, the page checked for the head, then the first article.
-    // Stop and then start are clicked there: the start must wait until the stopped run has ended.
+    // Yields: Init in writeIni() and again at the start, the run's start, the index page, the page
+    // checked for the head, the first article, then the second. Stop and then start are clicked
+    // there: the start must wait until the stopped run has ended.
     fe.onYield = [this] {
-        if (fe.yields == 4) {
+        if (fe.yields == 7) {
             EXPECT_TRUE(driver.pressStartStop());
             EXPECT_EQ(driver.phase(), gather::RunPhase::Stopping);
             EXPECT_FALSE(driver.pressStartStop()) << "a start while the run unwinds starts nothing";
@@ -208,7 +212,7 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
         << "refused like a failed download, for the page head and for the article";
     EXPECT_EQ(logged(u"出力ファイルに書き込めませんでした。"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "missing"));
-    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/1", u"D 1/0", u"朝刊 3/0",
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"L 0/1", u"NoName 0/0", u"NoFolder 0/0", u"D 1/0", u"朝刊 3/0",
                                                      u"夕刊 2/0"}));
 
     // A contents page that cannot be written is one more report; the sites are still gathered.
@@ -253,11 +257,11 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     std::string printed(4096, '\0');
     printed.resize(std::fread(printed.data(), 1, printed.size(), err));
     std::fclose(err);
-    EXPECT_NE(printed.find("vodeZeva.ini holds no site to gather"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("off.ini holds no site to gather"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("no site list file is set for today"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("S: 0 gathered, 1 failed"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("typo.ini: no such site list file"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("vodeZeva.ini に収集するサイトがありません"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("off.ini に収集するサイトがありません"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("今日のサイトリストファイルが"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("S: 取得 0、失敗 1"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("typo.ini: サイトリストファイルがありません"), std::string::npos) << printed;
 }
 
 // Sends the program SIGTERM while the first page downloads, as `timeout` would.
@@ -284,12 +288,14 @@ TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
                                           "T\thttp://x.test/\t\tt.html\r\n");
     std::FILE* err = std::tmpfile();
     cli::HeadlessFrontEnd frontEnd(err, false);
-    cli::installInterruptHandlers();
-    EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, fetcher), 143);
+    {
+        const cli::StopOnSignal stopOnSignal(fetcher);
+        EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, fetcher), 143);
+    }
     cli::clearInterrupt();
     std::fclose(err);
     EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "raw.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "s.html")) << "a site stopped before any article";
     EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }
 

@@ -40,6 +40,9 @@ public:
     void cancel(Ticket ticket) override { abandoned.push_back(forget(ticket)); }
     void hurry(Ticket) override {}
     void setLimits(int, int) override {}
+    void stop() override {}
+    bool stopped() const override { return false; }
+    void resume() override {}
 
     std::vector<std::string> started, abandoned;
     std::map<Ticket, std::string> pending; ///< started and neither taken nor abandoned

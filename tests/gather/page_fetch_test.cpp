@@ -77,10 +77,10 @@ TEST_F(PageFetchTest, EveryServerFaultGivesOneReportItsCauseAndAnEmptyPage)
         std::string url;
         std::u16string cause;
     } faults[] = {
-        {server.url("/status/404"), u"HTTP status 404 Not Found"},
-        {server.url("/slow"), u"timed out"},
-        {server.url("/oversize"), u"larger than 1048576 bytes"},
-        {refused, u"onnect"},
+        {server.url("/status/404"), u"HTTP ステータス 404（見つかりません）"},
+        {server.url("/slow"), u"時間切れです"},
+        {server.url("/oversize"), u"上限の 1048576 バイトを超えています"},
+        {refused, u"サーバーに接続できません"},
     };
     server.serve("/first", "<p>the previous page</p>");
     for (const auto& [fault, cause] : faults) {

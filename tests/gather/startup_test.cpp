@@ -91,17 +91,20 @@ TEST_F(StartupTest, BadSettingsAreReportedUnderInit)
     const struct
     {
         std::string settings;
-        const char16_t* error;
+        std::u16string error;
     } cases[] = {
-        {"J\tten\t" + data(), u"Type mismatch"},
-        {"J\t0\t" + data() + "\tNOAUTO\tNODAILY\tall", u"Type mismatch"},
+        {"J\tten\t" + data(), u"型が一致しません。 : @ の 1 行目（１行文字数（NrLtrLine） が「ten」） : INIT\r\n"},
+        {"J\t0\t" + data() + "\tNOAUTO\tNODAILY\t99999",
+         u"オーバーフローしました。 : @ の 1 行目（ダウンロードする記事数（NrPage） が「99999」） : INIT\r\n"},
     };
     for (const auto& c : cases) {
         fe.errorLines.clear();
         writeIni(c.settings, "S\thttp://a/\r\n");
         EXPECT_EQ(gather::Init(state, values, services), InitResult::Failed) << c.settings;
         ASSERT_FALSE(fe.errorLines.empty()) << c.settings;
-        EXPECT_EQ(fe.errorLines.back(), c.error + std::u16string(u" :  : INIT\r\n")) << c.settings;
+        std::u16string expected = c.error;
+        expected.replace(expected.find(u'@'), 1, state.CurrentIniPath);
+        EXPECT_EQ(fe.errorLines.back(), expected) << c.settings;
     }
 
     // Without a data folder the pages go to the program folder, not wherever the program started.
@@ -124,14 +127,15 @@ TEST_F(StartupTest, StartUpWithoutASiteListForTodayReportsUnderFormLoad)
     const std::filesystem::path cwd = std::filesystem::current_path();
     const auto before = std::distance(std::filesystem::directory_iterator(cwd), {});
     for (const std::string& table :
-         {std::string("second garbage\r\n"), std::string("\x8e\xa0\x01\xff\x00\n\x7f", 7), std::string("1\t\r\n")}) {
+         {std::string("second garbage\r\n"), std::string("\x8e\xa0\x01\xff\n\x7f"), std::string("1\t\r\n")}) {
         writeBytes(dir.path() / "vodeZeva.def", table);
         EXPECT_EQ(gather::startUp(state, values, services, dir.folder()), gather::StartUpResult::NoIniFile);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "the table and the log";
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cwd), {}), before);
-    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.log"),
-              "vodeZeva :2026/12/07 06:30:05\r\nNo .ini file defined on this week of day :   : FormLoad\r\n");
+    EXPECT_EQ(platform::decodeCp932(readBytes(dir.path() / "vodeZeva.log")),
+              u"vodeZeva :2026/12/07 06:30:05\r\nNo .ini file defined on this week of day : " + dir.folder() +
+                  u"vodeZeva.def （今日（1）の行にファイルの名前がありません） : FormLoad\r\n");
     EXPECT_EQ(fe.captions.front(), u"vodeZeva.def");
 }
 

@@ -55,17 +55,17 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
         {server.url("/redirect/10"), 0},
         {server.url("/a b/ニュース.html") + "\r\n", 0},
         {"file://" + (fs::path(kDataDir) / "news_utf-8.html").string(), 0},
-        {server.url("/status/404"), 404, "HTTP status 404 Not Found"},
-        {server.url("/status/500"), 500, "HTTP status 500 Internal Server Error"},
+        {server.url("/status/404"), 404, "HTTP ステータス 404（見つかりません）"},
+        {server.url("/status/500"), 500, "HTTP ステータス 500（サーバー内部のエラーです）"},
         {server.url("/redirect-loop"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect/11"), CURLE_TOO_MANY_REDIRECTS},
         {server.url("/redirect-to-file"), CURLE_UNSUPPORTED_PROTOCOL},
-        {server.url("/slow"), CURLE_OPERATION_TIMEDOUT},
+        {server.url("/slow"), CURLE_OPERATION_TIMEDOUT, "時間切れです（3 秒、28）"},
         {server.url("/oversize"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/oversize-chunked"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/gzip-bomb"), CURLE_FILESIZE_EXCEEDED},
         {server.url("/dropped"), CURLE_PARTIAL_FILE},
-        {refused, CURLE_COULDNT_CONNECT},
+        {refused, CURLE_COULDNT_CONNECT, "サーバーに接続できません"},
         {"file://" + (fs::path(kDataDir) / "missing.html").string(), CURLE_FILE_COULDNT_READ_FILE},
         {"gopher://127.0.0.1/", CURLE_UNSUPPORTED_PROTOCOL},
     };
@@ -183,16 +183,24 @@ TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
         (void)leftRunning; // abandoned by the destructor
     }
     {
-        // A signal's stop ends whatever is under way at once.
+        // A stop from another thread (or a signal) wakes the wait at once; until resume() nothing
+        // new goes out.
         platform::ConcurrentFetcher fetcher(platform::ConcurrentSettings{});
-        bool stop = false;
-        fetcher.setAbortCheck([&stop] { return stop; });
         const auto slow = fetcher.start(server.url("/slow"));
         fetcher.poll(50ms);
-        stop = true;
+        std::thread stopper([&fetcher] {
+            std::this_thread::sleep_for(200ms);
+            fetcher.stop();
+        });
         const platform::Fetched fetched = fetcher.take(slow);
-        EXPECT_EQ(fetched.result.status, CURLE_ABORTED_BY_CALLBACK);
+        stopper.join();
+        EXPECT_EQ(fetched.result.status, platform::kTransferStopped);
+        EXPECT_EQ(fetched.result.description, "中止しました（42）");
         EXPECT_TRUE(fetched.body.empty());
+        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"))).result.status, platform::kTransferStopped);
+        EXPECT_EQ(server.requestCount("/status/404"), 0U);
+        fetcher.resume();
+        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"))).result.status, 404);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - begun, 2s);
 }

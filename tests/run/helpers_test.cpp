@@ -61,9 +61,9 @@ TEST(StringHelpers, NumbersConvertAsTheSettingsFieldsExpect)
     EXPECT_EQ(CInt(u"2.5").value, 2) << "halves go to the even neighbour";
     EXPECT_EQ(CInt(u"3.5").value, 4);
     EXPECT_EQ(CInt(u"-32768").value, -32768);
-    EXPECT_EQ(CInt(u"").error, u"Type mismatch");
-    EXPECT_EQ(CInt(u"12abc").error, u"Type mismatch");
-    EXPECT_EQ(CInt(u"40000").error, u"Overflow");
+    EXPECT_EQ(CInt(u"").error, u"型が一致しません。");
+    EXPECT_EQ(CInt(u"12abc").error, u"型が一致しません。");
+    EXPECT_EQ(CInt(u"40000").error, u"オーバーフローしました。");
     EXPECT_EQ(Val(u" 12abc"), 12.0);
     EXPECT_EQ(Val(u"abc"), 0.0);
     EXPECT_EQ(Val(u"-2.75x"), -2.75);
@@ -96,7 +96,8 @@ TEST_F(FileHelpersTest, FailuresAreReportedWithTheirOwnTexts)
     DirDelete(reporter, dir.folder() + u"nowhere");
     DirCreateOne(reporter, dir.folder() + u"no/such/parent");
     ASSERT_EQ(fe.errorLines.size(), 3u);
-    EXPECT_EQ(fe.errorLines[0], u"I/O Error:FileDelete:" + missing + u":No such file or directory :  : \r\n");
+    EXPECT_EQ(fe.errorLines[0],
+              u"I/O Error:FileDelete:" + missing + u":ファイルまたはフォルダがありません（ENOENT） :  : \r\n");
     EXPECT_EQ(fe.errorLines[1].rfind(u"I/O Error:DirDelete:", 0), 0u);
     EXPECT_NE(fe.errorLines[2].find(u"DirCreateOne : \r\n"), std::u16string::npos);
 }

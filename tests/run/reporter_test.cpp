@@ -16,8 +16,8 @@ TEST_F(ReporterTest, AnUnwritableLogRaisesAnAlertAndTheCallerGoesOn)
     reporter.DispErr(u"one", u"", u"", u"X");
     reporter.DispErr(u"two", u"", u"", u"X");
     ASSERT_EQ(fe.alerts.size(), 2u);
-    EXPECT_EQ(fe.alerts[0],
-              u"No such file or directory : DispErr (Maybe path to output ;" + state.DataPath + u"; not available)");
+    EXPECT_EQ(fe.alerts[0], u"ファイルまたはフォルダがありません（ENOENT） : DispErr (Maybe path to output ;" +
+                                state.DataPath + u"; not available)");
     EXPECT_EQ(fe.errorLines.size(), 2u) << "the error list still gets its lines";
 }
 

@@ -104,7 +104,10 @@ TEST_F(SiteListFileTest, AFailedWriteKeepsTheOldFileAndIsReported)
     EXPECT_EQ(readBytes(file), "old settings\r\n");
     EXPECT_EQ(filesUnder(dir.path()).size(), 2u) << "the file and the log, and no temporary file";
     ASSERT_FALSE(fe.errorLines.empty());
-    EXPECT_NE(fe.errorLines.back().find(u"old one is kept"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines.back().find(u"元のファイルはそのままです。 : " + text::fromPath(file) +
+                                        u"（ファイルの大きさの上限を超えました（EFBIG））"),
+              std::u16string::npos)
+        << text::toUtf8(fe.errorLines.back());
 }
 
 // LF-only lines and a last line without an end: the reader takes those too.
@@ -152,7 +155,7 @@ TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)
     writeBytes(dir.path() / "huge.ini", "J\t0\t/d\n" + std::string(run::kMaxSiteLines, '\n') + "s\n");
     EXPECT_FALSE(run::loadForEditing(reporter, dir.folder() + u"huge.ini", u"Config"));
     ASSERT_EQ(fe.errorLines.size(), 1u);
-    EXPECT_NE(fe.errorLines[0].find(u"Too many sites"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines[0].find(u"サイトが多すぎます。"), std::u16string::npos);
 }
 
 } // namespace

@@ -28,17 +28,19 @@ TEST_F(WeekdayTableTest, EachDayReadsItsOwnLineAndOnlyADayLineNamesAPath)
 {
     const std::string fiveDays = "1\t/a.ini\r\n2\t/b.ini\r\n3\t\r\n4\t/d.ini\r\n5\t/e.ini\r\n";
     const std::tuple<std::string, int, std::u16string> cases[] = {
-        {fiveDays, 0, u"/a.ini"},                                // Monday
-        {fiveDays, 1, u"/b.ini"},                                // Tuesday
-        {fiveDays, 2, u""},                                      // Wednesday
-        {fiveDays, 3, u"/d.ini"},                                // Thursday
-        {fiveDays, 4, u"/e.ini"},                                // Friday
-        {fiveDays, 5, u"/e.ini"},                                // Saturday
-        {"7\t/g.ini\r\n1\t/a.ini\r\n", 6, u"/g.ini"},            // Sunday, on a line of its own
-        {std::string("\x93\xfa\x00\xff\r\n\x01\tx", 9), 1, u""}, // a line not starting with a day names nothing
+        {fiveDays, 0, u"/a.ini"},                     // Monday
+        {fiveDays, 1, u"/b.ini"},                     // Tuesday
+        {fiveDays, 2, u""},                           // Wednesday
+        {fiveDays, 3, u"/d.ini"},                     // Thursday
+        {fiveDays, 4, u"/e.ini"},                     // Friday
+        {fiveDays, 5, u"/e.ini"},                     // Saturday
+        {"7\t/g.ini\r\n1\t/a.ini\r\n", 6, u"/g.ini"}, // Sunday, on a line of its own
+        {"\x93\xfa\xff\r\n\x01\tx", 1, u""},          // a line not starting with a day names nothing
         {"2\r\n", 1, u""},
         {"2\tsites/b.ini\r\n", 1, dir.folder() + u"sites/b.ini"},
-        {"", 1, u"failed: Input past end of file"},
+        {"", 1, u"failed: 空のファイルです"},
+        {std::string("1\t/a.ini\0", 9), 1,
+         u"failed: NUL 文字を含むため、テキストとして読めません（UTF-16 なら BOM を付けて保存してください）"},
     };
     for (const auto& [table, day, expected] : cases) {
         writeBytes(dir.path() / "vodeZeva.def", table);
