@@ -205,6 +205,7 @@ public:
         // A site whose page cannot be written is skipped; the sites after it are still gathered.
         // Its page stays a plain file of the data folder: never elsewhere, never the folder itself.
         if (const auto problem = run::outputFileNameProblem(m_site.FileName)) {
+            // A mistake in the site list, reported like a missing marker: not a failed write.
             m_ctx.services.reporter.DispErr(kPageNotWritten, m_outputFilePath,
                                             run::because(u"サイト「" + m_site.IndexName + u"」: " + *problem), u"MAIN");
             return outcome;

@@ -1,7 +1,10 @@
 #include "gather/picture_store.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,62 @@ TEST(PictureStore, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumbere
     EXPECT_EQ(server.requestCount("/site/news/rel.gif"), 1U);
     EXPECT_EQ(server.requestCount("/rel.gif"), 0U) << "no try after the first that answers";
     EXPECT_EQ(fe.errorLines.size(), 1U) << "failed pictures are dropped without a report";
+}
+
+// An article's pictures cost a bounded number of pictures, tries and seconds; what was left out is
+// reported with the article, and the next article starts afresh.
+TEST(PictureStore, AnArticlesPicturesAreBoundedInNumberTriesAndTime)
+{
+    TestHttpServer server;
+    std::atomic<bool> answer{false};
+    server.serve("/p.gif", std::string(300, 'p'), "image/gif");
+    server.handle("/hang.gif", [&answer](const httplib::Request&, httplib::Response& response) {
+        for (int waited = 0; waited < 500 && !answer; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        response.set_content("late", "image/gif");
+    });
+    TempDir dir;
+    run::RunState state;
+    state.DataPath = dir.folder();
+    FakeFrontEnd fe;
+    run::Reporter reporter(state, fe, fe);
+    platform::ConcurrentFetcher transfers;
+    gather::LookAhead ahead(transfers, 8, 1 << 20, nullptr);
+    gather::PageFetcher fetcher(reporter, ahead, fe);
+    std::int32_t PictureNumber = 0;
+    gather::PictureStore store(reporter, state.DataPath, PictureNumber, fetcher,
+                               gather::PictureLimits{2, 2, std::chrono::milliseconds(1000)});
+    const auto address = [&](const char* path) { return fromUtf8(server.url(path)); };
+    store.prepare();
+
+    store.beginArticle(u"http://news.test/1.html");
+    EXPECT_EQ(
+        store.keep({address("/a/m.gif"), address("/a/m.gif"), address("/b/m.gif"), address("/c/m.gif")}, u".gif", 256),
+        u"");
+    EXPECT_EQ(server.requestCount("/c/m.gif"), 0U) << "two distinct addresses are tried, the same one once";
+    EXPECT_EQ(server.requestCount("/a/m.gif"), 1U);
+    EXPECT_NE(store.keep({address("/p.gif")}, u".gif", 256), u"");
+    EXPECT_EQ(store.keep({address("/p.gif")}, u".gif", 256), u"") << "the third picture of the article";
+    store.endArticle();
+
+    store.beginArticle(u"http://news.test/2.html");
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(store.keep({address("/hang.gif")}, u".gif", 256), u"");
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(3));
+    EXPECT_EQ(store.keep({address("/p.gif")}, u".gif", 256), u"") << "the article's time is spent";
+    store.endArticle();
+    answer = true;
+
+    EXPECT_EQ(PictureNumber, 1);
+    EXPECT_EQ(server.requestCount("/p.gif"), 1U);
+    EXPECT_EQ(fe.errorLines,
+              (std::vector<std::u16string>{
+                  run::errorListLine(u"ディレクトリを作成しました。", state.DataPath + u"pix/", u"", u"KeepPix"),
+                  run::errorListLine(u"画像の一部を省きました。", u"http://news.test/1.html",
+                                     u"（1 枚（1 記事につき 2 枚、1 秒まで））", u"KeepPix"),
+                  run::errorListLine(u"画像の一部を省きました。", u"http://news.test/2.html",
+                                     u"（2 枚（1 記事につき 2 枚、1 秒まで））", u"KeepPix")}));
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "gather/startup.h"
 
+#include <filesystem>
+
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/cp932.h"
@@ -118,6 +122,35 @@ TEST_F(StartupTest, BadSettingsAreReportedUnderInit)
     ASSERT_EQ(fe.errorLines.size(), 2u);
     EXPECT_NE(fe.errorLines[0].find(u"CountLine"), std::u16string::npos);
     EXPECT_NE(fe.errorLines[1].find(u"INIT"), std::u16string::npos);
+}
+
+// Another program's run on the data folder keeps it: Init touches nothing there and says who holds
+// it. Once free, Init takes it and clears what a killed run left.
+TEST_F(StartupTest, InitTakesTheDataFolderOrSaysWhoHoldsIt)
+{
+    writeIni("J\t0\t" + data(), "S\thttp://a/\r\n");
+    std::filesystem::create_directories(dir.path() / "data" / "pix");
+    writeBytes(dir.path() / "data" / "vodeZeva.log", "the other run's log");
+    writeBytes(dir.path() / "data" / "s.html.tmp-123", "half a page");
+    writeBytes(dir.path() / "data" / "notes.tmp-x", "not ours");
+    platform::LockAttempt other = platform::FileLock::take(dir.path() / "data" / "vodeZeva.lock", "other");
+    ASSERT_TRUE(other.lock.held());
+
+    EXPECT_EQ(gather::Init(state, values, services), InitResult::Busy);
+    EXPECT_EQ(readBytes(dir.path() / "data" / "vodeZeva.log"), "the other run's log");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "data" / "pix"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "data" / "s.html.tmp-123"));
+    ASSERT_FALSE(fe.errorLines.empty());
+    EXPECT_EQ(fe.errorLines.back(), u"データフォルダは別の vodeZeva が使用中です。終わってから実行してください。 : " +
+                                        text::fromUtf8(data()) + u"/（プロセス " +
+                                        text::number(static_cast<long long>(::getpid())) + u"、other） : INIT\r\n");
+
+    other.lock.release();
+    EXPECT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_TRUE(values.dataFolderLock.held());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "s.html.tmp-123"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "data" / "notes.tmp-x"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "pix"));
 }
 
 TEST_F(StartupTest, StartUpWithoutASiteListForTodayReportsUnderFormLoad)

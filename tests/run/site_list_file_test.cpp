@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "platform/cp932.h"
 #include "run/file_helpers.h"
 #include "run/text.h"
 #include "run/text_file.h"
 #include "support/reporting_fixture.h"
+#include "support/temp_dir.h"
 
 namespace vz::test {
 namespace {
@@ -148,6 +150,38 @@ TEST(TextFile, ReadsUtf8WithoutAMarkAndEverythingElseAsCp932)
     for (const std::string bytes : {"\xE6\x9C", "\xC0\xAF", "\xED\xA0\x80", "\xE6\x9C\x9D\xFF"}) {
         EXPECT_EQ(run::decodeTextFile(bytes), platform::decodeCp932(bytes)) << bytes;
     }
+}
+
+// Settings are read only from a regular file of sane size: a device or a pipe named by mistake is
+// refused by name before a byte is read, and so is text that is no text.
+TEST(TextFile, ReadsOnlyARegularFileOfSaneSizeHoldingText)
+{
+    TempDir dir;
+    ::mkfifo((dir.path() / "pipe").c_str(), 0600);
+    writeBytes(dir.path() / "nul.ini", std::string("J\t0\0\r\n", 6));
+    writeBytes(dir.path() / "nine", "123456789");
+    const struct
+    {
+        std::filesystem::path path;
+        std::string error;
+    } refused[] = {
+        {"/dev/zero", "通常のファイルではありません（デバイスやパイプは読みません）"},
+        {dir.path() / "pipe", "通常のファイルではありません（デバイスやパイプは読みません）"},
+        {dir.path(), "フォルダです。ファイルを指定してください"},
+        {dir.path() / "missing", "ファイルまたはフォルダがありません（ENOENT）"},
+        {dir.path() / "nul.ini",
+         "NUL 文字を含むため、テキストとして読めません（UTF-16 なら BOM を付けて保存してください）"},
+    };
+    for (const auto& c : refused) {
+        std::string error;
+        EXPECT_FALSE(run::readTextLines(c.path, error)) << c.path;
+        EXPECT_EQ(error, c.error) << c.path;
+    }
+    EXPECT_EQ(run::readFileBytes(dir.path() / "nine", 8).error, "ファイルが大きすぎます（9 バイト、上限 8 バイト）");
+    EXPECT_EQ(run::readFileBytes(dir.path() / "nine", 9).bytes, "123456789");
+    // Windows editors save "Unicode" as UTF-16 with its mark, either byte order.
+    EXPECT_EQ(run::decodeTextFile(std::string("\xFF\xFEJ\0\t\0\x1D\x67", 8)), u"J\t朝");
+    EXPECT_EQ(run::decodeTextFile(std::string("\xFE\xFF\0J\0\t\x67\x1D", 8)), u"J\t朝");
 }
 
 TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)

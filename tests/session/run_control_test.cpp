@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "fakes/fake_downloader.h"
@@ -183,6 +185,24 @@ TEST(RunControl, AStopWhileATransferHangsTakesEffectAtOnceAndClosesThePage)
     EXPECT_TRUE(page.ends_with("</html>\r\n")) << page;
     EXPECT_EQ(fe.sites, std::vector<std::u16string>{u"a 1/0"});
     answer = true;
+}
+
+// One desktop program per program folder; the one that holds it clears what a save that was killed
+// half-way left there.
+TEST(ProgramFolder, OneDesktopProgramAtATimeClearsWhatAKilledSaveLeft)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "vodeZeva.def.tmp-42", "half a table");
+    platform::FileLock first;
+    EXPECT_EQ(session::takeProgramFolder(dir.folder(), first), std::nullopt);
+    EXPECT_TRUE(first.held());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "vodeZeva.def.tmp-42"));
+
+    platform::FileLock second;
+    EXPECT_EQ(session::takeProgramFolder(dir.folder(), second),
+              u"vodeZeva はこのプログラムフォルダですでに起動しています（プロセス " +
+                  text::number(static_cast<long long>(::getpid())) + u"）。\n" + dir.folder());
+    EXPECT_FALSE(second.held());
 }
 
 } // namespace
