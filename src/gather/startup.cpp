@@ -86,6 +86,13 @@ InitResult prepare(RunState& state, RunValues& values, Services& services)
 
     const std::u16string& path = state.CurrentIniPath;
     if (!run::FileExists(reporter, path)) {
+        // A site list named in a folder that is not there is a mistake in the weekday table or on
+        // the command line, not a first start: nothing is created.
+        const std::u16string folder = path.substr(0, path.rfind(u'/') + 1);
+        if (!folder.empty() && !run::DirExists(reporter, folder)) {
+            return fail(services, u"サイトリストファイルがありません。", path,
+                        run::because(u"フォルダ " + folder + u" がありません"));
+        }
         if (!run::writeTextFile(reporter, path, run::defaultSettingsLine() + u"\r\n", u"INIT")) {
             return InitResult::Failed;
         }

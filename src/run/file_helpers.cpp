@@ -133,9 +133,12 @@ bool writeTextFile(Reporter& reporter, const std::u16string& path, const std::u1
         reporter.DispErr(u"Shift_JIS で書けない文字があるため、UTF-8 で書きました。", path, because(list), procedure);
     }
     std::string error;
-    if (!writeFileAtomic(text::toPath(path), bytes, error)) {
-        reporter.writeFailed(u"ファイルを書き込めませんでした。元のファイルはそのままです。", path,
-                             because(text::fromUtf8(error)), procedure);
+    std::error_code ec;
+    const bool existed = fs::exists(toPath(path), ec);
+    if (!writeFileAtomic(toPath(path), bytes, error)) {
+        reporter.writeFailed(existed ? u"ファイルを書き込めませんでした。元のファイルはそのままです。"
+                                     : u"ファイルを書き込めませんでした。",
+                             path, because(text::fromUtf8(error)), procedure);
         return false;
     }
     return true;

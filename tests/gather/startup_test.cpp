@@ -88,6 +88,13 @@ TEST_F(StartupTest, AMissingSiteListIsCreatedAndTheConfigurationOpensWhileItHold
     EXPECT_EQ(state.EditIniPath, state.CurrentIniPath);
     EXPECT_EQ(state.SiteCount, 0);
     EXPECT_TRUE(values.SiteTable.rows.empty());
+
+    // A site list in a folder that is not there is a mistake, named as such; nothing is created.
+    state.CurrentIniPath = dir.folder() + u"gone/today.ini";
+    EXPECT_EQ(gather::Init(state, values, services), InitResult::Failed);
+    EXPECT_EQ(fe.errorLines.back(), u"サイトリストファイルがありません。 : " + state.CurrentIniPath + u"（フォルダ " +
+                                        dir.folder() + u"gone/ がありません） : INIT\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "gone"));
 }
 
 TEST_F(StartupTest, BadSettingsAreReportedUnderInit)
