@@ -85,7 +85,7 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
     vz::ui::QtMessages messages;
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
-        messages.alert(u"vodeZeva: no program folder: " + vz::text::fromUtf8(folder.error));
+        messages.alert(u"vodeZeva: プログラムフォルダがありません: " + vz::text::fromUtf8(folder.error));
         return 1;
     }
     // One desktop program per program folder: a second would edit the same files and start runs
@@ -187,7 +187,7 @@ int main(int argc, char** argv)
     vz::cli::HeadlessFrontEnd frontEnd(stderr, live, quiet);
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
-        std::fprintf(stderr, "vodezeva: no program folder: %s\n", folder.error.c_str());
+        std::fprintf(stderr, "vodezeva: プログラムフォルダがありません: %s\n", folder.error.c_str());
         return 1;
     }
     vz::cli::HeadlessOptions options;

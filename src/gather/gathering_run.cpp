@@ -215,7 +215,9 @@ public:
         } catch (const OutputError& e) {
             m_ctx.services.reporter.writeFailed(
                 kPageNotWritten, e.path(), run::because(u"サイト「" + m_site.IndexName + u"」: " + e.cause()), u"MAIN");
-            ++outcome.failed;
+            // The page keeps its old version: none of the articles gathered for it reached it.
+            outcome.failed += std::max(outcome.gathered, 1);
+            outcome.gathered = 0;
         }
         return outcome;
     }

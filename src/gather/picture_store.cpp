@@ -38,7 +38,10 @@ void PictureStore::endArticle()
         m_reporter.writeFailed(u"画像を保存できませんでした。", folder(),
                                run::because(m_unstoredCause + u"、" + text::number(m_unstored) + u" 枚"), u"KeepPix");
     }
-    m_fetcher.forgetPicturesOf(m_article);
+    if (m_leftOut > 0) {
+        // Only pictures cut short leave some of those fetched ahead for the article behind.
+        m_fetcher.forgetPicturesOf(m_article);
+    }
     beginArticle(u"");
 }
 

@@ -98,7 +98,7 @@ DownloadResult failure(int status, std::string description)
 ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings), m_multi(makeMultiHandle())
 {
     if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
-        throw std::runtime_error("no pipe for waking the transfers: " + errnoText(errno));
+        throw std::runtime_error("転送を起こすパイプを作れません: " + errnoText(errno));
     }
     curl_multi_setopt(m_multi.get(), CURLMOPT_PIPELINING, static_cast<long>(CURLPIPE_MULTIPLEX));
     setLimits(m_settings.maxTransfers, m_settings.maxPerHost);

@@ -33,11 +33,11 @@ MultiHandle makeMultiHandle()
     // Once per process, before the first handle; never undone, as other handles may still live.
     static const CURLcode setUp = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (setUp != CURLE_OK) {
-        throw std::runtime_error(std::string("libcurl cannot be initialised: ") + curl_easy_strerror(setUp));
+        throw std::runtime_error("libcurl を初期化できません（" + std::to_string(setUp) + "）");
     }
     MultiHandle multi(curl_multi_init());
     if (!multi) {
-        throw std::runtime_error("libcurl cannot make a multi handle");
+        throw std::runtime_error("libcurl のマルチハンドルを作れません");
     }
     return multi;
 }

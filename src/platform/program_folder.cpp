@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/error_text.h"
+
 namespace vz::platform {
 
 namespace fs = std::filesystem;
@@ -24,11 +26,12 @@ ProgramFolderResult ensureFolder(const fs::path& folder, const char* from)
         return {folder, {}};
     }
     if (fs::exists(folder, ec)) {
-        return {std::nullopt, folder.string() + " (" + from + ") is not a folder"};
+        return {std::nullopt, folder.string() + "（" + from + "）はフォルダではありません"};
     }
     fs::create_directories(folder, ec);
     if (ec) {
-        return {std::nullopt, "cannot create the folder " + folder.string() + " (" + from + "): " + ec.message()};
+        return {std::nullopt,
+                "フォルダ " + folder.string() + "（" + from + "）を作れません（" + errnoText(ec.value()) + "）"};
     }
     return {folder, {}};
 }
@@ -51,7 +54,7 @@ ProgramFolderResult findProgramFolder()
     if (const char* home = env("HOME")) {
         return ensureFolder(fs::path(home) / ".config" / "vodezeva", "HOME");
     }
-    return {std::nullopt, "neither VODEZEVA_HOME, XDG_CONFIG_HOME nor HOME is set"};
+    return {std::nullopt, "VODEZEVA_HOME、XDG_CONFIG_HOME、HOME のどれも設定されていません"};
 }
 
 } // namespace vz::platform

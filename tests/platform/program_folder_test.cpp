@@ -31,7 +31,7 @@ TEST(ProgramFolder, AMissingHomeIsCreatedAndOneBlockedByAFileIsRefusedByName)
     for (const fs::path& blocked : {dir.path() / "plain", dir.path() / "plain" / "below"}) {
         const auto refused = find(blocked);
         EXPECT_FALSE(refused.folder);
-        EXPECT_NE(refused.error.find(blocked.string() + " (VODEZEVA_HOME)"), std::string::npos) << refused.error;
+        EXPECT_NE(refused.error.find(blocked.string() + "（VODEZEVA_HOME）"), std::string::npos) << refused.error;
     }
     old ? ::setenv("VODEZEVA_HOME", kept.c_str(), 1) : ::unsetenv("VODEZEVA_HOME");
 }
