@@ -476,16 +476,17 @@ bool RunDriver::gatherPrepared(const std::u16string& procedure)
     applyStopRequest();
     struct BackToIdle
     {
-        RunContext& context;
-        std::atomic<RunPhase>& phase;
+        RunDriver& driver;
         ~BackToIdle()
         {
-            // The run is over: a stop asked for it is spent, and the data folder is free for others.
-            context.fetcher.resume();
-            context.values.dataFolderLock.release();
-            phase = RunPhase::Idle;
+            driver.m_context.values.dataFolderLock.release(); // free for other programs
+            // The run is over: a stop asked for it is spent. Under the lock, so that a stop asked
+            // for just now is either spent here or finds the driver idle, never left for the next run.
+            const std::lock_guard lock(driver.m_stopMutex);
+            driver.m_context.fetcher.resume();
+            driver.m_phase = RunPhase::Idle;
         }
-    } backToIdle{m_context, m_phase};
+    } backToIdle{*this};
     const bool ran = run(procedure);
     // A stop clicked after the run's last check still says that somebody stopped it, so an
     // automatic run does not close the program then.
@@ -497,6 +498,7 @@ bool RunDriver::gatherPrepared(const std::u16string& procedure)
 
 bool RunDriver::requestStop()
 {
+    const std::lock_guard lock(m_stopMutex);
     RunPhase running = RunPhase::Running;
     if (!m_phase.compare_exchange_strong(running, RunPhase::Stopping)) {
         return false;

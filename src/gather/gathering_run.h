@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,10 @@ enum class RunPhase { Idle, Running, Stopping };
 
 /// Starting and stopping, shared by the main window and the headless command.
 ///
-/// A run may go on on another thread than the one that asks it to stop: requestStop() only
-/// marks the request, and the run's own thread applies it (clears Running and AutoStart) at its
-/// next yield through applyStopRequest(), where a window would have taken the click.
+/// A run may go on on another thread than the one that asks it to stop: requestStop() marks the
+/// request and stops the fetcher, which abandons every transfer and wakes the run wherever it
+/// waits; the run's own thread then clears Running and AutoStart. A signal stops the fetcher
+/// directly (see cli::StopOnSignal).
 class RunDriver
 {
 public:
@@ -75,8 +77,8 @@ public:
     /// `procedure` names where an error that ends the run is reported.
     bool gatherPrepared(const std::u16string& procedure);
 
-    /// Marks a stop request for the run going on; safe from any thread. False when no run is
-    /// going on (or it is already stopping).
+    /// Asks the run going on to stop at once; safe from any thread. False when no run is going on
+    /// (or it is already stopping).
     bool requestStop();
     /// On the run's thread: a stop that was asked for clears AutoStart and Running.
     void applyStopRequest();
@@ -88,6 +90,8 @@ private:
 
     RunContext& m_context;
     std::atomic<RunPhase> m_phase{RunPhase::Idle};
+    /// Orders a stop request against the end of the run.
+    std::mutex m_stopMutex;
 };
 
 /// The address an article link is fetched from: an absolute link ("http:" or "https:") as it
