@@ -280,11 +280,11 @@ private:
             return 0;
         }
         m_fe.showRunField(RunField::URL, m_site.IndexAddress);
-        const Page index = m_fetcher.fetchPage(m_site.IndexAddress);
+        Page index = m_fetcher.fetchPage(m_site.IndexAddress);
         if (index.stopped) {
             return -1;
         }
-        std::u16string page = index.text;
+        std::u16string page = std::move(index.text);
         std::u16string part =
             extract::CutHeader(m_ctx.services.reporter, page, m_site.FilterIndex1, m_site.FilterIndex2);
         return lastIndex(extract::CutMsg(m_ctx.services.reporter, part, m_links), m_ctx.state, m_site);
