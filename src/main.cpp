@@ -173,7 +173,7 @@ int main(int argc, char** argv)
         std::error_code ec;
         if (ini && !std::filesystem::is_regular_file(vz::text::toPath(vz::text::fromUtf8(ini)), ec)) {
             // As without windows: a mistyped name must not leave a new default site list behind.
-            std::fprintf(stderr, "vodezeva: %s: no such site list file\n", ini);
+            std::fprintf(stderr, "vodezeva: %s: サイトリストファイルがないか、通常のファイルではありません\n", ini);
             return 2;
         }
         return runWindows(argc, argv, ini, jobs);
