@@ -172,11 +172,17 @@ public:
             if (lt == none) {
                 break;
             }
-            // Plain text has no markup to read: every "<" is text.
-            if (!m_plainText) {
-                readMarkup(m_s, lt, m_markup);
+            if (m_plainText) {
+                // Plain text has no markup to read. Every "<" is written as a reference: one a
+                // browser reads as text would still hide what follows it, up to the next ">",
+                // from the guess of the charset of a page that declares none.
+                m_out.skip(1);
+                m_out.put(u"&lt;");
+                pos = lt + 1;
+                continue;
             }
-            if (m_plainText || m_markup.kind == Markup::Kind::Text) {
+            readMarkup(m_s, lt, m_markup);
+            if (m_markup.kind == Markup::Kind::Text) {
                 m_out.skip(1);
                 textLt();
                 pos = lt + 1;

@@ -33,9 +33,8 @@ std::u16string SanitizeMarkup(std::u16string_view text, MarkupPolicy policy);
 /// SanitizeMarkup on the text's own storage: a large article is not held twice.
 void sanitizeMarkupInPlace(std::u16string& text, MarkupPolicy policy);
 
-/// Text that holds no markup at all: each "<" that would begin a tag, end tag, comment or
-/// declaration (or ends the text) becomes "&lt;", and control characters other than blanks and
-/// line ends go. What holds no such "<" and no control character comes back unchanged.
+/// Text that holds no markup at all: every "<" becomes "&lt;", and control characters other than
+/// blanks and line ends go. What holds neither comes back unchanged.
 std::u16string PlainText(std::u16string_view text);
 void plainTextInPlace(std::u16string& text);
 

@@ -114,8 +114,9 @@ const std::vector<std::string> kHeads = {
 constexpr const char* kMarker = "安全確認";
 // Pages without a charset of their own (topic files, the contents page, plain-text pages) are
 // told by their text: enough Japanese that a browser reads them as Shift_JIS, as a reader's would.
-constexpr const char* kJapanese = "みなと日報の記事です。港の朝市が三年ぶりに再開し、多くの市民でにぎわった。";
-constexpr int kBundles = 4;
+constexpr const char* kJapanese = "みなと日報の記事です。港の朝市が三年ぶりに再開し、多くの市民でにぎわった。"
+                                  "夜明け前から地元の漁業者や農家など約四十の店が並んだ。";
+constexpr int kBundles = 3;
 
 std::string articlePage(const std::string& head, const Hostile& row)
 {
@@ -255,7 +256,11 @@ TEST(HostilePages, RunNothingAndLoadNothingInABrowserInEveryCleaningMode)
                      fill(articlePage(utf8, bundles[static_cast<std::size_t>(k)])));
     }
     server.serve("/all/index.html", indexPage(base, "a", static_cast<int>(rows.size())));
-    server.serve("/bundles/index.html", indexPage(base, "b", kBundles));
+    // A topic file's link line takes an empty headline from the first characters of the text.
+    server.serve("/b/" + std::to_string(kBundles) + ".html",
+                 fill(std::string("<html><body><!--H--><!--/H--><!--T--><&nbspsvg/onload=@JS@//<p>") + kMarker +
+                      kJapanese + "</p><!--/T--></body></html>"));
+    server.serve("/bundles/index.html", indexPage(base, "b", kBundles + 1));
     server.serve("/p.gif", "GIF89a" + std::string(400, 'p'), "image/gif");
 
     TempDir temp;
@@ -297,7 +302,7 @@ TEST(HostilePages, RunNothingAndLoadNothingInABrowserInEveryCleaningMode)
             }
         }
     }
-    ASSERT_GE(pages.size(), 4 + kHeads.size() + 2 + 3 + 3 * kBundles);
+    ASSERT_GE(pages.size(), 4 + kHeads.size() + 2 + 3 + 3 * (kBundles + 1));
 
     // The harness must see a payload that runs: a page written as it came.
     const fs::path control = temp.path() / "control.html";
