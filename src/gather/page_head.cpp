@@ -1,7 +1,6 @@
 #include "page_head.h"
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 
 #include "extract/html_tokenizer.h"
@@ -34,160 +33,28 @@ std::ptrdiff_t findLowered(std::u16string_view page, std::u16string_view lowerNe
 // The labels a browser reads as Shift_JIS, windows-1252 (which ASCII and Latin-1 name), the
 // other ISO-8859 charsets and windows-1250 to 1258: charsets whose bytes for ASCII are ASCII and
 // that read every byte of a page written in CP932 without switching to another way of reading.
-// Any other label could make a browser read the page's bytes as another markup.
-constexpr std::u16string_view kReadableLabels[] = {u"csshiftjis",
-                                                   u"ms932",
-                                                   u"ms_kanji",
-                                                   u"shift-jis",
-                                                   u"shift_jis",
-                                                   u"sjis",
-                                                   u"windows-31j",
-                                                   u"x-sjis",
-                                                   u"ansi_x3.4-1968",
-                                                   u"ascii",
-                                                   u"cp1252",
-                                                   u"cp819",
-                                                   u"csisolatin1",
-                                                   u"ibm819",
-                                                   u"iso-8859-1",
-                                                   u"iso-ir-100",
-                                                   u"iso8859-1",
-                                                   u"iso88591",
-                                                   u"iso_8859-1",
-                                                   u"iso_8859-1:1987",
-                                                   u"l1",
-                                                   u"latin1",
-                                                   u"us-ascii",
-                                                   u"windows-1252",
-                                                   u"x-cp1252",
-                                                   u"csisolatin2",
-                                                   u"iso-8859-2",
-                                                   u"iso-ir-101",
-                                                   u"iso8859-2",
-                                                   u"iso88592",
-                                                   u"iso_8859-2",
-                                                   u"iso_8859-2:1987",
-                                                   u"l2",
-                                                   u"latin2",
-                                                   u"csisolatin3",
-                                                   u"iso-8859-3",
-                                                   u"iso-ir-109",
-                                                   u"iso8859-3",
-                                                   u"iso88593",
-                                                   u"iso_8859-3",
-                                                   u"iso_8859-3:1988",
-                                                   u"l3",
-                                                   u"latin3",
-                                                   u"csisolatin4",
-                                                   u"iso-8859-4",
-                                                   u"iso-ir-110",
-                                                   u"iso8859-4",
-                                                   u"iso88594",
-                                                   u"iso_8859-4",
-                                                   u"iso_8859-4:1988",
-                                                   u"l4",
-                                                   u"latin4",
-                                                   u"csisolatincyrillic",
-                                                   u"cyrillic",
-                                                   u"iso-8859-5",
-                                                   u"iso-ir-144",
-                                                   u"iso8859-5",
-                                                   u"iso88595",
-                                                   u"iso_8859-5",
-                                                   u"iso_8859-5:1988",
-                                                   u"arabic",
-                                                   u"asmo-708",
-                                                   u"csiso88596e",
-                                                   u"csiso88596i",
-                                                   u"csisolatinarabic",
-                                                   u"ecma-114",
-                                                   u"iso-8859-6",
-                                                   u"iso-8859-6-e",
-                                                   u"iso-8859-6-i",
-                                                   u"iso-ir-127",
-                                                   u"iso8859-6",
-                                                   u"iso88596",
-                                                   u"iso_8859-6",
-                                                   u"iso_8859-6:1987",
-                                                   u"csisolatingreek",
-                                                   u"ecma-118",
-                                                   u"elot_928",
-                                                   u"greek",
-                                                   u"greek8",
-                                                   u"iso-8859-7",
-                                                   u"iso-ir-126",
-                                                   u"iso8859-7",
-                                                   u"iso88597",
-                                                   u"iso_8859-7",
-                                                   u"iso_8859-7:1987",
-                                                   u"sun_eu_greek",
-                                                   u"csiso88598e",
-                                                   u"csisolatinhebrew",
-                                                   u"hebrew",
-                                                   u"iso-8859-8",
-                                                   u"iso-8859-8-e",
-                                                   u"iso-ir-138",
-                                                   u"iso8859-8",
-                                                   u"iso88598",
-                                                   u"iso_8859-8",
-                                                   u"iso_8859-8:1988",
-                                                   u"visual",
-                                                   u"csiso88598i",
-                                                   u"iso-8859-8-i",
-                                                   u"logical",
-                                                   u"csisolatin6",
-                                                   u"iso-8859-10",
-                                                   u"iso-ir-157",
-                                                   u"iso8859-10",
-                                                   u"iso885910",
-                                                   u"l6",
-                                                   u"latin6",
-                                                   u"iso-8859-13",
-                                                   u"iso8859-13",
-                                                   u"iso885913",
-                                                   u"iso-8859-14",
-                                                   u"iso8859-14",
-                                                   u"iso885914",
-                                                   u"csisolatin9",
-                                                   u"iso-8859-15",
-                                                   u"iso8859-15",
-                                                   u"iso885915",
-                                                   u"iso_8859-15",
-                                                   u"l9",
-                                                   u"iso-8859-16",
-                                                   u"cp1250",
-                                                   u"windows-1250",
-                                                   u"x-cp1250",
-                                                   u"cp1251",
-                                                   u"windows-1251",
-                                                   u"x-cp1251",
-                                                   u"cp1253",
-                                                   u"windows-1253",
-                                                   u"x-cp1253",
-                                                   u"cp1254",
-                                                   u"csisolatin5",
-                                                   u"iso-8859-9",
-                                                   u"iso-ir-148",
-                                                   u"iso8859-9",
-                                                   u"iso88599",
-                                                   u"iso_8859-9",
-                                                   u"iso_8859-9:1989",
-                                                   u"l5",
-                                                   u"latin5",
-                                                   u"windows-1254",
-                                                   u"x-cp1254",
-                                                   u"cp1255",
-                                                   u"windows-1255",
-                                                   u"x-cp1255",
-                                                   u"cp1256",
-                                                   u"windows-1256",
-                                                   u"x-cp1256",
-                                                   u"cp1257",
-                                                   u"windows-1257",
-                                                   u"x-cp1257",
-                                                   u"cp1258",
-                                                   u"windows-1258",
-                                                   u"x-cp1258"};
+// Any other label could make a browser read the page's bytes as another markup. Searched as
+// words, each with a blank before and after it.
+constexpr std::u16string_view kReadableLabels =
+    u" csshiftjis ms932 ms_kanji shift-jis shift_jis sjis windows-31j x-sjis ansi_x3.4-1968 ascii"
+    u" cp1252 cp819 csisolatin1 ibm819 iso-8859-1 iso-ir-100 iso8859-1 iso88591 iso_8859-1"
+    u" iso_8859-1:1987 l1 latin1 us-ascii windows-1252 x-cp1252 csisolatin2 iso-8859-2 iso-ir-101"
+    u" iso8859-2 iso88592 iso_8859-2 iso_8859-2:1987 l2 latin2 csisolatin3 iso-8859-3 iso-ir-109"
+    u" iso8859-3 iso88593 iso_8859-3 iso_8859-3:1988 l3 latin3 csisolatin4 iso-8859-4 iso-ir-110"
+    u" iso8859-4 iso88594 iso_8859-4 iso_8859-4:1988 l4 latin4 csisolatincyrillic cyrillic iso-8859-5"
+    u" iso-ir-144 iso8859-5 iso88595 iso_8859-5 iso_8859-5:1988 arabic asmo-708 csiso88596e"
+    u" csiso88596i csisolatinarabic ecma-114 iso-8859-6 iso-8859-6-e iso-8859-6-i iso-ir-127 iso8859-6"
+    u" iso88596 iso_8859-6 iso_8859-6:1987 csisolatingreek ecma-118 elot_928 greek greek8 iso-8859-7"
+    u" iso-ir-126 iso8859-7 iso88597 iso_8859-7 iso_8859-7:1987 sun_eu_greek csiso88598e"
+    u" csisolatinhebrew hebrew iso-8859-8 iso-8859-8-e iso-ir-138 iso8859-8 iso88598 iso_8859-8"
+    u" iso_8859-8:1988 visual csiso88598i iso-8859-8-i logical csisolatin6 iso-8859-10 iso-ir-157"
+    u" iso8859-10 iso885910 l6 latin6 iso-8859-13 iso8859-13 iso885913 iso-8859-14 iso8859-14"
+    u" iso885914 csisolatin9 iso-8859-15 iso8859-15 iso885915 iso_8859-15 l9 iso-8859-16 cp1250"
+    u" windows-1250 x-cp1250 cp1251 windows-1251 x-cp1251 cp1253 windows-1253 x-cp1253 cp1254"
+    u" csisolatin5 iso-8859-9 iso-ir-148 iso8859-9 iso88599 iso_8859-9 iso_8859-9:1989 l5 latin5"
+    u" windows-1254 x-cp1254 cp1255 windows-1255 x-cp1255 cp1256 windows-1256 x-cp1256 cp1257"
+    u" windows-1257 x-cp1257 cp1258 windows-1258 x-cp1258"
+    u" ";
 
 bool isAsciiBlank(char16_t c)
 {
@@ -271,7 +138,8 @@ bool isReadableDeclaration(std::u16string_view tag)
         return false;
     }
     const std::u16string label = text::Trim(*charset);
-    return std::find(std::begin(kReadableLabels), std::end(kReadableLabels), label) != std::end(kReadableLabels);
+    return !label.empty() && label.find(u' ') == std::u16string::npos &&
+           kReadableLabels.find(u" " + label + u" ") != std::u16string_view::npos;
 }
 
 } // namespace
