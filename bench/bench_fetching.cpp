@@ -8,7 +8,9 @@
 //   3. one article page of 20 MB with links, pictures and tables, cleaned as a typical site list
 //      cleans it (tables to line breaks, pictures kept), with fitting to the screen off and on:
 //      time and peak memory of the program, against a run of a 5 KB page, so the difference is
-//      what the page costs.
+//      what the page costs. With VZ_BENCH_BASELINE naming another build of the program, both
+//      run the big page in turns, best of three each, and the ratios are printed: a change is
+//      measured against what it changes on the same machine at the same time.
 //
 // Run: build/bench/bench_fetching [latency in ms, default 100] [1, 2 or 3: only that workload]
 
@@ -230,7 +232,7 @@ int measure(char** argv)
 /// Runs the program headless on `sites` (the lines after the settings), data in `data`. Runs to
 /// be compared share one data folder, as the log names it.
 RunResult runProgram(const fs::path& home, const std::string& sites, const fs::path& data, int jobs,
-                     const std::string& fitting = "J\t0")
+                     const std::string& fitting = "J\t0", const std::string& program = VZ_PROGRAM)
 {
     fs::remove_all(data);
     const fs::path ini = home / "bench.ini";
@@ -242,7 +244,7 @@ RunResult runProgram(const fs::path& home, const std::string& sites, const fs::p
                                      "exec \"$0\" \"$@\" >" + numbers.string(),
                                      fs::read_symlink("/proc/self/exe").string(),
                                      "--measure",
-                                     VZ_PROGRAM,
+                                     program,
                                      "--headless",
                                      "--ini",
                                      ini.string()};
@@ -379,6 +381,26 @@ void bigPage(const fs::path& home, std::mt19937& rng)
                         "times the page\n",
                         big.seconds, big.peakKiB / 1024.0, (big.peakKiB - small.peakKiB) / 1024.0, between - before,
                         (big.peakKiB - small.peakKiB) * 1024.0 / kBig);
+            const char* baseline = std::getenv("VZ_BENCH_BASELINE");
+            if (baseline && *baseline) {
+                RunResult best[2];
+                best[0].seconds = best[1].seconds = 1e9;
+                for (int round = 0; round < 3; ++round) {
+                    for (const int which : {round % 2, 1 - round % 2}) {
+                        RunResult run = runProgram(home, page("big.html"), home / "big", 0, fitting,
+                                                   which == 0 ? std::string(baseline) : std::string(VZ_PROGRAM));
+                        best[which].peakKiB = std::max(best[which].peakKiB, run.peakKiB);
+                        best[which].seconds = std::min(best[which].seconds, run.seconds);
+                        best[which].files = std::move(run.files);
+                    }
+                }
+                std::printf("  against the baseline, best of 3: time %.2f s / %.2f s = %.2f; peak memory %.1f MB / "
+                            "%.1f MB = %.2f; pages %s\n",
+                            best[1].seconds, best[0].seconds, best[1].seconds / best[0].seconds,
+                            best[1].peakKiB / 1024.0, best[0].peakKiB / 1024.0,
+                            static_cast<double>(best[1].peakKiB) / static_cast<double>(best[0].peakKiB),
+                            compare(best[0].files, best[1].files).c_str());
+            }
         }
     }
 }

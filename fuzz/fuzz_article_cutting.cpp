@@ -2,8 +2,8 @@
 // the run does. Input: one byte of options, then page 0x01 FilterHeadline1 0x01 FilterHeadline2
 // 0x01 FilterText1 0x01 FilterText2.
 
-#include "extract/active_content.h"
 #include "extract/article_cutting.h"
+#include "extract/safe_markup.h"
 #include "fakes/fake_picture_keeper.h"
 #include "fuzz_support.h"
 
@@ -45,9 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string article =
         vz::extract::CutNews(h.ctx, in[0], in[1], in[2], in[3], in[4], tag, table[(options >> 5) & 3], pix,
                              u"http://site/", u"http://site/news/a.html", minPix);
+    // Whatever the options, the article holds only what they allow, and nothing more would go.
+    const std::u16string rule = u"\r\n <hr noshade='noshade'  size=2 ><p></p>\r\n";
     if (tag.empty()) {
-        // What the cleaning gives back holds nothing more to remove.
-        vz::fuzz::mustAgree(vz::extract::RemoveActiveContent(article), article, "CutNews output cleaned again");
+        const vz::extract::MarkupPolicy policy{((options >> 5) & 3) == 0, !pix.empty()};
+        vz::fuzz::mustAgree(vz::extract::SanitizeMarkup(article, policy), article, "CutNews output cleaned again");
+        vz::fuzz::mustHoldOnlyAllowed(article + rule + article, {true, policy.tables, policy.pictures}, "CutNews");
+    } else {
+        vz::fuzz::mustAgree(vz::extract::PlainText(article), article, "CutNews plain text made plain again");
+        vz::fuzz::mustHoldOnlyAllowed(article + u">" + article + u">", {false, false, false}, "CutNews");
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "run/text.h"
+#include "support/markup_oracle.h"
 
 /// What the fuzz targets share: the input cut into texts, and a reporter whose lines go nowhere.
 namespace vz::fuzz {
@@ -68,6 +69,16 @@ inline void mustAgree(const std::u16string& fast, const std::u16string& literal,
     if (fast != literal) {
         std::fprintf(stderr, "%s: the fast and the literal version disagree\nfast:    %s\nliteral: %s\n", what,
                      text::toUtf8(fast).c_str(), text::toUtf8(literal).c_str());
+        std::abort();
+    }
+}
+
+/// Stops the run when an HTML5 parser finds in `page` what the rules do not allow.
+inline void mustHoldOnlyAllowed(const std::u16string& page, const test::OracleRules& rules, const char* what)
+{
+    const std::string found = test::forbiddenMarkup(page, rules);
+    if (!found.empty()) {
+        std::fprintf(stderr, "%s: the output holds %s\npage: %s\n", what, found.c_str(), text::toUtf8(page).c_str());
         std::abort();
     }
 }

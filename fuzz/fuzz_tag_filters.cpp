@@ -1,7 +1,5 @@
-// The tag filters against their literal loops, and the active-content filter against its own
-// output. Input: text 0x01 opening marker 0x01 closing marker 0x01 replacement.
+// The tag filters against their literal loops. Input: text 0x01 opening marker 0x01 closing marker 0x01 replacement.
 
-#include "extract/active_content.h"
 #include "extract/literal_filters.h"
 #include "extract/tag_filters.h"
 #include "fuzz_support.h"
@@ -21,8 +19,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::mustAgree(extract::CollapseNbsp(in[0]), test::literal::CollapseNbsp(in[0]), "CollapseNbsp");
     const extract::LineFitting fitting;
     fuzz::mustAgree(extract::PickHeadline(fitting, in[0]), test::literal::PickHeadline(fitting, in[0]), "PickHeadline");
-    const std::u16string clean = extract::RemoveActiveContent(in[0]);
-    fuzz::mustAgree(clean, test::literal::RemoveActiveContent(in[0]), "RemoveActiveContent");
-    fuzz::mustAgree(extract::RemoveActiveContent(clean), clean, "RemoveActiveContent on its own output");
     return 0;
 }

@@ -23,7 +23,8 @@ vz_install_packages() {
 # What building the program needs.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
                    libcpp-httplib-dev zlib1g-dev qt6-base-dev fonts-noto-cjk)
-# What the tests, the benchmarks and the checks need on top; the last line is what the install
+# What the tests, the benchmarks and the checks need on top (an HTML5 parser and a headless
+# browser read the output pages as a reader's browser would); the last line is what the install
 # and package tests use to build, render and lint what gets installed.
 VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format clang libclang-rt-14-dev
-                  dpkg-dev file man-db groff-base desktop-file-utils lintian)
+                  libgumbo-dev chromium dpkg-dev file man-db groff-base desktop-file-utils lintian)

@@ -10,8 +10,8 @@ seconds=${2:-30}
 logs="$build/fuzz-logs"
 mkdir -p "$logs"
 
-targets=(fuzz_index_cutting fuzz_article_cutting fuzz_tag_filters fuzz_line_fitting fuzz_page_conversion
-         fuzz_config_readers)
+targets=(fuzz_index_cutting fuzz_article_cutting fuzz_tag_filters fuzz_safe_markup fuzz_line_fitting
+         fuzz_page_conversion fuzz_config_readers)
 
 run_one() {
     local target=$1

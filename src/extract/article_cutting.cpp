@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "extract/active_content.h"
 #include "extract/picture_keeping.h"
+#include "extract/safe_markup.h"
 #include "extract/tag_filters.h"
 #include "run/text.h"
 
@@ -195,12 +195,17 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
         }
         removeTagsInPlace(body, u"<", u">");
         body.insert(0, head);
+        // Last, so that nothing an earlier cut joined together escapes it: a "<" whose ">" was
+        // cut away would take the page's next text into a tag.
+        plainTextInPlace(body);
         return body;
     }
     addSpcInPlace(ctx.fitting, body);
     body.insert(0, head);
     // Last, so that nothing an earlier cut joined together escapes it.
-    removeActiveContentInPlace(body);
+    const MarkupPolicy policy{TableOption != u"RemoveTable" && TableOption != u"RemoveTableTag",
+                              PixOption == u"KeepPix"};
+    sanitizeMarkupInPlace(body, policy);
     return body;
 }
 

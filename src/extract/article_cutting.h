@@ -13,8 +13,9 @@ namespace vz::extract {
 /// case-sensitively; neither marker is part of the result) and cleans them as the site's options
 /// say: "RemoveAll" in `TagOption` gives plain text, "RemoveTable" or "RemoveTableTag" in
 /// `TableOption` removes tables or only their tags, "KeepPix" in `PixOption` keeps pictures
-/// (KeepPix), otherwise picture tags go. An HTML article loses its active content last
-/// (RemoveActiveContent). Returns the headline part followed by the text part, or, after a
+/// (KeepPix), otherwise picture tags go. Last, an HTML article keeps only the markup
+/// SanitizeMarkup allows (tables and pictures only where they are kept), and a plain-text one
+/// none at all (PlainText). Returns the headline part followed by the text part, or, after a
 /// report, nothing when a marker is missing.
 std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
                        std::u16string_view FilterHeadline2, std::u16string_view FilterText1,

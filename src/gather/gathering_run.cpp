@@ -6,6 +6,7 @@
 
 #include "extract/article_cutting.h"
 #include "extract/index_cutting.h"
+#include "extract/safe_markup.h"
 #include "extract/tag_filters.h"
 #include "gather/contents_page.h"
 #include "gather/output_file.h"
@@ -292,9 +293,11 @@ private:
 
     void startPage()
     {
+        // The site's name goes into the page as text: a site list may come from anywhere.
+        const std::u16string name = extract::PlainText(m_site.IndexName);
         if (m_site.TagOption == kRemoveAll) {
             m_page.emplace(m_outputFilePath);
-            m_page->append({u"\r\n", m_site.IndexName, u"\n\r\r\n"});
+            m_page->append({u"\r\n", name, u"\n\r\r\n"});
             return;
         }
         std::u16string head = m_ctx.values.StandardHead;
@@ -310,8 +313,8 @@ private:
             }
         }
         m_page.emplace(m_outputFilePath);
-        m_page->append({u"\r\n", head, u"\r\n<title>", m_site.IndexName, u"</title>\r\n<br>\r\n<B>", m_site.IndexName,
-                        u"</B>\r\n", kRule, u"\r\n"});
+        m_page->append(
+            {u"\r\n", head, u"\r\n<title>", name, u"</title>\r\n<br>\r\n<B>", name, u"</B>\r\n", kRule, u"\r\n"});
     }
 
     ArticleOutcome gatherArticle(const std::u16string& address, std::u16string page)
@@ -336,7 +339,7 @@ private:
             const std::u16string headline = extract::PickHeadline(m_ctx.values.fitting, cut);
             std::int32_t& number = m_ctx.values.TopicFileNumber;
             WriteTopicFile(m_ctx.state, cut, number);
-            entry = u"<a href=\"" + topicFileName(number) + u"\">" + headline + u"</a><br><br>\r\n";
+            entry = topicLinkLine(number, headline);
             ++number;
         }
         std::u16string tail;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "support/pieces.h"
-#include "extract/active_content.h"
 #include "extract/article_cutting.h"
 #include "extract/index_cutting.h"
 #include "extract/picture_keeping.h"
@@ -44,16 +43,6 @@ const Pieces kPictures =
                 u"<img src=\"http://pics/c.png\">|<img>|<img src=\"\">|<img|"
                 u"<img src=\"small.gif\" width=1>|<img alt=x src=\"img.php?id=3\">|text|>| |<p>|"
                 u"ニュース|<img src=\"gone.gif\">");
-
-// Active elements whole, cut short and split, handlers and script addresses in every quoting,
-// references inside them, quotes and comments that hide or end tags.
-const Pieces kActive =
-    splitPieces(u"<iframe src=x>|</iframe>|<IFRAME|<ifr|ame>|<frame>|<frameset>|</frameset >|<object data=x>|"
-                u"</object>|<embed src=y>|<applet>|</applet|<meta http-equiv=refresh content=0>|<base href=x>|"
-                u"<link rel=x>|<metax>|<div|<b|<svg| onload=alert(1)| onclick=\"x\"|/onmouseover='y'|OnError=z|"
-                u" on=1| title=\"a>b\"| title='<img onerror=q>'| href=javascript:x| src=\" JaVa&#x53;cript:y\"|"
-                u" href='java\tscript&colon;z'| href=vbscript:| src=http://x/a.png| src=pix/1.gif| style='a:url(//x)'|"
-                u"<style>|</style>| srcset=\"a 1x, //b 2x\"| fill=url(#g)|=|\"|'|>|<|/| |<!--|-->|text|ニュース|\r\n");
 
 Str generate(std::mt19937& rng, const Pieces& from, int maxPieces)
 {
@@ -102,16 +91,6 @@ TEST(RemoveAndReplaceTags, MatchTheLiteralLoopOnGeneratedTexts)
             ASSERT_EQ(toUtf8(extract::RemoveTags(input, m[0], m[1])), toUtf8(literal::RemoveTags(input, m[0], m[1])))
                 << context;
         }
-    }
-}
-
-TEST(RemoveActiveContent, MatchesTheLiteralLoopOnGeneratedTexts)
-{
-    std::mt19937 rng(8);
-    for (int n = 0; n < kInputs; ++n) {
-        const Str input = generate(rng, n % 5 ? kActive : kHtml, 40);
-        ASSERT_EQ(toUtf8(extract::RemoveActiveContent(input)), toUtf8(literal::RemoveActiveContent(input)))
-            << toUtf8(input);
     }
 }
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/active_content.h"
 #include "extract/article_cutting.h"
 #include "extract/picture_keeping.h"
+#include "extract/safe_markup.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 
@@ -112,175 +112,6 @@ inline Str PickHeadline(const extract::LineFitting& fitting, const Str& article)
     return extract::AddSpc(fitting, headline);
 }
 
-inline bool isSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
-}
-
-inline bool endsTagName(char16_t c)
-{
-    return isSpace(c) || c == u'/' || c == u'>';
-}
-
-/// Removes the first active element or tag, searching from the start, until none is left.
-inline Str RemoveActiveElements(Str text)
-{
-    const View names[] = {u"iframe", u"frameset", u"object", u"applet", u"style",
-                          u"frame",  u"embed",    u"meta",   u"base",   u"link"};
-    auto nameAt = [&](const Str& lower, std::size_t at) -> int {
-        for (int k = 0; k < 10; ++k) {
-            const View name = names[k];
-            if (lower.compare(at, name.size(), name) == 0 &&
-                (at + name.size() == lower.size() || endsTagName(lower[at + name.size()]))) {
-                return k;
-            }
-        }
-        return -1;
-    };
-    for (;;) {
-        const Str lower = LCase(text);
-        std::size_t start = Str::npos;
-        int k = -1;
-        for (std::size_t i = 0; i < lower.size() && k < 0; ++i) {
-            if (lower[i] == u'<' && (k = nameAt(lower, i + 1)) >= 0) {
-                start = i;
-            }
-        }
-        if (k < 0) {
-            return text;
-        }
-        std::size_t from = start;
-        if (k < 5) {
-            const Str endTag = u"</" + Str(names[k]);
-            for (std::size_t e = lower.find(endTag, start + 1); e != Str::npos; e = lower.find(endTag, e + 1)) {
-                if (e + endTag.size() == lower.size() || endsTagName(lower[e + endTag.size()])) {
-                    from = e;
-                    break;
-                }
-            }
-        }
-        const std::size_t gt = lower.find(u'>', from);
-        text.erase(start, gt == Str::npos ? Str::npos : gt + 1 - start);
-    }
-}
-
-/// The first stretch (from, to) to remove: an active attribute, or a start tag that never ends
-/// through the end. Quoted values are searched as texts of their own.
-inline std::pair<std::size_t, std::size_t> firstActiveAttribute(View s)
-{
-    constexpr auto npos = Str::npos;
-    for (std::size_t lt = s.find(u'<'); lt != npos; lt = s.find(u'<', lt + 1)) {
-        if (lt + 1 >= s.size() || !((s[lt + 1] | 0x20) >= u'a' && (s[lt + 1] | 0x20) <= u'z')) {
-            continue;
-        }
-        std::size_t p = lt + 1;
-        while (p < s.size() && !endsTagName(s[p])) {
-            ++p;
-        }
-        bool afterName = false;
-        // A cut from `name` to `to`, with every attribute beginning with "=" after it when the
-        // attribute before it has no value: "=" would give it one.
-        auto cut = [&](std::size_t name, std::size_t to) -> std::pair<std::size_t, std::size_t> {
-            for (std::size_t q = s.find_first_not_of(u" \t\n\f\r", to); afterName && q != npos && s[q] == u'=';
-                 q = s.find_first_not_of(u" \t\n\f\r", to)) {
-                for (to = q + 1; to < s.size() && !endsTagName(s[to]) && s[to] != u'=';) {
-                    ++to;
-                }
-                const std::size_t eq = s.find_first_not_of(u" \t\n\f\r", to);
-                if (eq == npos || s[eq] != u'=') {
-                    continue;
-                }
-                const std::size_t v = s.find_first_not_of(u" \t\n\f\r", eq + 1);
-                if (v == npos) {
-                    return {lt, s.size()};
-                }
-                if (s[v] == u'"' || s[v] == u'\'') {
-                    const std::size_t close = s.find(s[v], v + 1);
-                    if (close == npos) {
-                        return {lt, s.size()};
-                    }
-                    to = close + 1;
-                } else {
-                    for (to = v; to < s.size() && !isSpace(s[to]) && s[to] != u'>';) {
-                        ++to;
-                    }
-                }
-            }
-            return {name, to};
-        };
-        for (;;) {
-            while (p < s.size() && (isSpace(s[p]) || s[p] == u'/')) {
-                afterName = afterName && s[p] != u'/';
-                ++p;
-            }
-            if (p >= s.size()) {
-                return {lt, s.size()};
-            }
-            if (s[p] == u'>') {
-                break;
-            }
-            const std::size_t name = p++;
-            while (p < s.size() && !endsTagName(s[p]) && s[p] != u'=') {
-                ++p;
-            }
-            const View attribute = s.substr(name, p - name);
-            const bool handler = LCase(attribute).starts_with(u"on");
-            std::size_t q = p;
-            while (q < s.size() && isSpace(s[q])) {
-                ++q;
-            }
-            if (q >= s.size() || s[q] != u'=') {
-                if (handler) {
-                    return cut(name, p);
-                }
-                afterName = true;
-                continue;
-            }
-            q = s.find_first_not_of(u" \t\n\f\r", q + 1);
-            if (q == npos) {
-                return {lt, s.size()};
-            }
-            std::size_t valueStart = q;
-            std::size_t valueEnd = q;
-            if (s[q] == u'"' || s[q] == u'\'') {
-                valueStart = q + 1;
-                valueEnd = s.find(s[q], valueStart);
-                if (valueEnd == npos) {
-                    return {lt, s.size()};
-                }
-                p = valueEnd + 1;
-            } else {
-                while (valueEnd < s.size() && !isSpace(s[valueEnd]) && s[valueEnd] != u'>') {
-                    ++valueEnd;
-                }
-                p = valueEnd;
-            }
-            const View value = s.substr(valueStart, valueEnd - valueStart);
-            if (handler || extract::isActiveAttribute(attribute, value, true)) {
-                return cut(name, p);
-            }
-            afterName = false;
-            if (valueStart != q) {
-                const auto [from, to] = firstActiveAttribute(value);
-                if (from != npos) {
-                    return {valueStart + from, valueStart + to};
-                }
-            }
-        }
-        lt = p;
-    }
-    return {npos, npos};
-}
-
-inline Str RemoveActiveContent(Str text)
-{
-    text = RemoveActiveElements(std::move(text));
-    for (auto cut = firstActiveAttribute(text); cut.first != Str::npos; cut = firstActiveAttribute(text)) {
-        text.erase(cut.first, cut.second - cut.first);
-    }
-    return text;
-}
-
 inline Str KeepPix(extract::ExtractContext& ctx, Str text, View ServerAddressHeader, View articleAddress,
                    std::int32_t& minPix)
 {
@@ -349,9 +180,12 @@ inline Str CutNews(extract::ExtractContext& ctx, const Str& page, View FilterHea
         for (View tag : {u"<br", u"<p", u"</p"}) {
             body = ReplaceTags(body, tag, u">", u"\n\r");
         }
-        return result + RemoveTags(body, u"<", u">");
+        return extract::PlainText(result + RemoveTags(body, u"<", u">"));
     }
-    return RemoveActiveContent(result + extract::AddSpc(ctx.fitting, body));
+    // The last step is the same in both: what is compared is everything before it.
+    return extract::SanitizeMarkup(
+        result + extract::AddSpc(ctx.fitting, body),
+        {TableOption != u"RemoveTable" && TableOption != u"RemoveTableTag", PixOption == u"KeepPix"});
 }
 
 inline Str cleanUpLink(Str s)

@@ -64,6 +64,24 @@ TEST(PageHead, TheRunGetsTheStandardHeadOrThePagesOwnTag)
         {"http-equiv without charset", page(refresh), false, standardHead()},
         {"tag never closed", u"<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r", true,
          standardHead()},
+        {"windows-1251", page(contentType(u" Windows-1251 ")), false, headWith(contentType(u" Windows-1251 "))},
+        // A charset that reads the written bytes as other markup never heads the page, nor does
+        // a tag that a reader could take two ways.
+        {"csISO2022JP", page(contentType(u"csISO2022JP")), false, standardHead()},
+        {"iso-2022-kr", page(contentType(u"iso-2022-kr")), false, standardHead()},
+        {"UTF-16", page(contentType(u"UTF-16")), false, standardHead()},
+        {"replacement", page(contentType(u"replacement")), false, standardHead()},
+        {"x-user-defined", page(contentType(u"x-user-defined")), false, standardHead()},
+        {"a reference", page(contentType(u"&#108;atin1")), false, standardHead()},
+        {"a > in a quoted value",
+         page(u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=latin1; a=>\">"), false, standardHead()},
+        {"another attribute", page(u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=latin1\" x=y>"),
+         false, standardHead()},
+        {"a second content",
+         page(u"<meta http-equiv=\"Content-Type\" content=\"a\" content=\"text/html; charset=latin1\">"), false,
+         standardHead()},
+        {"a control character", page(u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=latin1\x1b\">"),
+         false, standardHead()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
