@@ -56,16 +56,18 @@ constexpr std::array kElements = {
     Element{u"strike", Fate::Keep},      Element{u"strong", Fate::Keep},      Element{u"sub", Fate::Keep},
     Element{u"sup", Fate::Keep},         Element{u"time", Fate::Keep},        Element{u"tt", Fate::Keep},
     Element{u"u", Fate::Keep},           Element{u"ul", Fate::Keep},          Element{u"var", Fate::Keep},
-    Element{u"wbr", Fate::Keep},         Element{u"caption", Fate::Table},    Element{u"col", Fate::Table},
-    Element{u"colgroup", Fate::Table},   Element{u"table", Fate::Table},      Element{u"tbody", Fate::Table},
-    Element{u"td", Fate::Table},         Element{u"tfoot", Fate::Table},      Element{u"th", Fate::Table},
-    Element{u"thead", Fate::Table},      Element{u"tr", Fate::Table},         Element{u"img", Fate::Picture},
-    Element{u"script", Fate::RawText},   Element{u"style", Fate::RawText},    Element{u"iframe", Fate::RawText},
-    Element{u"noscript", Fate::RawText}, Element{u"textarea", Fate::RawText}, Element{u"title", Fate::RawText},
-    Element{u"xmp", Fate::RawText},      Element{u"noembed", Fate::RawText},  Element{u"noframes", Fate::RawText},
-    Element{u"template", Fate::Whole},   Element{u"object", Fate::Whole},     Element{u"applet", Fate::Whole},
-    Element{u"svg", Fate::Whole},        Element{u"math", Fate::Whole},       Element{u"embed", Fate::Void},
-    Element{u"plaintext", Fate::Rest},
+    Element{u"wbr", Fate::Keep},         Element{u"basefont", Fate::Keep},    Element{u"blink", Fate::Keep},
+    Element{u"details", Fate::Keep},     Element{u"fieldset", Fate::Keep},    Element{u"label", Fate::Keep},
+    Element{u"legend", Fate::Keep},      Element{u"marquee", Fate::Keep},     Element{u"summary", Fate::Keep},
+    Element{u"caption", Fate::Table},    Element{u"col", Fate::Table},        Element{u"colgroup", Fate::Table},
+    Element{u"table", Fate::Table},      Element{u"tbody", Fate::Table},      Element{u"td", Fate::Table},
+    Element{u"tfoot", Fate::Table},      Element{u"th", Fate::Table},         Element{u"thead", Fate::Table},
+    Element{u"tr", Fate::Table},         Element{u"img", Fate::Picture},      Element{u"script", Fate::RawText},
+    Element{u"style", Fate::RawText},    Element{u"iframe", Fate::RawText},   Element{u"noscript", Fate::RawText},
+    Element{u"textarea", Fate::RawText}, Element{u"title", Fate::RawText},    Element{u"xmp", Fate::RawText},
+    Element{u"noembed", Fate::RawText},  Element{u"noframes", Fate::RawText}, Element{u"template", Fate::Whole},
+    Element{u"object", Fate::Whole},     Element{u"applet", Fate::Whole},     Element{u"svg", Fate::Whole},
+    Element{u"math", Fate::Whole},       Element{u"embed", Fate::Void},       Element{u"plaintext", Fate::Rest},
 };
 
 const Element* elementOf(std::u16string_view s, const Markup& m)
@@ -79,12 +81,13 @@ const Element* elementOf(std::u16string_view s, const Markup& m)
 }
 
 // The attributes an allowed element keeps; the first two only on a and img.
-constexpr std::array<std::u16string_view, 38> kAttributes = {
-    u"href",        u"src",         u"style",   u"abbr",   u"align",  u"alt",     u"bgcolor",  u"border",
-    u"cellpadding", u"cellspacing", u"class",   u"clear",  u"color",  u"colspan", u"datetime", u"dir",
-    u"face",        u"headers",     u"height",  u"hspace", u"id",     u"lang",    u"name",     u"noshade",
-    u"nowrap",      u"reversed",    u"rowspan", u"scope",  u"size",   u"span",    u"start",    u"summary",
-    u"title",       u"type",        u"valign",  u"value",  u"vspace", u"width"};
+constexpr std::array<std::u16string_view, 49> kAttributes = {
+    u"href",        u"src",         u"style", u"abbr",    u"align",   u"alt",     u"axis",     u"bgcolor", u"border",
+    u"cellpadding", u"cellspacing", u"char",  u"charoff", u"class",   u"clear",   u"color",    u"colspan", u"compact",
+    u"datetime",    u"dir",         u"face",  u"frame",   u"headers", u"height",  u"hspace",   u"id",      u"itemprop",
+    u"itemscope",   u"itemtype",    u"lang",  u"name",    u"noshade", u"nowrap",  u"reversed", u"role",    u"rowspan",
+    u"rules",       u"scope",       u"size",  u"span",    u"start",   u"summary", u"title",    u"type",    u"valign",
+    u"value",       u"vspace",      u"width", u"xml:lang"};
 constexpr std::size_t kHref = 0;
 constexpr std::size_t kSrc = 1;
 constexpr std::size_t kStyle = 2;
@@ -105,6 +108,18 @@ std::size_t attributeOf(std::u16string_view s, const MarkupAttribute& a, const E
 bool isDroppedControl(char16_t c)
 {
     return c < 0x20 && !isHtmlSpace(c);
+}
+
+// Whether a comment reads the same to every reader: opened by "<!--", closed by "-->" and not
+// abruptly, holding no control character, and not one of the conditional comments some old
+// readers run. Such a comment is inert wherever it stands, so pages keep it as they always did.
+bool isPlainComment(std::u16string_view comment)
+{
+    if (comment.size() < 7 || !comment.starts_with(u"<!--") || !comment.ends_with(u"-->") ||
+        comment.substr(4).starts_with(u"[")) {
+        return false;
+    }
+    return std::none_of(comment.begin(), comment.end(), [](char16_t c) { return isDroppedControl(c) || c == 0x7F; });
 }
 
 // Whether a "<" followed by this character opens a tag, an end tag, a comment or a declaration.
@@ -253,7 +268,11 @@ private:
         const Markup& m = m_markup;
         const std::size_t lt = m.begin;
         if (m.kind == Markup::Kind::Comment) {
-            m_out.skip(m.end - lt);
+            if (isPlainComment(m_s.substr(lt, m.end - lt))) {
+                keep(m.end - lt);
+            } else {
+                m_out.skip(m.end - lt);
+            }
             return m.end;
         }
         if (m.kind == Markup::Kind::Unfinished) {

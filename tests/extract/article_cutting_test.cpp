@@ -30,7 +30,7 @@ TEST(CutNews, CutsBetweenTheMarkersAndCleansInHtmlMode)
         {"<h1>Title>rest<div>b</div>", "<h1>", ">", "<div>", "</div>", "<p><h4>Title</h4></p>b"},
         {"<h1>T</h1><div>ab<!--x--></div>", "<h1>", "</h1>", "<div>", "</div>", "<p><h4>T</h4></p>ab"},
         {"<h1>T</h1><div><!--k-->123456789012345678901234</div>", "<h1>", "</h1>", "<div>", "</div>",
-         "<p><h4>T</h4></p>123456789012345678901234"}, // not cut there; the comment goes at the end
+         "<p><h4>T</h4></p><!--k-->123456789012345678901234"},
         {"<h1>T</h1><div>a>cd</div>", "<h1>", "</h1>", "<div>", "</div>", "<p><h4>T</h4></p>cd"},
         {"<h1>T</h1><div>ab>cd</div>", "<h1>", "</h1>", "<div>", "</div>", "<p><h4>T</h4></p>ab>cd"},
         {"", "", "", "", "", ""}, // an empty page holds not even an empty marker

@@ -26,8 +26,10 @@ TEST(SanitizeMarkup, LetsOnlyAllowedMarkupThrough)
 {
     const Case cases[] = {
         // Allowed markup written plainly keeps its bytes, as do "<" that begin nothing.
-        {"<p class=\"ask\">本文</p><P>x</P><br /><hr noshade='noshade'  size=2 ><font size=2>a</font>",
-         "<p class=\"ask\">本文</p><P>x</P><br /><hr noshade='noshade'  size=2 ><font size=2>a</font>"},
+        {"<p class=\"ask\">本文</p><P>x</P><br /><hr noshade='noshade'  size=2 ><font size=2>a</font>"
+         "<div role=note itemprop=x xml:lang=ja><marquee>m</marquee></div>",
+         "<p class=\"ask\">本文</p><P>x</P><br /><hr noshade='noshade'  size=2 ><font size=2>a</font>"
+         "<div role=note itemprop=x xml:lang=ja><marquee>m</marquee></div>"},
         {"<table border=\"1\"><tr><td nowrap>a</td></tr></table><img src=\"pix/00012.gif\"> <br>",
          "<table border=\"1\"><tr><td nowrap>a</td></tr></table><img src=\"pix/00012.gif\"> <br>"},
         {"1 < 2, 3 <3, a<<b>b</b> <ruby>漢<rp>(</rp><rt>かん</rt></ruby>",
@@ -52,10 +54,11 @@ TEST(SanitizeMarkup, LetsOnlyAllowedMarkupThrough)
         {"a<script>never closed", "a"},
         // Other tags go and their content stays.
         {"<form action=x><input value=v><button>b</button><select><option>o</select></form><body onload=x>t", "bot"},
-        // Comments, declarations and their look-alikes go; "</>" is nothing.
+        // A plain comment stays as it is; others, declarations and their look-alikes go; "</>" is nothing.
         {"a<!-- c -->b<!--->c<!-->d<!x>e<?php x ?>f</3 x>g</>h<!DOCTYPE html>i<![CDATA[j]]>k<!-- x --!>l",
-         "abcdefghikl"},
-        {"a<!-- <!-- -- > -->b", "ab"},
+         "a<!-- c -->bcdefghikl"},
+        {"a<!-- <!-- -- > -->b<!--[if IE]><script>x</script><![endif]-->c<!-- \x01 -->d<!---->e",
+         "a<!-- <!-- -- > -->bcd<!---->e"},
         // A tag or comment the text ends inside goes; a "<" at the end is written as text.
         {"a<b title=\"x>", "a"},
         {"a<!-- b", "a"},

@@ -99,8 +99,11 @@ inline bool styleAllowed(const std::string& v)
 
 inline std::string check(const GumboNode* node, const OracleRules& rules, bool root)
 {
-    if (node->type == GUMBO_NODE_COMMENT || node->type == GUMBO_NODE_CDATA) {
-        return "a comment or CDATA section";
+    if (node->type == GUMBO_NODE_COMMENT && (!rules.markup || node->v.text.text[0] == '[')) {
+        return "a comment that is not plain";
+    }
+    if (node->type == GUMBO_NODE_CDATA) {
+        return "a CDATA section";
     }
     if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE && node->type != GUMBO_NODE_DOCUMENT) {
         return {};
@@ -115,7 +118,8 @@ inline std::string check(const GumboNode* node, const OracleRules& rules, bool r
             (oneOf(name, "a abbr acronym address article aside b bdi bdo big blockquote br center cite code dd "
                          "del dfn div dl dt em figcaption figure font footer h1 h2 h3 h4 h5 h6 header hgroup hr "
                          "i ins kbd li main mark nav nobr ol p pre q rb rp rt rtc ruby s samp section small span "
-                         "strike strong sub sup time tt u ul var wbr") ||
+                         "strike strong sub sup time tt u ul var wbr basefont blink details fieldset label legend "
+                         "marquee summary") ||
              (rules.tables && oneOf(name, "caption col colgroup table tbody td tfoot th thead tr")) ||
              (rules.pictures && name == "img"));
         if (!allowed) {
@@ -129,11 +133,12 @@ inline std::string check(const GumboNode* node, const OracleRules& rules, bool r
                             : attribute == "src" ? name == "img" && pictureAllowed(value)
                             : attribute == "style"
                                 ? styleAllowed(value)
-                                : oneOf(attribute, "abbr align alt bgcolor border cellpadding cellspacing "
-                                                   "class clear color colspan datetime dir face headers "
-                                                   "height hspace id lang name noshade nowrap reversed "
-                                                   "rowspan scope size span start summary title type "
-                                                   "valign value vspace width");
+                                : oneOf(attribute, "abbr align alt axis bgcolor border cellpadding cellspacing "
+                                                   "char charoff class clear color colspan compact datetime "
+                                                   "dir face frame headers height hspace id itemprop "
+                                                   "itemscope itemtype lang name noshade nowrap reversed role "
+                                                   "rowspan rules scope size span start summary title type "
+                                                   "valign value vspace width xml:lang");
             if (!ok) {
                 return "the attribute " + attribute + "=\"" + value + "\" on " + name;
             }
