@@ -9,9 +9,9 @@
 namespace vz::edit {
 
 ConfigEditor::ConfigEditor(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                           platform::FileDialogs& dialogs)
+                           platform::FileDialogs& dialogs, platform::Messages* detailMessages)
     : days(state, reporter, messages, dialogs), m_state(state), m_reporter(reporter), m_messages(messages),
-      m_dialogs(dialogs), m_detail(*this, messages)
+      m_dialogs(dialogs), m_detail(*this, detailMessages ? *detailMessages : messages)
 {
 }
 

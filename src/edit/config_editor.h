@@ -37,8 +37,9 @@ class ConfigEditor
 public:
     static constexpr int kPageRows = 10;
 
+    /// The site detail window asks through `detailMessages` when given, else through `messages`.
     ConfigEditor(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                 platform::FileDialogs& dialogs);
+                 platform::FileDialogs& dialogs, platform::Messages* detailMessages = nullptr);
     ConfigEditor(const ConfigEditor&) = delete;
     ConfigEditor& operator=(const ConfigEditor&) = delete;
 

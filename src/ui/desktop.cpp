@@ -5,13 +5,15 @@
 namespace vz::ui {
 
 Desktop::Desktop(run::RunState& state, DesktopServices services)
-    : m_state(state), m_editors(services.editors),
-      m_window(state, services.messages, services.dialogs, services.editors),
-      m_about(services.messages, services.starter, services.environment), m_thread(&m_window),
-      m_runMessages(services.messages, m_window), m_calls({m_window, m_errors, m_runMessages, m_window}, m_thread),
+    : m_state(state), m_editors(services.editors), m_mainDialogs(services.dialogs), m_aboutDialogs(services.dialogs),
+      m_window(state, m_mainDialogs, m_mainDialogs, services.editors),
+      m_about(m_aboutDialogs, services.starter, services.environment), m_thread(&m_window),
+      m_runMessages(m_mainDialogs, m_window), m_calls({m_window, m_errors, m_runMessages, m_window}, m_thread),
       m_session(state, services.clock, services.fetcher, {m_calls, m_calls, m_calls, m_calls}),
       m_control(m_session.driver(), m_thread)
 {
+    m_mainDialogs.setWindow(&m_window);
+    m_aboutDialogs.setWindow(&m_about);
     m_calls.setRunYield([this] { m_control.runYield(); });
     m_window.attachRun(m_session, m_control, m_jobs);
     QObject::connect(&m_window, &MainWindow::aboutRequested, &m_about, [this] {

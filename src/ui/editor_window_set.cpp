@@ -4,15 +4,19 @@
 
 namespace vz::ui {
 
-EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                                 platform::FileDialogs& dialogs)
-    : m_editor(state, reporter, messages, dialogs), m_config(std::make_unique<ConfigWindow>(m_editor)),
+EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, DialogHost& dialogs)
+    : m_host(dialogs), m_configDialogs(dialogs), m_detailDialogs(dialogs), m_defDialogs(dialogs),
+      m_editor(state, reporter, m_configDialogs, m_configDialogs, &m_detailDialogs),
+      m_config(std::make_unique<ConfigWindow>(m_editor)),
       m_detail(std::make_unique<ConfigDetailWindow>(m_editor.detail())),
-      m_def(std::make_unique<DefWindow>(state, reporter, messages, dialogs, *this))
+      m_def(std::make_unique<DefWindow>(state, reporter, m_defDialogs, m_defDialogs, *this))
 {
+    m_configDialogs.setWindow(m_config.get());
+    m_detailDialogs.setWindow(m_detail.get());
+    m_defDialogs.setWindow(m_def.get());
     m_editor.onChanged = [this] { sync(); };
     m_editor.LoadDef = [this] { m_def->LoadDef(); };
-    m_editor.importRequested = [this] { startImport(m_config.get(), m_editor); };
+    m_editor.importRequested = [this] { startImport(m_config.get(), m_editor, m_host); };
 }
 
 EditorWindowSet::~EditorWindowSet()

@@ -3,14 +3,13 @@
 #include <memory>
 
 #include "edit/config_editor.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "ui/config_detail_window.h"
 #include "ui/config_window.h"
 #include "ui/def_window.h"
 #include "ui/editor_windows.h"
+#include "ui/window_dialogs.h"
 
 namespace vz::ui {
 
@@ -20,8 +19,8 @@ namespace vz::ui {
 class EditorWindowSet final : public EditorWindows
 {
 public:
-    EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                    platform::FileDialogs& dialogs);
+    /// Each window's message boxes and file dialogs come from `dialogs`, shown over that window.
+    EditorWindowSet(run::RunState& state, run::Reporter& reporter, DialogHost& dialogs);
     ~EditorWindowSet() override;
 
     bool available() const override { return true; }
@@ -40,6 +39,10 @@ private:
     /// Brings both windows in line with the model: shown and filled while open, hidden when closed.
     void sync();
 
+    DialogHost& m_host;
+    WindowDialogs m_configDialogs;
+    WindowDialogs m_detailDialogs;
+    WindowDialogs m_defDialogs;
     edit::ConfigEditor m_editor;
     std::unique_ptr<ConfigWindow> m_config;
     std::unique_ptr<ConfigDetailWindow> m_detail;

@@ -60,10 +60,10 @@ int twipsToPixels(const QWidget* widget, int twips)
 } // namespace
 
 ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
-                           run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
+                           run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
                            QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_model(std::move(start), table, editSiteCount, reporter, messages, std::move(LoadConfig))
+    : QWidget(parent, Qt::Window), m_dialogs(dialogs, this),
+      m_model(std::move(start), table, editSiteCount, reporter, m_dialogs, std::move(LoadConfig))
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(toQt(m_model.caption()));
@@ -146,7 +146,7 @@ void ImportWindow::importClicked()
     }
 }
 
-ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor, DialogHost& dialogs)
 {
     auto start = editor.cmdImport();
     if (!start) {
@@ -155,7 +155,7 @@ ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
     // One import window at a time: a new import starts from a new snapshot.
     closeImportWindows(parent);
     auto* window = new ImportWindow(
-        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), editor.messages(),
+        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), dialogs,
         [&editor] { editor.tableReplaced(); }, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();

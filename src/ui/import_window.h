@@ -6,6 +6,7 @@
 
 #include "edit/config_editor.h"
 #include "edit/site_import.h"
+#include "ui/window_dialogs.h"
 
 class QLabel;
 class QListWidget;
@@ -23,8 +24,9 @@ class ImportWindow final : public QWidget
 public:
     /// `table` and `editSiteCount` are the configuration window's, `LoadConfig` shows its table
     /// again from the first row.
+    /// Its messages come from `dialogs`, over this window.
     ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
-                 run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
+                 run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
                  QWidget* parent = nullptr);
 
     const edit::SiteImport& model() const { return m_model; }
@@ -37,6 +39,7 @@ private:
     void grow();
     void importClicked();
 
+    WindowDialogs m_dialogs;
     edit::SiteImport m_model;
     QListWidget* m_lstSelect = nullptr;
     QListWidget* m_lstSource = nullptr;
@@ -49,7 +52,7 @@ private:
 /// The configuration window's import button: asks for the source file and shows the import window
 /// over `parent` on the editor's table, in place of an import window already open there. Returns
 /// the window, or nullptr when the person cancelled or the dialog failed.
-ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor);
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor, DialogHost& dialogs);
 
 /// Closes the import windows open over `parent`, once the table they change is closed or replaced.
 void closeImportWindows(QWidget* parent);

@@ -46,6 +46,7 @@ private slots:
         f.in<QRadioButton>(d, "optTableTag")->click();
         f.click(d, "cmdOK", {true});
         QVERIFY(!d.isVisible());
+        QCOMPARE(f.host.over.back(), QStringLiteral("frmConfigDetail"));
         QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("朝刊"));
         QVERIFY(f.windows.editor().table().rows[1].TableOption == u"RemoveTableTag");
 
@@ -73,8 +74,8 @@ private slots:
         test::FakeProgramStarter starter;
         run::RunState state;
         ui::LateEditorWindows editors;
-        ui::Desktop desktop(state, {clock, fetcher, f.fe, f.dialogs, editors, starter});
-        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.fe, f.dialogs);
+        ui::Desktop desktop(state, {clock, fetcher, f.host, editors, starter});
+        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.host);
         editors.target = &windows;
         desktop.start(f.dir.folder(), std::nullopt);
         QWidget& config = windows.configWindow();

@@ -86,6 +86,7 @@ private slots:
         f.click(w, "cmdDetail2"); // stores the page
         f.click(w, "cmdDelete0", {true});
         QCOMPARE(f.fe.questions.back(), std::u16string(u"このサイトを削除してもいいですか?"));
+        QCOMPARE(f.host.over.back(), QStringLiteral("frmConfig")); // over the window that asks
         QCOMPARE(f.in<QLineEdit>(w, "SiteName0")->text(), QString());
 
         f.click(w, "cmdClose", {false});

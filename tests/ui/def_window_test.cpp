@@ -36,6 +36,7 @@ private slots:
         QVERIFY(!editable(2) && editable(4) && editable(6) && !editable(7));
         test::saveWindowPicture(&w, QStringLiteral("frmDef"));
         f.click(w, "cmdSave", {true});
+        QCOMPARE(f.host.over, (QStringList{"frmDef", "frmDef", "frmDef"}));
         QCOMPARE(f.readFile("vodeZeva.def"),
                  u"1\t/mon.ini\r\n2\t\r\n3\t/wed.ini\r\n4\t/thu.ini\r\n5\t\r\n6\t/home/me/週末.ini\r\n7\t\r\n");
         QVERIFY(!w.isVisible());

@@ -57,6 +57,7 @@ private slots:
         destination->item(1)->setSelected(true);
         QTest::mouseClick(f.in<QPushButton>(*w, "cmdImport"), Qt::LeftButton);
         QVERIFY(f.fe.infos.back() == u"まちかど通信をZで置き換えました。");
+        QCOMPARE(f.host.over, (QStringList{"frmConfig", "frmImport"})); // the source dialog, the message
         QVERIFY(w->isVisible() && f.in<QLineEdit>(f.config(), "SiteName1")->text() == QStringLiteral("Z"));
         test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
         f.click(f.config(), "cmdClose", {true});

@@ -15,6 +15,7 @@
 #include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_front_end.h"
 #include "fakes/fake_program_starter.h"
+#include "fake_dialog_host.h"
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/text.h"
@@ -45,7 +46,7 @@ struct Program
                                   server.url(indexPath) + "\t" + server.url("/news/") +
                                   "\tnews.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         test::writeBytes(text::toPath(ini), platform::encodeCp932(text::fromUtf8(lines)).bytes);
-        desktop.emplace(state, ui::DesktopServices{clock, fetcher, messages, dialogs, editors, starter});
+        desktop.emplace(state, ui::DesktopServices{clock, fetcher, host, editors, starter});
         desktop->mainWindow().setOpener([this](const QString& path) {
             opened.push_back(path);
             return true;
@@ -64,6 +65,7 @@ struct Program
     platform::ConcurrentFetcher fetcher{platform::ConcurrentSettings{8, 4, platform::CurlSettings{2000ms, 20000ms}}};
     test::FakeFrontEnd messages;
     test::FakeFileDialogs dialogs;
+    test::FakeDialogHost host{messages, dialogs};
     test::FakeEditorWindows editors;
     test::FakeProgramStarter starter;
     run::RunState state;

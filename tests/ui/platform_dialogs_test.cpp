@@ -2,10 +2,15 @@
 
 #include <tuple>
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "support/temp_dir.h"
+#include "ui/program_look.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
 
@@ -35,6 +40,29 @@ private slots:
             QCOMPARE(box->text(), QStringLiteral("<b>保存しますか</b>"));
             QCOMPARE(box->textFormat(), Qt::PlainText);
         }
+    }
+
+    void qtsOwnButtonsAndFileDialogSpeakJapaneseAndEveryWindowCarriesTheProgramsIcon()
+    {
+        QVERIFY2(ui::dressApplication(*qApp), "qt6-translations-l10n holds Qt's Japanese");
+        const auto box = ui::QtMessages::makeBox(ui::QtMessages::Kind::YesNo, u"?");
+        QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList english;
+        for (const auto* label : dialog.findChildren<QLabel*>()) {
+            english << label->text();
+        }
+        for (const auto* button : dialog.findChildren<QPushButton*>()) {
+            english << button->text();
+        }
+        english = english.filter(QRegularExpression(QStringLiteral("[A-Za-z]{3}")));
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(u'|')));
+
+        QWidget window;
+        const QImage icon = ui::programIcon().pixmap(32).toImage();
+        QVERIFY2(!icon.isNull(), "the icon is drawn from its SVG file");
+        QCOMPARE(window.windowIcon().pixmap(32).toImage(), icon);
     }
 
     void fileDialogsAreSetUpAsAskedAndACancelIsToldApartFromAFailure()

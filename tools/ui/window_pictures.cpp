@@ -45,6 +45,18 @@ private:
     static void print(const std::u16string& text) { std::fprintf(stderr, "%s\n", vz::text::toUtf8(text).c_str()); }
 };
 
+/// Message boxes printed, file dialogs never shown.
+class PrintedDialogs final : public vz::ui::DialogHost
+{
+public:
+    vz::platform::Messages& messagesOver(QWidget*) override { return m_messages; }
+    vz::platform::FileDialogs& fileDialogsOver(QWidget*) override { return m_dialogs; }
+
+private:
+    PrintedMessages m_messages;
+    vz::ui::QtFileDialogs m_dialogs;
+};
+
 bool save(QWidget& window, const QString& file, bool fit = true)
 {
     if (fit) {
@@ -67,14 +79,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: window_pictures PROGRAM_FOLDER INI_FILE OUT_FOLDER\n");
         return 2;
     }
-    PrintedMessages messages;
-    vz::ui::QtFileDialogs dialogs;
+    PrintedDialogs dialogs;
     vz::ui::NullEditorWindows editors;
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
-    vz::ui::Desktop desktop(state, {clock, fetcher, messages, dialogs, editors, starter});
+    vz::ui::Desktop desktop(state, {clock, fetcher, dialogs, editors, starter});
     desktop.start(vz::text::fromUtf8(argv[1]), vz::text::fromUtf8(argv[2]));
 
     auto& window = desktop.mainWindow();
