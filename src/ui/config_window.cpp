@@ -282,8 +282,10 @@ void ConfigWindow::refresh()
 
 void ConfigWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_editor.isOpen()) {
-        m_editor.closedByTitleBar();
+    // Unsaved changes are asked about as the close button does; the window closes when they may go.
+    if (m_editor.isOpen() && !m_editor.closedByTitleBar()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

@@ -1,5 +1,6 @@
 #include "def_window.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -101,6 +102,16 @@ void DefWindow::LoadDef()
     }
     m_model.LoadDef();
     showRows();
+}
+
+void DefWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box writes nothing; rows typed or picked since the table was read are asked about.
+    if (m_model.hasUnsavedChanges() && !m_messages.askOkCancel(u"変更を保存せずこの画面を閉じてもいいですか?")) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void DefWindow::showRows()

@@ -44,13 +44,23 @@ void EditorWindowSet::openDef()
     m_def->open();
 }
 
+bool EditorWindowSet::mayEnd()
+{
+    static const std::u16string kQuestion = u"変更を保存せずこの画面を閉じてもいいですか?";
+    if (m_editor.isOpen() && m_editor.hasUnsavedChanges() && !m_configDialogs.askOkCancel(kQuestion)) {
+        return false;
+    }
+    return !m_def->isVisible() || !m_def->model().hasUnsavedChanges() || m_defDialogs.askOkCancel(kQuestion);
+}
+
 void EditorWindowSet::closeForShutdown()
 {
-    m_editor.detail().closeQuietly();
     if (m_editor.isOpen()) {
-        m_editor.closedByTitleBar();
+        m_editor.closeQuietly();
     }
+    m_editor.detail().closeQuietly();
     sync();
+    m_def->hide();
 }
 
 void EditorWindowSet::sync()

@@ -28,6 +28,7 @@ public:
     /// that file already; open on another file with unsaved edits, it asks first.
     void openConfig(const std::u16string& iniPath, bool fromDef) override;
     void openDef() override;
+    bool mayEnd() override;
     void closeForShutdown() override;
 
     edit::ConfigEditor& editor() { return m_editor; }
@@ -69,6 +70,7 @@ public:
             target->openDef();
         }
     }
+    bool mayEnd() override { return !target || target->mayEnd(); }
     void closeForShutdown() override
     {
         if (target) {

@@ -61,9 +61,9 @@ int twipsToPixels(const QWidget* widget, int twips)
 
 ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
                            run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
-                           QWidget* parent)
+                           std::function<void()> StorePage, QWidget* parent)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs, this),
-      m_model(std::move(start), table, editSiteCount, reporter, m_dialogs, std::move(LoadConfig))
+      m_model(std::move(start), table, editSiteCount, reporter, m_dialogs, std::move(LoadConfig), std::move(StorePage))
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(toQt(m_model.caption()));
@@ -117,7 +117,7 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
         m_label->show();
         m_lstDestination->show();
         fill(m_lstSource, m_model.sourceEntries());
-        fill(m_lstDestination, m_model.destinationEntries());
+        showDestinations();
         grow();
     });
     connect(m_cmdImport, &QPushButton::clicked, this, &ImportWindow::importClicked);
@@ -132,7 +132,11 @@ void ImportWindow::grow()
 void ImportWindow::importClicked()
 {
     if (m_model.mode() == edit::SiteImport::Mode::Replace) {
-        m_model.replace(chosen(m_lstSource), chosen(m_lstDestination));
+        const auto destination = chosen(m_lstDestination);
+        if (m_model.replace(chosen(m_lstSource), destination)) {
+            showDestinations();
+            m_lstDestination->setCurrentRow(*destination);
+        }
         return;
     }
     std::vector<int> marked;
@@ -146,17 +150,31 @@ void ImportWindow::importClicked()
     }
 }
 
+void ImportWindow::showDestinations()
+{
+    fill(m_lstDestination, m_model.destinationEntries());
+    for (int row = 0; row < m_lstDestination->count(); ++row) {
+        if (const auto before = m_model.replacedName(static_cast<std::size_t>(row))) {
+            QListWidgetItem* item = m_lstDestination->item(row);
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+            item->setToolTip(QStringLiteral("「%1」を置き換えました").arg(toQt(*before)));
+        }
+    }
+}
+
 ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor, DialogHost& dialogs)
 {
     auto start = editor.cmdImport();
     if (!start) {
         return nullptr;
     }
-    // One import window at a time: a new import starts from a new snapshot.
+    // One import window at a time, for one source.
     closeImportWindows(parent);
     auto* window = new ImportWindow(
         std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), dialogs,
-        [&editor] { editor.tableReplaced(); }, parent);
+        [&editor] { editor.tableReplaced(); }, [&editor] { editor.StorePage(editor.CurrentTop()); }, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;

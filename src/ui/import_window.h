@@ -23,11 +23,11 @@ class ImportWindow final : public QWidget
 
 public:
     /// `table` and `editSiteCount` are the configuration window's, `LoadConfig` shows its table
-    /// again from the first row.
+    /// again from the first row, `StorePage` takes its page as typed into the table.
     /// Its messages come from `dialogs`, over this window.
     ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
                  run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
-                 QWidget* parent = nullptr);
+                 std::function<void()> StorePage, QWidget* parent = nullptr);
 
     const edit::SiteImport& model() const { return m_model; }
 
@@ -38,6 +38,9 @@ public:
 private:
     void grow();
     void importClicked();
+    /// lstDestination as the table now is; a row this window replaced shows in bold, with the name
+    /// it had before as its tool tip.
+    void showDestinations();
 
     WindowDialogs m_dialogs;
     edit::SiteImport m_model;
