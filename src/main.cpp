@@ -102,7 +102,7 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
     vz::run::RunState state;
     vz::ui::Desktop desktop(state, {clock, *fetcher, dialogs, editors, starter});
     vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), dialogs);
-    editors.target = &editorWindows;
+    editors.setTarget(&editorWindows);
     std::optional<std::u16string> iniFile;
     if (ini) {
         iniFile = vz::text::fromUtf8(ini);

@@ -305,6 +305,9 @@ bool ConfigEditor::save(const std::u16string& procedure)
     m_detail.closeQuietly();
     m_open = false;
     changed();
+    if (saved) {
+        saved();
+    }
     return true;
 }
 

@@ -142,6 +142,8 @@ public:
     std::function<void()> onChanged;
     /// Reloads the weekday table editor.
     std::function<void()> LoadDef;
+    /// Told after the site list file was written.
+    std::function<void()> saved;
     /// Starts an import into the table (the import button); the button stays disabled while unset.
     std::function<void()> importRequested;
     /// Tells the windows to redraw.

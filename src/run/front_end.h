@@ -33,6 +33,8 @@ public:
     /// time-out, size limit, refused address). The failure's report goes to the log and the error
     /// list as always, without the cause; this is for a status line or the terminal.
     virtual void downloadFailed(const std::u16string& /*url*/, const std::u16string& /*cause*/) {}
+    /// A picture of the current article is being fetched; for a progress display.
+    virtual void pictureStarted(const std::u16string& /*url*/) {}
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).

@@ -55,6 +55,11 @@ void WindowCalls::downloadFailed(const std::u16string& url, const std::u16string
     post([this, url, cause] { m_targets.frontEnd.downloadFailed(url, cause); });
 }
 
+void WindowCalls::pictureStarted(const std::u16string& url)
+{
+    post([this, url] { m_targets.frontEnd.pictureStarted(url); });
+}
+
 void WindowCalls::appendLine(const std::u16string& line)
 {
     post([this, line] { m_targets.errors.appendLine(line); });

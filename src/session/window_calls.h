@@ -41,6 +41,7 @@ public:
     void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
     void articleStarted(int article, int articles) override;
     void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
+    void pictureStarted(const std::u16string& url) override;
 
     void appendLine(const std::u16string& line) override;
 

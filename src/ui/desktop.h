@@ -83,6 +83,7 @@ public:
 
 private:
     run::RunState& m_state;
+    const platform::Clock& m_clock;
     EditorWindows& m_editors;
     WindowDialogs m_mainDialogs;
     WindowDialogs m_aboutDialogs;

@@ -17,6 +17,11 @@ EditorWindowSet::EditorWindowSet(run::RunState& state, run::Reporter& reporter, 
     m_editor.onChanged = [this] { sync(); };
     m_editor.LoadDef = [this] { m_def->LoadDef(); };
     m_editor.importRequested = [this] { startImport(m_config.get(), m_editor, m_host); };
+    m_editor.saved = [this] {
+        if (m_saved) {
+            m_saved();
+        }
+    };
 }
 
 EditorWindowSet::~EditorWindowSet()
@@ -24,6 +29,7 @@ EditorWindowSet::~EditorWindowSet()
     m_editor.onChanged = nullptr;
     m_editor.LoadDef = nullptr;
     m_editor.importRequested = nullptr;
+    m_editor.saved = nullptr;
 }
 
 void EditorWindowSet::openConfig(const std::u16string& iniPath, bool fromDef)

@@ -30,6 +30,7 @@ public:
     void openDef() override;
     bool mayEnd() override;
     void closeForShutdown() override;
+    void onSaved(std::function<void()> listener) override { m_saved = std::move(listener); }
 
     edit::ConfigEditor& editor() { return m_editor; }
     ConfigWindow& configWindow() { return *m_config; }
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<ConfigDetailWindow> m_detail;
     std::unique_ptr<DefWindow> m_def;
     int m_raisedBinding = -1;
+    std::function<void()> m_saved;
 };
 
 /// Hands the main window's requests on to editor windows made after it: they report through the
@@ -77,8 +79,21 @@ public:
             target->closeForShutdown();
         }
     }
+    void onSaved(std::function<void()> listener) override { m_saved = std::move(listener); }
+
+    /// The windows the requests go to from now on.
+    void setTarget(EditorWindows* windows)
+    {
+        target = windows;
+        if (target && m_saved) {
+            target->onSaved(m_saved);
+        }
+    }
 
     EditorWindows* target = nullptr;
+
+private:
+    std::function<void()> m_saved;
 };
 
 } // namespace vz::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vz::ui {
@@ -23,6 +24,8 @@ public:
     /// The program ends: closes every editor window without asking again, so none is left
     /// working on a configuration without the main window.
     virtual void closeForShutdown() = 0;
+    /// `listener` is called each time the configuration window has written a site list file.
+    virtual void onSaved(std::function<void()> listener) { (void)listener; }
 };
 
 /// No editor windows: the edit menus stay disabled.

@@ -76,7 +76,7 @@ private slots:
         ui::LateEditorWindows editors;
         ui::Desktop desktop(state, {clock, fetcher, f.host, editors, starter});
         ui::EditorWindowSet windows(state, desktop.session().reporter(), f.host);
-        editors.target = &windows;
+        editors.setTarget(&windows);
         desktop.start(f.dir.folder(), std::nullopt);
         QWidget& config = windows.configWindow();
         QVERIFY(config.isVisible());

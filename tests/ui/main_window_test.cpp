@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -22,6 +24,7 @@
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "ui/desktop.h"
+#include "ui/qt_text.h"
 
 using namespace vz;
 using namespace std::chrono_literals;
@@ -47,9 +50,11 @@ struct Program
                                   "\tnews.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         test::writeBytes(text::toPath(ini), platform::encodeCp932(text::fromUtf8(lines)).bytes);
         desktop.emplace(state, ui::DesktopServices{clock, fetcher, host, editors, starter});
-        desktop->mainWindow().setOpener([this](const QString& path) {
+        desktop->mainWindow().setOpener([this](const QString& path, std::function<void(const QString&)> failed) {
             opened.push_back(path);
-            return true;
+            if (openFails) {
+                failed(QStringLiteral("no browser"));
+            }
         });
     }
 
@@ -70,6 +75,7 @@ struct Program
     test::FakeProgramStarter starter;
     run::RunState state;
     std::vector<QString> opened;
+    bool openFails = false;
     std::optional<ui::Desktop> desktop;
 };
 
@@ -120,8 +126,31 @@ private slots:
                  qPrintable(status));
         QCOMPARE(program.find<QProgressBar>("progress")->value(), program.find<QProgressBar>("progress")->maximum());
         QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
-        QCOMPARE(program.opened, std::vector<QString>{QString::fromStdU16String(program.dir.folder()) +
-                                                      QStringLiteral("data/index.html")});
+        const QString contents = QString::fromStdU16String(program.dir.folder()) + QStringLiteral("data/index.html");
+        QCOMPARE(program.opened, std::vector<QString>{contents});
+        program.openFails = true;
+        QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
+        QCOMPARE(program.messages.alerts.back(), u"開けませんでした: " + contents.toStdU16String() + u"（no browser）");
+
+        // The error list heads the run with its date, and puts the download's cause on its line.
+        const QStringList errors =
+            program.desktop->errorsWindow().findChild<QPlainTextEdit*>("ErrMsg")->toPlainText().split(u'\n');
+        // The start-up's report (the data folder made), a blank line, the run's heading.
+        QVERIFY2(errors.value(1).isEmpty() && errors.value(2) == QStringLiteral("―― 2026/12/07 06:30:05 の実行 ――"),
+                 qPrintable(errors.join(u'|')));
+        QVERIFY2(errors.filter(QStringLiteral("3.html : GetHTML（HTTP status 404 Not Found）")).size() == 1,
+                 qPrintable(errors.join(u'\n')));
+        program.desktop->errorsWindow().close();
+        QVERIFY(program.find<QAction>("mnuErrors")->isEnabled());
+        program.find<QAction>("mnuErrors")->trigger();
+        QVERIFY(program.desktop->errorsWindow().isVisible());
+
+        // A restart offers the contents page the run left.
+        program.desktop.reset();
+        program.desktop.emplace(program.state, ui::DesktopServices{program.clock, program.fetcher, program.host,
+                                                                   program.editors, program.starter});
+        program.desktop->start(program.dir.folder(), program.ini);
+        QVERIFY(program.find<QPushButton>("cmdOpen")->isEnabled());
     }
 
     void theWindowAnswersWhileADownloadHangs()
@@ -185,6 +214,9 @@ private slots:
         test::writeBytes(program.dir.path() / "vodeZeva.def", "1\t\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n7\t\r\n");
         program.desktop->start(program.dir.folder(), std::nullopt);
         QVERIFY(!program.find<QAction>("mnuEdit")->isEnabled());
+        // Nothing to run, and the window says why instead of failing at the button.
+        QVERIFY(!program.find<QPushButton>("cmdStop")->isEnabled());
+        QVERIFY(program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("今日の曜日には.iniファイルが")));
         const QString before = program.window().windowTitle();
         program.dialogs.results = {{Outcome::Cancelled, program.ini, u""},
                                    {Outcome::Failed, program.ini, u"no device"}};
@@ -196,10 +228,25 @@ private slots:
 
         program.dialogs.results = {{Outcome::Chosen, program.ini, u""}};
         program.find<QAction>("mnuRead")->trigger();
-        QVERIFY(program.dialogs.asked[2].initialName.ends_with(u"/*.ini"));
+        QCOMPARE(program.dialogs.asked[2].initialName, program.dir.folder() + u"*.ini");
         QVERIFY(program.state.IniChosenByHand && program.state.CurrentIniPath == program.ini);
         QCOMPARE(program.window().windowTitle(), QStringLiteral("vodeZeva  :  朝刊.ini"));
-        QVERIFY(program.find<QAction>("mnuEdit")->isEnabled());
+        QVERIFY(program.find<QAction>("mnuEdit")->isEnabled() && program.find<QPushButton>("cmdStop")->isEnabled());
+
+        // After a run, another file is read: the window forgets the run it showed.
+        QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
+        QTRY_VERIFY(program.idle());
+        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("終了")));
+        const std::u16string off = program.dir.folder() + u"off.ini";
+        test::writeBytes(text::toPath(off),
+                         "J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n'A\thttp://a/\r\n");
+        program.dialogs.results = {{Outcome::Chosen, off, u""}};
+        program.find<QAction>("mnuRead")->trigger();
+        QVERIFY(program.find<QLineEdit>("SiteName")->text().isEmpty() &&
+                program.find<QProgressBar>("progress")->value() == 0);
+        QVERIFY(!program.find<QPushButton>("cmdStop")->isEnabled());
+        QVERIFY(
+            program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("チェックの入ったサイトがありません")));
     }
 
     void closingRemovesTheTemporaryFileAndClosesTheOtherWindows()
@@ -210,6 +257,10 @@ private slots:
         program.desktop->errorsWindow().appendLine(u"line\r\n");
         program.find<QAction>("mnuAbout")->trigger();
         QVERIFY(program.desktop->errorsWindow().isVisible());
+        program.editors.maySayEnd = false; // unsaved edits the person keeps
+        program.find<QAction>("mnuExit")->trigger();
+        QVERIFY(program.window().isVisible() && program.editors.closedForShutdown == 0);
+        program.editors.maySayEnd = true;
         program.find<QAction>("mnuExit")->trigger();
         QVERIFY(!program.window().isVisible());
         QVERIFY(!std::filesystem::exists(program.dir.path() / "data" / "raw.tmp"));

@@ -1,5 +1,6 @@
 // The Qt message boxes and file dialogs, set up and read back without ever being shown.
 
+#include <filesystem>
 #include <tuple>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include "support/temp_dir.h"
+#include "ui/desktop_opener.h"
 #include "ui/program_look.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
@@ -63,6 +65,23 @@ private slots:
         const QImage icon = ui::programIcon().pixmap(32).toImage();
         QVERIFY2(!icon.isNull(), "the icon is drawn from its SVG file");
         QCOMPARE(window.windowIcon().pixmap(32).toImage(), icon);
+    }
+
+    void theDesktopOpenerTellsWhyItCouldNotOpen()
+    {
+        test::TempDir dir;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(dir.path().string()));
+        QStringList why;
+        ui::openWithDesktop(QStringLiteral("/nowhere/index.html"), [&why](const QString& reason) { why << reason; });
+        QTRY_COMPARE(why, QStringList{QStringLiteral("xdg-open を起動できません")});
+        const auto opener = dir.path() / "xdg-open";
+        test::writeBytes(opener, "#!/bin/sh\nexit 4\n");
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        ui::openWithDesktop(QStringLiteral("/nowhere/index.html"), [&why](const QString& reason) { why << reason; });
+        QTRY_COMPARE(why.size(), 2);
+        QCOMPARE(why.back(), QStringLiteral("xdg-open が失敗しました（終了コード 4）"));
+        qputenv("PATH", path);
     }
 
     void fileDialogsAreSetUpAsAskedAndACancelIsToldApartFromAFailure()
