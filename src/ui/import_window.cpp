@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/dialog_keys.h"
 #include "ui/named_button.h"
 #include "ui/qt_text.h"
 
@@ -72,6 +73,9 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     auto* cmdImportAll = namedButton(QStringLiteral("cmdImportAll"), QStringLiteral("すべて読み込み"));
     auto* cmdImportOne = namedButton(QStringLiteral("cmdImportOne"), QStringLiteral("選択して読み込み"));
     auto* cmdReplace = namedButton(QStringLiteral("cmdReplace"), QStringLiteral("１つずつ置換"));
+    cmdImportAll->setToolTip(QStringLiteral("読み込み元のサイトをすべて、最後のサイトの後に加えます"));
+    cmdImportOne->setToolTip(QStringLiteral("選んだサイトだけを加えます"));
+    cmdReplace->setToolTip(QStringLiteral("表のサイトを1つずつ読み込み元のサイトで置き換えます"));
     for (auto* b : {cmdImportAll, cmdImportOne, cmdReplace}) {
         column->addWidget(b);
     }
@@ -89,8 +93,11 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     grid->addWidget(m_lstSource, 0, 0);
     grid->addWidget(m_label, 0, 1);
     grid->addWidget(m_lstDestination, 0, 2);
+    m_lstSource->setToolTip(QStringLiteral("読み込み元のサイト"));
+    m_lstDestination->setToolTip(QStringLiteral("置き換える表のサイト"));
     m_cmdImport = namedButton(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
     grid->addWidget(m_cmdImport, 1, 0, 1, 3);
+    bindDialogKeys(*this, m_cmdImport, nullptr);
     column->addWidget(m_lower, 1);
     m_lower->hide();
 
