@@ -52,6 +52,7 @@ void Desktop::start(const std::u16string& programFolder, const std::optional<std
                     std::optional<int> jobs)
 {
     m_jobs.load(programFolder, jobs);
+    m_placer.load(programFolder);
     m_window.showJobs();
     m_window.show();
     const gather::StartUpResult started = m_session.startUp(programFolder, iniFile);

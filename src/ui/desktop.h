@@ -19,6 +19,7 @@
 #include "ui/errors_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_window_thread.h"
+#include "ui/window_placer.h"
 #include "ui/window_dialogs.h"
 
 namespace vz::ui {
@@ -84,6 +85,8 @@ public:
 private:
     run::RunState& m_state;
     const platform::Clock& m_clock;
+    /// Before the windows, so it sees them from their first showing to their last hiding.
+    WindowPlacer m_placer;
     EditorWindows& m_editors;
     WindowDialogs m_mainDialogs;
     WindowDialogs m_aboutDialogs;

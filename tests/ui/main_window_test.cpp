@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -249,10 +250,15 @@ private slots:
             program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("チェックの入ったサイトがありません")));
     }
 
-    void closingRemovesTheTemporaryFileAndClosesTheOtherWindows()
+    void closingRemovesTheTemporaryFileAndClosesTheOtherWindowsAndTheWindowKeepsItsPlace()
     {
         Program program;
+        // Last time the window stood on a screen that is no longer there.
+        test::writeBytes(program.dir.path() / "vodeZeva.win", "frmBrowser\t5000\t4000\t500\t260\r\n");
         program.desktop->start(program.dir.folder(), program.ini);
+        const QRect screen = program.window().screen()->availableGeometry();
+        QVERIFY2(screen.contains(program.window().geometry()), "kept on the screen");
+        QCOMPARE(program.window().width(), 500);
         test::writeBytes(program.dir.path() / "data" / "raw.tmp", "left over");
         program.desktop->errorsWindow().appendLine(u"line\r\n");
         program.find<QAction>("mnuAbout")->trigger();
@@ -266,6 +272,10 @@ private slots:
         QVERIFY(!std::filesystem::exists(program.dir.path() / "data" / "raw.tmp"));
         QVERIFY(!program.desktop->errorsWindow().isVisible() && !program.desktop->aboutWindow().isVisible());
         QCOMPARE(program.editors.closedForShutdown, 1);
+        const QRect last = program.window().geometry();
+        QVERIFY(test::readBytes(program.dir.path() / "vodeZeva.win")
+                    .find(QStringLiteral("frmBrowser\t%1\t%2\t500\t").arg(last.x()).arg(last.y()).toStdString()) !=
+                std::string::npos);
     }
 };
 

@@ -1,0 +1,98 @@
+#include "window_placer.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "ui/qt_text.h"
+
+namespace vz::ui {
+
+namespace {
+
+bool isProgramWindow(QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget && widget->isWindow() && widget->objectName().startsWith(QStringLiteral("frm"));
+}
+
+edit::Place placeOf(const QRect& rect)
+{
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+QRect rectOf(const edit::Place& place)
+{
+    return {place.x, place.y, place.width, place.height};
+}
+
+} // namespace
+
+WindowPlacer::WindowPlacer(QObject* parent) : QObject(parent)
+{
+    QApplication::instance()->installEventFilter(this);
+}
+
+void WindowPlacer::load(const std::u16string& programFolder)
+{
+    m_places = edit::WindowPlaces::read(programFolder);
+}
+
+bool WindowPlacer::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide) && !event->spontaneous() && isProgramWindow(watched)) {
+        auto& window = *static_cast<QWidget*>(watched);
+        if (type == QEvent::Show) {
+            showing(window);
+        } else {
+            hiding(window);
+        }
+    }
+    return false;
+}
+
+void WindowPlacer::showing(QWidget& window)
+{
+    const auto kept = m_places ? m_places->place(fromQt(window.objectName())) : std::nullopt;
+    QRect wanted = window.geometry();
+    if (kept) {
+        wanted.moveTo(kept->x, kept->y);
+        // The import window's height follows its mode; it keeps only its place.
+        if (window.objectName() != QStringLiteral("frmImport")) {
+            wanted.setSize(QSize(kept->width, kept->height).expandedTo(window.minimumSizeHint()));
+        }
+    }
+    // A window never placed is left to the window manager, which places it on the screen if it fits.
+    const bool placed = kept || window.testAttribute(Qt::WA_Moved);
+    QScreen* screen = placed ? QGuiApplication::screenAt(wanted.center()) : nullptr;
+    if (!screen) {
+        screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    }
+    if (!screen) {
+        return;
+    }
+    const edit::Place fitted = edit::keptOnScreen(placeOf(wanted), placeOf(screen->availableGeometry()),
+                                                  {m_frame.left(), m_frame.top(), m_frame.right(), m_frame.bottom()});
+    if (placed) {
+        window.setGeometry(rectOf(fitted));
+    } else if (fitted.width < wanted.width() || fitted.height < wanted.height()) {
+        window.resize(fitted.width, fitted.height);
+    }
+}
+
+void WindowPlacer::hiding(QWidget& window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect inside = window.geometry();
+    if (frame != inside) {
+        m_frame = {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                   frame.bottom() - inside.bottom()};
+    }
+    if (m_places) {
+        m_places->remember(fromQt(window.objectName()), placeOf(inside));
+        m_places->write();
+    }
+}
+
+} // namespace vz::ui
