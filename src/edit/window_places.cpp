@@ -26,7 +26,7 @@ Place keptOnScreen(Place place, const Place& screen, const Place& frame)
 WindowPlaces WindowPlaces::read(const std::u16string& programFolder)
 {
     WindowPlaces places;
-    places.m_path = programFolder + kFileName;
+    places.m_path = run::withFolderEnd(programFolder) + kFileName;
     std::string error;
     const auto lines = run::readTextLines(text::toPath(places.m_path), error);
     if (!lines) {

@@ -101,6 +101,7 @@ void ConfigWindow::buildControls()
 
     m_FitToScreen = bareBox(QStringLiteral("FitToScreen"));
     m_NrLtrLine = textBox(QStringLiteral("NrLtrLine"), 60);
+    m_NrLtrLine->setMaximumWidth(80);
     // A number, checked again when saving; letters would stop the next run.
     m_NrLtrLine->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_NrLtrLine));
@@ -172,6 +173,7 @@ void ConfigWindow::buildControls()
     cmdCheckAll->setToolTip(QStringLiteral("ファイルにあるサイトをすべて使います"));
     cmdUncheckAll->setToolTip(QStringLiteral("ファイルにあるサイトをすべて休ませます"));
     m_NrPage = textBox(QStringLiteral("NrPage"), 60);
+    m_NrPage->setMaximumWidth(80);
     // Loaded and written back unchanged, never edited here.
     m_NrPage->setEnabled(false);
     auto* nrPageCaption = caption(QStringLiteral("ダウンロードする記事数"), m_NrPage);

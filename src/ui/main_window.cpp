@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -56,6 +58,8 @@ MainWindow::MainWindow(run::RunState& state, platform::Messages& messages, platf
     buildControls();
     buildMenus();
     makeRoomForJapanese(*this);
+    // Room for an address at first; a longer one is cut in its box, never widening the window.
+    resize(std::max(560, sizeHint().width()), sizeHint().height());
     setCaption(u"vodeZeva.def");
     updateControls();
 }
@@ -433,11 +437,12 @@ void MainWindow::showStatus()
     if (m_pictures > 0 && m_ending.isEmpty()) {
         parts << QStringLiteral("画像 %1 枚目").arg(m_pictures);
     }
-    if (!m_lastFailure.isEmpty()) {
-        parts << m_lastFailure;
-    }
+    // How the run ended comes before the last failure, whose address may be cut.
     if (!m_ending.isEmpty()) {
         parts << m_ending;
+    }
+    if (!m_lastFailure.isEmpty()) {
+        parts << m_lastFailure;
     }
     const bool idle = !m_control || m_control->phase() == gather::RunPhase::Idle;
     if (idle && !m_notReady.isEmpty()) {

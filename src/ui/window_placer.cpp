@@ -62,23 +62,31 @@ void WindowPlacer::showing(QWidget& window)
         if (window.objectName() != QStringLiteral("frmImport")) {
             wanted.setSize(QSize(kept->width, kept->height).expandedTo(window.minimumSizeHint()));
         }
+    } else if (!window.testAttribute(Qt::WA_Moved)) {
+        // A window shown for the first time opens over the window the person works in, where the
+        // window manager might put it anywhere, partly off the screen too.
+        QWidget* over = QApplication::activeWindow();
+        if (!over || over == &window || !over->isVisible()) {
+            over = nullptr;
+        }
+        const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+        if (!screen) {
+            return;
+        }
+        wanted.setSize(wanted.size().expandedTo(window.sizeHint()).expandedTo(window.minimumSizeHint()));
+        wanted.moveCenter(over ? over->geometry().center() : screen->availableGeometry().center());
     }
-    // A window never placed is left to the window manager, which places it on the screen if it fits.
-    const bool placed = kept || window.testAttribute(Qt::WA_Moved);
-    QScreen* screen = placed ? QGuiApplication::screenAt(wanted.center()) : nullptr;
+    QScreen* screen = QGuiApplication::screenAt(wanted.center());
     if (!screen) {
         screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     }
     if (!screen) {
         return;
     }
-    const edit::Place fitted = edit::keptOnScreen(placeOf(wanted), placeOf(screen->availableGeometry()),
-                                                  {m_frame.left(), m_frame.top(), m_frame.right(), m_frame.bottom()});
-    if (placed) {
-        window.setGeometry(rectOf(fitted));
-    } else if (fitted.width < wanted.width() || fitted.height < wanted.height()) {
-        window.resize(fitted.width, fitted.height);
-    }
+    const edit::Place fitted =
+        edit::keptOnScreen(placeOf(wanted), placeOf(screen->availableGeometry()),
+                           {m_frame.left(), m_frame.top(), m_frame.right(), m_frame.bottom()});
+    window.setGeometry(rectOf(fitted));
 }
 
 void WindowPlacer::hiding(QWidget& window)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "run/text.h"
 #include "support/temp_dir.h"
 
 namespace vz::test {
@@ -29,7 +30,7 @@ TEST(WindowPlaces, APlaceIsMovedAndShrunkOntoTheScreenWithItsFrame)
 TEST(WindowPlaces, AreKeptInTheProgramFolderAndDamagedLinesArePassedOver)
 {
     TempDir dir;
-    auto places = edit::WindowPlaces::read(dir.folder());
+    auto places = edit::WindowPlaces::read(text::fromPath(dir.path())); // as the program gets it: no final "/"
     EXPECT_EQ(places.place(u"frmConfig"), std::nullopt);
     places.remember(u"frmConfig", {10, 20, 620, 580});
     places.remember(u"frmBrowser", {-1280, 0, 600, 240});

@@ -121,9 +121,9 @@ private slots:
         QVERIFY(platform::decodeCp932(program.output("news.html")).find(u"本文2") != std::u16string::npos);
         const QString status = program.find<QLabel>("lblStatus")->text();
         // The cause of a failed download stands beside the counts.
-        QVERIFY2(status.startsWith(QStringLiteral("サイト 1/1　記事 3/3　取得 2　失敗 1　最後の失敗 HTTP status 404 "
-                                                  "Not Found（%1）　終了")
-                                       .arg(QString::fromStdString(program.server.url("/news/3.html")))),
+        QVERIFY2(status == QStringLiteral("サイト 1/1　記事 3/3　取得 2　失敗 1　終了　最後の失敗 HTTP status 404 "
+                                          "Not Found（%1）")
+                               .arg(QString::fromStdString(program.server.url("/news/3.html"))),
                  qPrintable(status));
         QCOMPARE(program.find<QProgressBar>("progress")->value(), program.find<QProgressBar>("progress")->maximum());
         QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
@@ -191,9 +191,9 @@ private slots:
         QTest::mouseClick(cmdStop, Qt::LeftButton);
         QCOMPARE(cmdStop->text(), QStringLiteral("開始"));
         QVERIFY2(!cmdStop->isEnabled(), "no start while the stopped run unwinds");
-        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("中断します")));
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("中断します")));
         QTRY_VERIFY_WITH_TIMEOUT(program.idle(), 15000);
-        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("中断しました")));
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("中断しました")));
 
         // Closing during a run waits for the run to unwind, then closes.
         QTest::mouseClick(cmdStop, Qt::LeftButton);
@@ -237,7 +237,7 @@ private slots:
         // After a run, another file is read: the window forgets the run it showed.
         QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
         QTRY_VERIFY(program.idle());
-        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("終了")));
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("終了")));
         const std::u16string off = program.dir.folder() + u"off.ini";
         test::writeBytes(text::toPath(off),
                          "J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n'A\thttp://a/\r\n");
