@@ -1,7 +1,9 @@
 #include "window_placer.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/qt_text.h"
@@ -25,6 +27,9 @@ QRect rectOf(const edit::Place& place)
 {
     return {place.x, place.y, place.width, place.height};
 }
+
+/// How long a window manager may take to frame a window that was shown.
+constexpr int kFramingTime = 250;
 
 } // namespace
 
@@ -52,8 +57,36 @@ bool WindowPlacer::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+void WindowPlacer::learnFrame()
+{
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        const QRect frame = shown->frameGeometry();
+        const QRect inside = shown->geometry();
+        if (shown->isVisible() && frame != inside && frame.contains(inside)) {
+            m_frame = {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                       frame.bottom() - inside.bottom()};
+            return;
+        }
+    }
+}
+
+void WindowPlacer::framed(QWidget& window)
+{
+    // Once the window manager has framed the window, the frame itself must be on the screen.
+    const QRect frame = window.frameGeometry();
+    const QScreen* screen = window.screen();
+    if (!window.isVisible() || !screen || frame == window.geometry() || !frame.contains(window.geometry())) {
+        return;
+    }
+    const edit::Place fitted = edit::keptOnScreen(placeOf(frame), placeOf(screen->availableGeometry()), {});
+    if (fitted.x != frame.x() || fitted.y != frame.y()) {
+        window.move(fitted.x, fitted.y);
+    }
+}
+
 void WindowPlacer::showing(QWidget& window)
 {
+    learnFrame();
     const auto kept = m_places ? m_places->place(fromQt(window.objectName())) : std::nullopt;
     QRect wanted = window.geometry();
     if (kept) {
@@ -83,17 +116,22 @@ void WindowPlacer::showing(QWidget& window)
     if (!screen) {
         return;
     }
-    const edit::Place fitted =
-        edit::keptOnScreen(placeOf(wanted), placeOf(screen->availableGeometry()),
-                           {m_frame.left(), m_frame.top(), m_frame.right(), m_frame.bottom()});
+    const edit::Place fitted = edit::keptOnScreen(placeOf(wanted), placeOf(screen->availableGeometry()),
+                                                  {m_frame.left(), m_frame.top(), m_frame.right(), m_frame.bottom()});
     window.setGeometry(rectOf(fitted));
+    QPointer<QWidget> shown(&window);
+    QTimer::singleShot(kFramingTime, this, [this, shown] {
+        if (shown) {
+            framed(*shown);
+        }
+    });
 }
 
 void WindowPlacer::hiding(QWidget& window)
 {
     const QRect frame = window.frameGeometry();
     const QRect inside = window.geometry();
-    if (frame != inside) {
+    if (frame != inside && frame.contains(inside)) {
         m_frame = {inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
                    frame.bottom() - inside.bottom()};
     }

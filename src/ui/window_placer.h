@@ -34,10 +34,14 @@ protected:
 private:
     void showing(QWidget& window);
     void hiding(QWidget& window);
+    /// Takes what the window manager adds around a window from a window it has framed.
+    void learnFrame();
+    /// Moves a framed window whose frame stands partly off the screen back onto it.
+    void framed(QWidget& window);
 
     std::optional<edit::WindowPlaces> m_places;
     /// What the window manager adds around a window, as last seen; a guess until a window shows.
-    QMargins m_frame{4, 28, 4, 4};
+    QMargins m_frame{8, 32, 8, 8};
 };
 
 } // namespace vz::ui
