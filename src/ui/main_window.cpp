@@ -153,7 +153,7 @@ void MainWindow::downloadFailed(const std::u16string& url, const std::u16string&
 void MainWindow::pictureStarted(const std::u16string&)
 {
     ++m_pictures;
-    showProgress();
+    showStatus();
 }
 
 void MainWindow::yieldEvents()

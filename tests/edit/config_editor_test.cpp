@@ -75,6 +75,7 @@ TEST_F(EditorTest, AFileThatCannotBeWrittenIsReportedAndTheWindowKeepsItsEditsAn
     EXPECT_TRUE(editor.isOpen());
     EXPECT_EQ(state.EditIniPath, path("a.ini")) << "the window stays on its own file";
     EXPECT_NE(fe.errorLines.at(0).find(u"cmdSaveAs"), std::u16string::npos);
+    EXPECT_EQ(dialogs.asked.at(0).initialName, dir.folder() + u"*.ini") << "beside the file";
     EXPECT_EQ(readBytes(dir.path() / "vodeZeva.def"), days) << "no day names the file that was not written";
     EXPECT_EQ(editor.days.DayIni, run::WeekdayTable{});
 

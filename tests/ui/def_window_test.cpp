@@ -1,5 +1,4 @@
 #include "editor_windows_fixture.h"
-#include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
@@ -34,7 +33,6 @@ private slots:
         f.click(w, "cmdBrowse7"); // dismissed
         QCOMPARE(row(w, 6)->text(), QStringLiteral("/home/me/週末.ini"));
         QVERIFY(!editable(2) && editable(4) && editable(6) && !editable(7));
-        test::saveWindowPicture(&w, QStringLiteral("frmDef"));
         f.click(w, "cmdSave", {true});
         QCOMPARE(f.host.over, (QStringList{"frmDef", "frmDef", "frmDef"}));
         QCOMPARE(f.readFile("vodeZeva.def"),

@@ -189,6 +189,8 @@ private slots:
         program.desktop->start(program.dir.folder(), std::nullopt);
         QVERIFY(becomesActive(program.main()));
         QTRY_VERIFY(frameOf(program.main()));
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     program.main().findChild<QPushButton*>("cmdStop")); // not a read-only box
         const int before = frameOf(program.main())->width();
         QTest::keyClick(&program.main(), Qt::Key_Return); // 開始 has the keyboard
         QTRY_VERIFY_WITH_TIMEOUT(

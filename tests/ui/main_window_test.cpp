@@ -98,6 +98,8 @@ private slots:
         QVERIFY(program.editors.configs == (std::vector{std::make_pair(program.ini, false)}));
         program.find<QAction>("mnuDef")->trigger();
         QCOMPARE(program.editors.defOpened, 1);
+        program.window().pictureStarted(u"http://x/1.jpg");
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("画像 1 枚目")));
 
         // Nothing kept yet: eight at once. A pick holds from the next run on and is kept.
         QVERIFY(program.find<QAction>("mnuJobs8")->isChecked());
