@@ -91,6 +91,13 @@ void ConfigDetail::open(int row)
                : DetailForm{};
 }
 
+bool ConfigDetail::hasUnsavedChanges() const
+{
+    const auto& rows = m_editor.table().rows;
+    return m_open && m_row >= 0 && static_cast<std::size_t>(m_row) < rows.size() &&
+           form != DetailForm::fromRow(rows[static_cast<std::size_t>(m_row)]);
+}
+
 std::u16string ConfigDetail::caption() const
 {
     return u"Detail of Index : " + run::FileNameOnly(m_editor.state().CurrentIniPath);

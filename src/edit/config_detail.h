@@ -61,6 +61,8 @@ public:
     bool close();
     /// Closed along with the configuration window, without asking.
     void closeQuietly() { m_open = false; }
+    /// Whether the form holds what OK has not yet stored into its row.
+    bool hasUnsavedChanges() const;
 
     /// Copies the form into row `row` and refreshes the configuration window's page.
     void StoreDetail(int row);

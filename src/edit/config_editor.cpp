@@ -232,6 +232,12 @@ void ConfigEditor::closeQuietly()
 
 bool ConfigEditor::mayBeSaved()
 {
+    // Saving closes the detail window; what it holds that OK did not store would go with it.
+    if (m_detail.hasUnsavedChanges() &&
+        !m_messages.askOkCancel(
+            u"詳細画面で変えたところは、まだ表に入っていません。それを捨てて保存してもいいですか?")) {
+        return false;
+    }
     if (const auto problem = entryProblem()) {
         m_messages.alert(*problem);
         return false;
@@ -338,7 +344,7 @@ std::u16string ConfigEditor::fileText(const run::EditSiteTable& table) const
 
 bool ConfigEditor::hasUnsavedChanges() const
 {
-    return fileText(tableWithPage()) != m_loadedText;
+    return fileText(tableWithPage()) != m_loadedText || m_detail.hasUnsavedChanges();
 }
 
 namespace {

@@ -125,7 +125,8 @@ public:
     bool saveAs();
     /// Writes the file at `path` from the settings and the table; false after a report.
     bool SaveIni(const std::u16string& path, const std::u16string& procedure);
-    /// Whether the settings or the table (with the page as typed) differ from the file as loaded.
+    /// Whether the settings or the table (with the page as typed) differ from the file as loaded,
+    /// or the detail window holds what it has not stored yet.
     bool hasUnsavedChanges() const;
     /// What keeps the values from being saved, naming the field: a letters-per-line that is not a
     /// number, an output file name that would write outside the data folder.

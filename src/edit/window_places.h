@@ -26,8 +26,8 @@ Place keptOnScreen(Place place, const Place& screen, const Place& frame);
 class WindowPlaces
 {
 public:
-    /// Reads the file of `programFolder` (with or without its final "/"); lines it cannot take are passed over, a missing file
-    /// gives no places.
+    /// Reads the file of `programFolder` (with or without its final "/"); lines it cannot take are passed over, a
+    /// missing file gives no places.
     static WindowPlaces read(const std::u16string& programFolder);
     /// Writes the places back, through a temporary file; false when it cannot. A window's place is
     /// a convenience: nothing is reported.

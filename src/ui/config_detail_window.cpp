@@ -166,6 +166,16 @@ void ConfigDetailWindow::buildControls()
     column->setSizeConstraint(QLayout::SetMinAndMaxSize);
     bindDialogKeys(*this, cmdOK, cmdClose);
 
+    // The form follows the boxes, so the configuration window knows what the detail window holds.
+    for (QLineEdit* field : m_boxes) {
+        if (field) {
+            connect(field, &QLineEdit::textChanged, this, &ConfigDetailWindow::takeForm);
+        }
+    }
+    for (QAbstractButton* option :
+         std::initializer_list<QAbstractButton*>{m_chkAllTag, m_chkPix, m_optKeepTable, m_optTableTag, m_optAllTable}) {
+        connect(option, &QAbstractButton::toggled, this, &ConfigDetailWindow::takeForm);
+    }
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         takeForm();
         m_detail.OK();
@@ -176,6 +186,9 @@ void ConfigDetailWindow::buildControls()
 
 void ConfigDetailWindow::takeForm()
 {
+    if (m_filling) {
+        return;
+    }
     edit::DetailForm& form = m_detail.form;
     for (int field = 0; field < run::SiteRecord::kFieldCount; ++field) {
         if (m_boxes[field]) {
@@ -196,7 +209,8 @@ void ConfigDetailWindow::refresh()
         return;
     }
     m_shownBinding = m_detail.binding();
-    const edit::DetailForm& form = m_detail.form;
+    m_filling = true;
+    const edit::DetailForm form = m_detail.form;
     for (int field = 0; field < run::SiteRecord::kFieldCount; ++field) {
         if (m_boxes[field]) {
             m_boxes[field]->setText(toQt(form.fields.field(field)));
@@ -216,6 +230,7 @@ void ConfigDetailWindow::refresh()
         m_optAllTable->setChecked(true);
         break;
     }
+    m_filling = false;
 }
 
 void ConfigDetailWindow::closeEvent(QCloseEvent* event)

@@ -182,6 +182,15 @@ TEST_F(EditorTest, ValuesThatCannotRunAreRefusedNamingTheFieldAndASharedOutputFi
 TEST_F(EditorTest, TheTitleBarAsksOnlyWhenThereIsSomethingToLose)
 {
     openWithSites("a.ini", 1);
+    editor.openDetail(0);
+    EXPECT_FALSE(editor.hasUnsavedChanges());
+    editor.detail().form.fields.IndexName = u"typed in the detail window";
+    EXPECT_TRUE(editor.hasUnsavedChanges());
+    fe.answers = {false};
+    EXPECT_FALSE(editor.OK()) << "saving would close the detail window and lose what it holds";
+    EXPECT_TRUE(fe.questions.at(0).starts_with(u"詳細画面で変えたところは"));
+    editor.detail().closeQuietly();
+    fe = {};
     EXPECT_TRUE(editor.closedByTitleBar());
     EXPECT_TRUE(fe.questions.empty());
     openWithSites("a.ini", 1);
