@@ -241,28 +241,6 @@ private slots:
         program.main().close();
         QTRY_VERIFY(!def.isVisible() && !config.isVisible() && !detail.isVisible());
     }
-
-    void windowsOpenOnTheScreenWhereverTheyWereLeft()
-    {
-        ui::QtDialogHost dialogs;
-        Program program(dialogs);
-        // Left on a screen to the right that is gone, and on one below.
-        test::writeBytes(program.dir.path() / "vodeZeva.win",
-                         "frmBrowser\t1500\t200\t560\t240\r\nfrmConfig\t300\t700\t630\t600\r\n");
-        program.desktop->start(program.dir.folder(), std::nullopt);
-        QVERIFY(becomesActive(program.main()));
-        program.in<QAction>(program.main(), "mnuEdit")->trigger();
-        QVERIFY(becomesActive(program.config()));
-        for (QWidget* window : {static_cast<QWidget*>(&program.main()), &program.config()}) {
-            QTRY_VERIFY2(onScreen(*window), qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
-                                                           .arg(window->objectName())
-                                                           .arg(window->frameGeometry().x())
-                                                           .arg(window->frameGeometry().y())
-                                                           .arg(window->frameGeometry().width())
-                                                           .arg(window->frameGeometry().height())));
-        }
-        QCOMPARE(program.main().width(), 560);
-    }
 };
 
 QTEST_MAIN(DesktopSessionTest)
