@@ -23,7 +23,7 @@ vz_install_packages() {
 # What building the program needs; the last line is what its windows need to run: a font with
 # Japanese, the SVG plugin that draws the program's icon, and Qt's own texts in Japanese.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
-                   libcpp-httplib-dev zlib1g-dev qt6-base-dev
+                   libcpp-httplib-dev zlib1g-dev libzip-dev qt6-base-dev
                    fonts-noto-cjk libqt6svg6 qt6-translations-l10n)
 # What the tests, the benchmarks and the checks need on top (an HTML5 parser and a headless
 # browser read the output pages as a reader's browser would); the second line is what the install

@@ -48,6 +48,9 @@ with AUTO in the site list file it gathers at once and closes when done.
                   in their menu); 1 fetches one at a time
   --quiet         with --headless: print only the reports, under a line giving
                   the run's date and time; nothing when all went well
+  --epub          with --headless: also write the day's gathering as one EPUB
+                  book beside the pages, whatever the site list's options say
+  --vertical      with --headless: the same, with the book's text vertical
   --help          show this help and exit
   --version       show the version and exit
 
@@ -56,6 +59,8 @@ Files:
   site list file vodeZeva.ini. It is $VODEZEVA_HOME when set; else the folder
   of the program itself when it holds a vodeZeva.def; else
   $XDG_CONFIG_HOME/vodezeva (default ~/.config/vodezeva), created when missing.
+  A site list file's options (the book, vertical text) are kept beside it in
+  FILE.options, one key=value a line.
 
 Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
@@ -134,6 +139,8 @@ int main(int argc, char** argv)
     vz::cli::ignoreWriteSignals();
     bool headless = false;
     bool quiet = false;
+    bool epub = false;
+    bool vertical = false;
     const char* ini = nullptr;
     // Without --jobs the windows take the number last picked in their menu, the headless command 8.
     std::optional<int> jobs;
@@ -151,6 +158,10 @@ int main(int argc, char** argv)
             headless = true;
         } else if (arg == "--quiet" || arg == "-q") {
             quiet = true;
+        } else if (arg == "--epub") {
+            epub = true;
+        } else if (arg == "--vertical") {
+            vertical = true;
         } else if (arg == "--ini") {
             if (i + 1 >= argc) {
                 return usage("--ini needs a file");
@@ -167,6 +178,10 @@ int main(int argc, char** argv)
     }
     if (quiet && !headless) {
         return usage("--quiet goes with --headless");
+    }
+    if ((epub || vertical) && !headless) {
+        // The windows take the book from the site list's options, set in the configuration window.
+        return usage(epub ? "--epub goes with --headless" : "--vertical goes with --headless");
     }
     if (!headless) {
 #ifdef VZ_GUI
@@ -196,6 +211,8 @@ int main(int argc, char** argv)
         options.iniFile = vz::text::fromUtf8(ini);
     }
     options.jobs = jobs.value_or(vz::session::kDefaultJobs);
+    options.epub = epub;
+    options.vertical = vertical;
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     const vz::cli::StopOnSignal stopOnSignal(fetcher);

@@ -48,6 +48,13 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
     }
 
     session.values().jobs = options.jobs;
+    run::SiteListOptions& chosen = session.values().options;
+    if (options.epub || options.vertical) {
+        chosen.setFlag(run::SiteListOptions::kEpub, true);
+    }
+    if (options.vertical) {
+        chosen.setFlag(run::SiteListOptions::kVertical, true);
+    }
     const bool ran = session.driver().runOnce();
     session.shutdown();
     if (const int signal = interruptSignal(); signal != 0) {

@@ -17,6 +17,10 @@ struct HeadlessOptions
     std::optional<std::u16string> iniFile;
     /// Pages and pictures fetched at once (--jobs); 1 fetches one at a time.
     int jobs = session::kDefaultJobs;
+    /// Also write the day's book (--epub), whatever the site list's options say; `vertical`
+    /// (--vertical) makes it vertical.
+    bool epub = false;
+    bool vertical = false;
 };
 
 /// Exit statuses of the headless command.

@@ -9,7 +9,8 @@ namespace vz::cli {
 namespace {
 
 // Error-list lines that say something was made as asked, not that something went wrong.
-constexpr std::u16string_view kNotices[] = {u"ディレクトリを作成しました。", u"目次ページを作成しました。"};
+constexpr std::u16string_view kNotices[] = {u"ディレクトリを作成しました。", u"目次ページを作成しました。",
+                                            u"EPUBを作成しました。"};
 
 bool isNotice(const std::u16string& line)
 {

@@ -200,11 +200,15 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
         plainTextInPlace(body);
         return body;
     }
+    const MarkupPolicy policy{TableOption != u"RemoveTable" && TableOption != u"RemoveTableTag",
+                              PixOption == u"KeepPix"};
+    if (ctx.unfitted && ctx.fitting.FitToScreen == u"E") {
+        *ctx.unfitted = HeadlineBlock(LineFitting{}, headline) + body;
+        sanitizeMarkupInPlace(*ctx.unfitted, policy);
+    }
     addSpcInPlace(ctx.fitting, body);
     body.insert(0, head);
     // Last, so that nothing an earlier cut joined together escapes it.
-    const MarkupPolicy policy{TableOption != u"RemoveTable" && TableOption != u"RemoveTableTag",
-                              PixOption == u"KeepPix"};
     sanitizeMarkupInPlace(body, policy);
     return body;
 }

@@ -32,6 +32,9 @@ struct ExtractContext
     run::Reporter& reporter;
     const LineFitting& fitting;
     PictureKeeper& pictures;
+    /// When set, and fitting to the screen changes the article, receives the article as it would
+    /// be without fitting (for readers that fit lines themselves); left empty otherwise.
+    std::u16string* unfitted = nullptr;
 };
 
 } // namespace vz::extract

@@ -19,7 +19,7 @@ std::u16string fileLink(const std::u16string& name)
 } // namespace
 
 void MakeContents(const run::RunState& state, const run::SiteTable& table, run::Reporter& reporter,
-                  const platform::DateTime& now)
+                  const platform::DateTime& now, const std::u16string& bookName)
 {
     const std::u16string path = state.DataPath + u"index.html";
     std::u16string page = u"<html>\r\n\r\n<br>\r\n" + run::shortDateText(now) + u"\r\n" + kRule + u"\r\n";
@@ -29,6 +29,9 @@ void MakeContents(const run::RunState& state, const run::SiteTable& table, run::
             page += u"<a href= \"" + fileLink(site.FileName) + u"\">" + extract::PlainText(site.IndexName) +
                     u"</a><br><br>\r\n";
         }
+    }
+    if (!bookName.empty()) {
+        page += u"<a href= \"" + fileLink(bookName) + u"\">EPUB（電子書籍）</a><br><br>\r\n";
     }
     page += kRule + std::u16string(u"\r\n</html>\r\n");
     writeOutput(path, page);

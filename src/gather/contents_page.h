@@ -15,10 +15,11 @@ namespace vz::gather {
 inline constexpr const char16_t* kRule = u" <hr noshade='noshade'  size=2 ><p></p>";
 
 /// Writes the contents page that links the site pages of the site list (all of them, written
-/// before any page is fetched; their names as plain text) and, with daily folders, appends today's line to the day list
-/// one folder up. Throws OutputError when a file cannot be written.
+/// before any page is fetched; their names as plain text), and the day's book when `bookName` names
+/// one, and with daily folders appends today's line to the day list one folder up. Throws
+/// OutputError when a file cannot be written.
 void MakeContents(const run::RunState& state, const run::SiteTable& table, run::Reporter& reporter,
-                  const platform::DateTime& now);
+                  const platform::DateTime& now, const std::u16string& bookName = {});
 
 /// Name of a separate topic file: the number with five digits or more, then ".html".
 std::u16string topicFileName(std::int32_t number);

@@ -9,6 +9,7 @@
 #include "extract/safe_markup.h"
 #include "extract/tag_filters.h"
 #include "gather/contents_page.h"
+#include "gather/epub_book.h"
 #include "gather/output_file.h"
 #include "gather/look_ahead.h"
 #include "gather/page_fetch.h"
@@ -191,9 +192,10 @@ enum class ArticleOutcome { Written, Failed, Abandoned };
 class SiteGatherer
 {
 public:
-    SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher, PictureStore& pictures)
+    SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher, PictureStore& pictures,
+                 EpubBook* book)
         : m_ctx(context), m_site(site), m_fe(context.services.frontEnd), m_fetcher(fetcher), m_pictures(pictures),
-          m_outputFilePath(context.state.DataPath + site.FileName)
+          m_book(book), m_outputFilePath(context.state.DataPath + site.FileName)
     {
     }
 
@@ -211,9 +213,18 @@ public:
                                             run::because(u"サイト「" + m_site.IndexName + u"」: " + *problem), u"MAIN");
             return outcome;
         }
+        if (m_book) {
+            m_book->beginSite(m_site.IndexName);
+        }
         try {
             gatherInto(outcome);
+            if (m_book) {
+                m_book->endSite(true);
+            }
         } catch (const OutputError& e) {
+            if (m_book) {
+                m_book->endSite(false); // the book holds what the pages hold
+            }
             m_ctx.services.reporter.writeFailed(
                 kPageNotWritten, e.path(), run::because(u"サイト「" + m_site.IndexName + u"」: " + e.cause()), u"MAIN");
             // The page keeps its old version: none of the articles gathered for it reached it.
@@ -319,7 +330,10 @@ private:
 
     ArticleOutcome gatherArticle(const std::u16string& address, std::u16string page)
     {
-        extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures};
+        // The book fits its own lines: it takes the article as it is without fitting.
+        std::u16string unfitted;
+        extract::ExtractContext article{m_ctx.services.reporter, m_ctx.values.fitting, m_pictures,
+                                        m_book ? &unfitted : nullptr};
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
         m_pictures.beginArticle(address);
         const std::u16string cut =
@@ -353,6 +367,9 @@ private:
         } else {
             m_page->append({cut, u"\r\n", tail});
         }
+        if (m_book) {
+            m_book->addArticle(unfitted.empty() ? cut : unfitted, m_site.TagOption == kRemoveAll);
+        }
         return ArticleOutcome::Written;
     }
 
@@ -361,6 +378,8 @@ private:
     run::FrontEnd& m_fe;
     PageFetcher& m_fetcher;
     PictureStore& m_pictures;
+    /// The day's book, when one is made.
+    EpubBook* m_book;
     const std::u16string m_outputFilePath;
     /// The site page, written beside its place until the site is done.
     std::optional<PageFile> m_page;
@@ -380,10 +399,17 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     Services& services = context.services;
     std::vector<SiteOutcome> outcomes;
     services.events.yieldEvents();
+    // The book is named and dated with the day the run begins, as the contents page that links it.
+    const platform::DateTime started = services.clock.now();
+    std::optional<EpubBook> book;
+    if (context.values.options.epub()) {
+        book.emplace(state.DataPath, context.values.options.vertical());
+    }
     if (state.Contents && !stopAsked(context)) {
         // The site pages do not depend on it: without a contents page the sites are still gathered.
         try {
-            MakeContents(state, context.values.SiteTable, services.reporter, services.clock.now());
+            MakeContents(state, context.values.SiteTable, services.reporter, started,
+                         book ? bookFileName(started) : std::u16string());
         } catch (const OutputError& e) {
             services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), u"MakeContents");
         }
@@ -415,13 +441,18 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     for (int row = 0; row <= lastRow; ++row) {
         if (gathered(row) && !stopAsked(context)) {
             ahead.forgetBefore(row);
-            SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)], fetcher, pictures);
+            SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)], fetcher, pictures,
+                              book ? &*book : nullptr);
             outcomes.push_back(site.gather());
             services.frontEnd.siteFinished(outcomes.back().IndexName, outcomes.back().gathered, outcomes.back().failed);
         }
         if (stopAsked(context)) {
             break;
         }
+    }
+    if (book) {
+        // Stopped or not, the book holds what the pages hold.
+        MakeEpub(state, *book, bookInfo(state.CurrentIniPath, started, services.clock.nowUtc()), services.reporter);
     }
     state.Running = false;
     services.frontEnd.setStopCaption(kStartCaption);

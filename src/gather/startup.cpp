@@ -178,6 +178,9 @@ InitResult prepare(RunState& state, RunValues& values, Services& services)
     }
     state.Contents = settings.Contents;
     state.SeparateTopicFiles = settings.SeparateTopicFiles;
+    // Options that cannot be read are reported and left at their defaults: the pages come out
+    // as they always did.
+    values.options = run::readSiteListOptions(reporter, path, u"INIT").value_or(run::SiteListOptions{});
 
     state.SiteCount = siteCount;
     if (siteCount == 0) {

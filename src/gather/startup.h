@@ -13,6 +13,7 @@
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "run/site_list_file.h"
+#include "run/site_list_options.h"
 
 namespace vz::gather {
 
@@ -21,6 +22,8 @@ struct RunValues
 {
     extract::LineFitting fitting; ///< FitToScreen ("E" when on), NrLtrLine, LetterWidths
     run::SiteTable SiteTable;
+    /// What the site list file's options file says (the book, and how it runs).
+    run::SiteListOptions options;
     std::u16string StandardHead;
     /// Counters that run on for the life of the program, never reset. Wider than 16 bits, so a
     /// long-running program numbers on instead of overflowing.

@@ -19,6 +19,9 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual DateTime now() const = 0;
+    /// The same moment in UTC, for what is dated for readers everywhere (an e-book's modification
+    /// time). By default now() read as the machine's local time.
+    virtual DateTime nowUtc() const;
 };
 
 /// The machine's local time, or SOURCE_DATE_EPOCH (read as UTC) when that is set, so that a run
@@ -27,9 +30,12 @@ class SystemClock final : public Clock
 {
 public:
     DateTime now() const override;
+    DateTime nowUtc() const override;
 };
 
 /// Calendar fields of a count of seconds since 1970 in UTC.
 DateTime fromEpochUtc(long long seconds);
+/// Seconds since 1970 of a moment given in UTC.
+long long toEpoch(const DateTime& utc);
 
 } // namespace vz::platform
