@@ -58,6 +58,10 @@ void ConfigEditor::open()
         m_state.EditSiteCount = 0;
     }
     m_loadedText = fileText(m_table);
+    const auto loadedOptions = run::readSiteListOptions(m_reporter, m_loadedPath, u"Config");
+    m_optionsLoaded = loadedOptions.has_value();
+    options = loadedOptions.value_or(run::SiteListOptions{});
+    m_loadedOptions = options;
     LoadConfig(0);
 }
 
@@ -258,6 +262,11 @@ bool ConfigEditor::OK()
         m_reporter.DispErr(u"開いたときに読めなかった.iniファイルなので、書き換えません", m_loadedPath, u"", u"cmdOK");
         return false;
     }
+    if (!m_optionsLoaded && std::filesystem::exists(text::toPath(run::optionsPath(m_loadedPath)), ec)) {
+        m_reporter.DispErr(u"開いたときに読めなかったオプションファイルなので、書き換えません",
+                           run::optionsPath(m_loadedPath), u"", u"cmdOK");
+        return false;
+    }
     m_state.EditIniPath = m_loadedPath;
     return save(u"cmdOK");
 }
@@ -298,7 +307,10 @@ bool ConfigEditor::save(const std::u16string& procedure)
     }
     const DayAssignment::Planned planned = days.PlanDayAssignment();
     StorePage(m_currentTop);
-    if (!SaveIni(m_state.EditIniPath, procedure)) {
+    // The options go with the file, under its new name too; the weekday table names the file only
+    // once both are written.
+    if (!SaveIni(m_state.EditIniPath, procedure) ||
+        !run::writeSiteListOptions(m_reporter, m_state.EditIniPath, options, procedure)) {
         days.DayIni = before;
         return false;
     }
@@ -344,7 +356,7 @@ std::u16string ConfigEditor::fileText(const run::EditSiteTable& table) const
 
 bool ConfigEditor::hasUnsavedChanges() const
 {
-    return fileText(tableWithPage()) != m_loadedText || m_detail.hasUnsavedChanges();
+    return fileText(tableWithPage()) != m_loadedText || options != m_loadedOptions || m_detail.hasUnsavedChanges();
 }
 
 namespace {

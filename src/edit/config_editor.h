@@ -14,6 +14,7 @@
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "run/site_list_file.h"
+#include "run/site_list_options.h"
 
 namespace vz::edit {
 
@@ -63,6 +64,13 @@ public:
     /// The settings as the window's boxes hold them; the window writes each change here.
     run::RunSettings settings;
     bool NrLtrLineEnabled() const { return settings.FitToScreen; }
+    /// The options kept beside the site list file, loaded and saved with it; the window writes
+    /// each change of its boxes here.
+    run::SiteListOptions options;
+    /// Vertical text is a property of the book: it can be chosen only while the book is made.
+    bool verticalEnabled() const { return options.epub(); }
+    void setEpub(bool on) { options.setFlag(run::SiteListOptions::kEpub, on); }
+    void setVertical(bool on) { options.setFlag(run::SiteListOptions::kVertical, on); }
     /// When set, the window was opened from the weekday table editor, which reloads after OK.
     bool fFromDef = false;
 
@@ -175,6 +183,10 @@ private:
     bool m_loaded = false;
     /// The file's text as it would be written right after loading, to tell unsaved changes.
     std::u16string m_loadedText;
+    /// The options as loaded; false when their file was there but could not be read, and saving
+    /// must not replace it.
+    run::SiteListOptions m_loadedOptions;
+    bool m_optionsLoaded = false;
 };
 
 } // namespace vz::edit

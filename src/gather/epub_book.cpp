@@ -389,7 +389,8 @@ BookInfo bookInfo(const std::u16string& siteListPath, const platform::DateTime& 
     return info;
 }
 
-void MakeEpub(const run::RunState& state, const EpubBook& book, const BookInfo& info, run::Reporter& reporter)
+void MakeEpub(const run::RunState& state, const EpubBook& book, const BookInfo& info, run::Reporter& reporter,
+              std::size_t largeBook)
 {
     const std::u16string path = state.DataPath + bookFileName(info.day);
     if (!book.leftOutPictures().empty()) {
@@ -411,7 +412,7 @@ void MakeEpub(const run::RunState& state, const EpubBook& book, const BookInfo& 
     }
     reporter.DispErr(u"EPUBを作成しました。", path, run::because(u"記事 " + text::number(book.articleCount()) + u" 本"),
                      u"MakeEpub");
-    if (bytes->size() > kLargeBookBytes) {
+    if (bytes->size() > largeBook) {
         reporter.DispErr(u"EPUB が 50 MB を超えました。メールで端末に送るサービスは受け取りません。", path,
                          run::because(text::number(static_cast<long long>(bytes->size() / (1024 * 1024))) + u" MB"),
                          u"MakeEpub");

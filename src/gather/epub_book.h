@@ -97,6 +97,7 @@ inline constexpr std::size_t kLargeBookBytes = 50u * 1024u * 1024u;
 /// Writes the book into the data folder, through a temporary file beside it, and reports it: a
 /// book over kLargeBookBytes, pictures left out. With no article there is no book. A book that
 /// cannot be written is reported as such and any earlier one stays.
-void MakeEpub(const run::RunState& state, const EpubBook& book, const BookInfo& info, run::Reporter& reporter);
+void MakeEpub(const run::RunState& state, const EpubBook& book, const BookInfo& info, run::Reporter& reporter,
+              std::size_t largeBook = kLargeBookBytes);
 
 } // namespace vz::gather

@@ -137,6 +137,20 @@ void ConfigWindow::buildControls()
     pagesRow->addStretch();
     column->addLayout(pagesRow);
 
+    m_chkEpub = bareBox(QStringLiteral("chkEpub"));
+    m_chkEpub->setToolTip(QStringLiteral("集めた記事をすべて1冊の EPUB（電子書籍）にして、ページの横に書き込みます"));
+    m_chkVertical = bareBox(QStringLiteral("chkVertical"));
+    m_chkVertical->setToolTip(QStringLiteral("EPUB の本文を縦書きにし、ページを右から左へめくるようにします"));
+    m_lblVertical = caption(QStringLiteral("縦書き"), m_chkVertical);
+    auto* bookRow = new QHBoxLayout;
+    bookRow->addWidget(m_chkEpub);
+    bookRow->addWidget(caption(QStringLiteral("EPUBも作成"), m_chkEpub));
+    bookRow->addSpacing(24);
+    bookRow->addWidget(m_chkVertical);
+    bookRow->addWidget(m_lblVertical);
+    bookRow->addStretch();
+    column->addLayout(bookRow);
+
     m_chkChgIni = bareBox(QStringLiteral("chkChgIni"));
     m_chkChgIni->setToolTip(QStringLiteral("毎日この.iniファイルで集めます"));
     m_dayBoxes = new QWidget;
@@ -264,6 +278,12 @@ void ConfigWindow::buildControls()
     connect(m_chkContents, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.Contents = on; });
     connect(m_chkSeparateFiles, &QCheckBox::toggled, this,
             [this](bool on) { m_editor.settings.SeparateTopicFiles = on; });
+    connect(m_chkEpub, &QCheckBox::toggled, this, [this](bool on) {
+        m_editor.setEpub(on);
+        m_chkVertical->setEnabled(m_editor.verticalEnabled());
+        m_lblVertical->setEnabled(m_editor.verticalEnabled());
+    });
+    connect(m_chkVertical, &QCheckBox::toggled, this, [this](bool on) { m_editor.setVertical(on); });
     connect(m_chkChgIni, &QCheckBox::toggled, this, [this](bool on) {
         m_editor.days.chkChgIni = on;
         showDayBoxes();
@@ -304,6 +324,11 @@ void ConfigWindow::refresh()
     setText(m_NrPage, s.NrPage);
     setChecked(m_chkContents, s.Contents);
     setChecked(m_chkSeparateFiles, s.SeparateTopicFiles);
+    setChecked(m_chkEpub, m_editor.options.epub());
+    // The box shows the option as the file holds it, also while the book is off and it is greyed.
+    setChecked(m_chkVertical, m_editor.options.flag(run::SiteListOptions::kVertical));
+    m_chkVertical->setEnabled(m_editor.verticalEnabled());
+    m_lblVertical->setEnabled(m_editor.verticalEnabled());
     setChecked(m_chkChgIni, m_editor.days.chkChgIni);
     for (std::size_t k = 0; k < 7; ++k) {
         setChecked(m_chkDay[k], m_editor.days.chkDay[k]);

@@ -41,6 +41,9 @@ private:
     QCheckBox* m_chkDailySort = nullptr;
     QCheckBox* m_chkContents = nullptr;
     QCheckBox* m_chkSeparateFiles = nullptr;
+    QCheckBox* m_chkEpub = nullptr;
+    QCheckBox* m_chkVertical = nullptr;
+    QLabel* m_lblVertical = nullptr;
     QCheckBox* m_chkChgIni = nullptr;
     QWidget* m_dayBoxes = nullptr;
     std::array<QCheckBox*, 7> m_chkDay{};

@@ -1,5 +1,7 @@
 #include "run/site_list_file.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/resource.h>
@@ -7,6 +9,7 @@
 
 #include "platform/cp932.h"
 #include "run/file_helpers.h"
+#include "run/site_list_options.h"
 #include "run/text.h"
 #include "run/text_file.h"
 #include "support/reporting_fixture.h"
@@ -190,6 +193,63 @@ TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)
     EXPECT_FALSE(run::loadForEditing(reporter, dir.folder() + u"huge.ini", u"Config"));
     ASSERT_EQ(fe.errorLines.size(), 1u);
     EXPECT_NE(fe.errorLines[0].find(u"サイトが多すぎます。"), std::u16string::npos);
+}
+
+} // namespace
+} // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+using run::SiteListOptions;
+
+TEST(SiteListOptions, ReadsSwitchesAndKeepsWhatItDoesNotKnowOnRewrite)
+{
+    const SiteListOptions options =
+        SiteListOptions::parse({u" epub = on ", u"vertical=ON", u"onlynew=on", u"# a note", u"vertical=off"});
+    EXPECT_TRUE(options.epub());
+    EXPECT_FALSE(options.vertical()); // the last of a key counts; values are exact
+    EXPECT_TRUE(options.flag(u"onlynew"));
+
+    SiteListOptions changed = options;
+    changed.setFlag(SiteListOptions::kVertical, true);
+    changed.setFlag(SiteListOptions::kEpub, true); // already on: its line stays as written
+    changed.setFlag(u"never", false);              // off and absent: nothing added
+    EXPECT_EQ(changed.text(), u" epub = on \r\nvertical=ON\r\nonlynew=on\r\n# a note\r\nvertical=on\r\n");
+    EXPECT_TRUE(changed.vertical());
+    EXPECT_FALSE(SiteListOptions{}.vertical());
+    EXPECT_TRUE(SiteListOptions{}.empty());
+}
+
+using SiteListOptionsFileTest = ReportingTest;
+
+TEST_F(SiteListOptionsFileTest, LiveBesideTheSiteListAndAreWrittenOnlyWhenThereIsSomethingToKeep)
+{
+    const std::u16string ini = dir.folder() + u"朝刊.ini";
+    const std::filesystem::path file = dir.path() / "朝刊.ini.options";
+    // No file: the defaults, and defaults leave no file behind.
+    auto read = run::readSiteListOptions(reporter, ini, u"Config");
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->empty());
+    ASSERT_TRUE(run::writeSiteListOptions(reporter, ini, *read, u"Config"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // LF and UTF-8 with its mark are read; the rewrite is CP932 with CR LF, unknown keys kept.
+    writeBytes(file, "\xEF\xBB\xBF"
+                     "epub=on\nmemo=\xE6\x9C\x9D\n");
+    read = run::readSiteListOptions(reporter, ini, u"Config");
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->epub());
+    read->setFlag(SiteListOptions::kEpub, false);
+    ASSERT_TRUE(run::writeSiteListOptions(reporter, ini, *read, u"Config"));
+    EXPECT_EQ(readBytes(file), platform::encodeCp932(u"epub=off\r\nmemo=朝\r\n").bytes);
+
+    // One that cannot be read is reported, not taken for the defaults.
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    EXPECT_FALSE(run::readSiteListOptions(reporter, ini, u"INIT"));
+    ASSERT_EQ(fe.errorLines.size(), 1u);
+    EXPECT_NE(fe.errorLines[0].find(u"オプションファイル"), std::u16string::npos);
 }
 
 } // namespace
