@@ -20,6 +20,7 @@
 
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
+#include "support/zip_reader.h"
 
 namespace vz::test {
 namespace {
@@ -226,9 +227,15 @@ TEST_F(ProgramTest, SigtermTakesEffectAtOnceWhateverTheRunWaitsFor)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         writeBytes(data / "news.html", "yesterday's page");
+        for (const auto& [name, bytes] : filesUnder(data)) {
+            if (name.ends_with(".epub")) {
+                fs::remove(data / name);
+            }
+        }
         hung = 0;
         release = false;
-        Child run(home.path(), {"--ini", writeSites(site("news", c.articles, "news.html", c.pix))});
+        // With the book on: it holds what the pages hold, whole, or is not there at all.
+        Child run(home.path(), {"--epub", "--ini", writeSites(site("news", c.articles, "news.html", c.pix))});
         ASSERT_TRUE(waitUntil([this] { return hung > 0; })) << run.err();
         // The first article is written by now; the hanging fetch may have gone out ahead of it.
         std::this_thread::sleep_for(500ms);
@@ -237,9 +244,19 @@ TEST_F(ProgramTest, SigtermTakesEffectAtOnceWhateverTheRunWaitsFor)
         ASSERT_EQ(run.wait(), 143) << run.err();
         EXPECT_LT(run.ended() - signalled, 3s) << run.err();
         const std::string page = readBytes(data / "news.html");
+        std::optional<std::vector<ZipFile>> book;
+        for (const auto& [name, bytes] : filesUnder(data)) {
+            if (name.ends_with(".epub")) {
+                book = readZip(bytes);
+                ASSERT_TRUE(book) << name << " is no whole archive";
+            }
+        }
         if (*c.page == '\0') {
             EXPECT_EQ(page, "yesterday's page");
+            EXPECT_FALSE(book) << "a book of nothing";
         } else {
+            ASSERT_TRUE(book);
+            EXPECT_NE(fileIn(*book, "EPUB/site1.xhtml").find(c.page), std::string::npos);
             EXPECT_NE(page.find(c.page), std::string::npos) << page;
             EXPECT_TRUE(page.ends_with("</html>\r\n")) << page;
             EXPECT_EQ(page.find("late"), std::string::npos);
@@ -331,6 +348,28 @@ TEST_F(ProgramTest, ASiteListThatIsNoFileAndAPageOutsideTheDataFolderAreRefusedB
     EXPECT_NE(escape.err().find("（サイト「escape」: 出力ファイル名にフォルダの区切り"), std::string::npos)
         << escape.err();
     EXPECT_NE(readBytes(data / "news.html").find("first article"), std::string::npos);
+}
+
+} // namespace
+} // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST(ProgramOptions, TheBookIsAskedForOnTheCommandLineOnlyForARunWithoutWindows)
+{
+    for (const std::string option : {"--epub", "--vertical"}) {
+        std::FILE* pipe = ::popen((std::string(VZ_PROGRAM) + " " + option + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe)) {
+            output += buffer;
+        }
+        const int status = ::pclose(pipe);
+        EXPECT_EQ(WEXITSTATUS(status), 2) << option;
+        EXPECT_NE(output.find(option + " goes with --headless"), std::string::npos) << output;
+    }
 }
 
 } // namespace

@@ -240,3 +240,49 @@ TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)
 
 } // namespace
 } // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(EditorTest, TheOptionsBesideTheFileAreLoadedAndSavedWithItUnderItsNewNameToo)
+{
+    // A file that never had options gets none when they stay off.
+    openWithSites("plain.ini", 1);
+    EXPECT_FALSE(editor.options.epub());
+    EXPECT_FALSE(editor.verticalEnabled());
+    fe.answers = {true};
+    ASSERT_TRUE(editor.OK());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "plain.ini.options"));
+
+    writeBytes(dir.path() / "a.ini.options", "epub=on\nkept=1\n");
+    openWithSites("a.ini", 1);
+    EXPECT_TRUE(editor.options.epub());
+    EXPECT_TRUE(editor.verticalEnabled());
+    EXPECT_FALSE(editor.hasUnsavedChanges());
+    editor.setVertical(true);
+    EXPECT_TRUE(editor.hasUnsavedChanges());
+    dialogs.results = {{Outcome::Chosen, path("b.ini"), u""}};
+    fe.answers = {true};
+    ASSERT_TRUE(editor.saveAs());
+    EXPECT_EQ(readBytes(dir.path() / "b.ini.options"), "epub=on\r\nkept=1\r\nvertical=on\r\n");
+    EXPECT_EQ(readBytes(dir.path() / "a.ini.options"), "epub=on\nkept=1\n") << "the file loaded stays as it was";
+
+    // Switched off, the options are written all the same: the file holds them.
+    openWithSites("a.ini", 1);
+    editor.setEpub(false);
+    fe.answers = {true};
+    ASSERT_TRUE(editor.OK());
+    EXPECT_EQ(readBytes(dir.path() / "a.ini.options"), "epub=off\r\nkept=1\r\n");
+
+    // Options that could not be read are not replaced.
+    std::filesystem::remove(dir.path() / "a.ini.options");
+    std::filesystem::create_directories(dir.path() / "a.ini.options/x");
+    openWithSites("a.ini", 1);
+    fe.answers = {true};
+    EXPECT_FALSE(editor.OK());
+    EXPECT_NE(fe.errorLines.back().find(u"オプションファイル"), std::u16string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "a.ini.options"));
+}
+
+} // namespace
+} // namespace vz::test

@@ -50,6 +50,18 @@ TEST_F(StartupTest, InitLoadsSettingsAndSwitchedOnSites)
     ASSERT_EQ(values.SiteTable.rows.size(), 4u);
     EXPECT_EQ(values.SiteTable.rows[1].IndexName, u"Two");
     EXPECT_EQ(values.StandardHead, gather::standardHead());
+    EXPECT_FALSE(values.options.epub()); // no options file: the defaults
+
+    // The options beside the file come with it; options that cannot be read are reported and
+    // leave the defaults, so the pages come out as ever.
+    writeBytes(dir.path() / "sites.ini.options", "epub=on\r\nvertical=on\r\n");
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_TRUE(values.options.vertical());
+    std::filesystem::remove(dir.path() / "sites.ini.options");
+    std::filesystem::create_directories(dir.path() / "sites.ini.options/x");
+    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
+    EXPECT_FALSE(values.options.epub());
+    EXPECT_NE(fe.errorLines.back().find(u"INIT"), std::u16string::npos);
 }
 
 TEST_F(StartupTest, DailyFoldersAreCreatedAndTheLogIsReplacedBeforeTheyAreReported)

@@ -48,8 +48,15 @@ private slots:
         QCOMPARE(f.in<QLabel>(w, "lblPage")->text(), QStringLiteral("3 / 4 ページ"));
         QVERIFY(f.in<QPushButton>(w, "cmdBack")->isEnabled());
 
+        // Vertical text is the book's: it can be chosen once the book is.
+        QVERIFY(!f.in<QCheckBox>(w, "chkEpub")->isChecked() && !f.in<QCheckBox>(w, "chkVertical")->isEnabled());
+        f.in<QCheckBox>(w, "chkEpub")->click();
+        QVERIFY(f.in<QCheckBox>(w, "chkVertical")->isEnabled());
+        f.in<QCheckBox>(w, "chkVertical")->click();
+
         f.click(w, "cmdOK", {true, true});
         QVERIFY(!w.isVisible());
+        QCOMPARE(test::readBytes(f.dir.path() / "a.ini.options"), std::string("epub=on\r\nvertical=on\r\n"));
         const std::u16string saved = f.readFile("a.ini");
         QVERIFY(saved.starts_with(u"E\t12\t/d/\tAUTO\tNODAILY\t5\tCONTENTS\tNOSEPARATETOPICFILES\r\n'S0\t"));
         QVERIFY(saved.find(u"\r\nS4\thttp://a/") != std::u16string::npos);
@@ -108,6 +115,7 @@ private slots:
                 bytes.erase(at, 2);
             }
             QVERIFY2(test::readBytes(f.dir.path() / "a.ini") == bytes, entry.path().filename().c_str());
+            QVERIFY(!fs::exists(f.dir.path() / "a.ini.options")); // none was there, none is needed
         }
         QVERIFY(f.fe.errorLines.empty());
     }
