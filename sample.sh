@@ -2,8 +2,15 @@
 # Gathers the bundled sample news site: installs what is missing, builds the program and the
 # sample site server, serves demo/site on 127.0.0.1, runs one headless gathering into
 # out/sample-news, stops the server and prints where the pages are.
+#   ./sample.sh [--epub | --vertical]   also write the day's EPUB book (vertical text with --vertical)
 set -euo pipefail
 cd "$(dirname "$0")"
+book=()
+case "${1:-}" in
+"") ;;
+--epub | --vertical) book=("$1") ;;
+*) echo "usage: ./sample.sh [--epub | --vertical]" >&2; exit 2 ;;
+esac
 source scripts/deps.sh
 vz_install_packages "${VZ_BUILD_PACKAGES[@]}"
 
@@ -28,9 +35,12 @@ done
 [ -s "$port_file" ] || { echo "the sample site server did not answer in time" >&2; exit 1; }
 
 demo/make_sample.sh "http://127.0.0.1:$(cat "$port_file")" "$data" "$home/sample.ini"
-VODEZEVA_HOME="$home" build-sample/src/vodezeva --headless --ini "$home/sample.ini"
+VODEZEVA_HOME="$home" build-sample/src/vodezeva --headless "${book[@]}" --ini "$home/sample.ini"
 
 echo
 echo "The sample site's pages are in $data/ (Shift_JIS):"
 ls -1 "$data"
 echo "Open $data/index.html in a browser to read them."
+if [ ${#book[@]} -gt 0 ]; then
+    echo "The book is $(ls -1 "$data"/*.epub); copy it to a reader (see the README, \"The day's book\")."
+fi

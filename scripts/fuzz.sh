@@ -11,7 +11,7 @@ logs="$build/fuzz-logs"
 mkdir -p "$logs"
 
 targets=(fuzz_index_cutting fuzz_article_cutting fuzz_tag_filters fuzz_safe_markup fuzz_line_fitting
-         fuzz_page_conversion fuzz_config_readers)
+         fuzz_page_conversion fuzz_config_readers fuzz_xhtml_markup)
 
 run_one() {
     local target=$1

@@ -70,10 +70,10 @@ Exit status with --headless: 0 when a run gathered something or had nothing
 to fetch, 1 when none could be made, 2 for a usage error or a missing --ini
 FILE, 3 when nothing was gathered and page downloads failed, 4 when another
 vodezeva uses the data folder (or, for the windows, the program folder), 5
-when a page, picture or the log could not be written, 130 or 143 when stopped
-by SIGINT or SIGTERM. Reports and messages go to standard error, with the
-cause of each failed download. The windows report in a window of their own
-and in the log of the data folder. See also vodezeva(1).
+when a page, picture, the book or the log could not be written, 130 or 143
+when stopped by SIGINT or SIGTERM. Reports and messages go to standard error,
+with the cause of each failed download. The windows report in a window of
+their own and in the log of the data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)

@@ -36,6 +36,12 @@ mkdir -p "$scratch/home"
 sh "$src/demo/make_sample.sh" "http://127.0.0.1:$(cat "$scratch/port")" "$data" "$scratch/home/sample.ini"
 VODEZEVA_HOME="$scratch/home" "$vodezeva" --headless --ini "$scratch/home/sample.ini" 2>"$scratch/err" ||
     { cat "$scratch/err" >&2; fail "the headless run failed"; }
+# The same with the day's book, horizontal and vertical, each in a data folder of its own.
+for way in epub vertical; do
+    sh "$src/demo/make_sample.sh" "http://127.0.0.1:$(cat "$scratch/port")" "$scratch/$way" "$scratch/home/$way.ini"
+    VODEZEVA_HOME="$scratch/home" "$vodezeva" --headless --"$way" --ini "$scratch/home/$way.ini" 2>"$scratch/err" ||
+        { cat "$scratch/err" >&2; fail "the headless run with --$way failed"; }
+done
 stop_server
 
 for page in index.html local.html economy.html sports.txt; do
@@ -47,6 +53,25 @@ for page in local.html economy.html; do
 done
 ! grep -q MAIN "$data/vodeZeva.log" || fail "an article of the sample site was not gathered"
 [ -n "$(ls -A "$data/pix")" ] || fail "no picture was kept"
+! ls "$data"/*.epub >/dev/null 2>&1 || fail "a book was written with the book off"
+for way in epub vertical; do
+    cmp -s "$data/local.html" "$scratch/$way/local.html" || fail "the book changed the pages"
+    [ -s "$scratch/$way/vodeZeva-"*.epub ] || fail "no book with --$way"
+done
+# The books pass the EPUB checker without an error or a warning, checked side by side, as the
+# checker is a Java program slow to start.
+jar=/usr/share/java/epubcheck.jar
+if [ -f "$jar" ] && command -v java >/dev/null; then
+    for way in epub vertical; do
+        java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -jar "$jar" -q --failonwarnings "$scratch/$way/"*.epub \
+            >"$scratch/check-$way" 2>&1 &
+        eval "check_$way=$!"
+    done
+    wait "$check_epub" || { cat "$scratch/check-epub" >&2; fail "epubcheck found faults in the book"; }
+    wait "$check_vertical" || { cat "$scratch/check-vertical" >&2; fail "epubcheck found faults in the vertical book"; }
+else
+    echo "epubcheck is not installed: the sample books were not checked"
+fi
 
 mkdir -p "$scratch/site"
 echo '<html>' >"$scratch/site/a.html"

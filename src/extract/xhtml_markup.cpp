@@ -157,7 +157,6 @@ const Rule* ruleOf(std::u16string_view s, const Markup& m)
     return nullptr;
 }
 
-constexpr Rule kDivision{u"div", u"div", Kind::Flow, C};
 constexpr Rule kSpan{u"span", u"span", Kind::Inline, C};
 constexpr Rule kImplicitItem{u"", u"li", Kind::Flow, C};
 constexpr Rule kImplicitDescription{u"", u"dd", Kind::Flow, C};

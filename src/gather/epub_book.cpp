@@ -114,7 +114,7 @@ std::string chapterName(std::size_t index)
 std::string styleSheet(bool vertical)
 {
     std::string css = "@charset \"UTF-8\";\n"
-                      "body { margin: 0 1em; line-height: 1.8; }\n"
+                      "body { margin: 1em; line-height: 1.8; }\n"
                       "h1 { font-size: 1.4em; }\n"
                       "h2 { font-size: 1.2em; margin: 2em 0 1em 0; }\n"
                       "table { border-collapse: collapse; }\n"
@@ -128,6 +128,7 @@ std::string styleSheet(bool vertical)
                "writing-mode: vertical-rl; }\n"
                ".tcy { -epub-text-combine: horizontal; -webkit-text-combine: horizontal; "
                "text-combine-upright: all; }\n"
+               "h2 { margin: 0 2em 0 1em; }\n"
                "img { max-height: 100%; width: auto; }\n";
     } else {
         css += "img { max-width: 100%; height: auto; }\n";

@@ -41,6 +41,15 @@ std::optional<std::string> bytesOf(zip_source_t* source, std::string& error)
     return n < 0 ? std::nullopt : std::optional<std::string>(std::move(bytes));
 }
 
+// Zip dates hold no time zone, and libzip writes them in local time: shifted by the zone's offset,
+// they read as UTC, so the same archive comes out wherever it is made.
+std::time_t asUtcFields(std::time_t moment)
+{
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return moment - (timegm(&local) - moment);
+}
+
 } // namespace
 
 std::optional<std::string> zipArchive(const std::vector<ZipEntry>& entries, std::time_t modified, std::string& error)
@@ -79,7 +88,7 @@ std::optional<std::string> zipArchive(const std::vector<ZipEntry>& entries, std:
         const auto at = static_cast<zip_uint64_t>(index);
         if (zip_set_file_compression(archive, at, entry.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, entry.stored ? 0 : 9) <
                 0 ||
-            zip_file_set_mtime(archive, at, modified, 0) < 0) {
+            zip_file_set_mtime(archive, at, asUtcFields(modified), 0) < 0) {
             return fail();
         }
     }

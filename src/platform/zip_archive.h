@@ -16,8 +16,8 @@ struct ZipEntry
     bool stored = false;
 };
 
-/// A zip archive of the entries, in their order, each dated `modified`: its bytes, or nothing
-/// with `error` set. The same entries and date give the same bytes.
+/// A zip archive of the entries, in their order, each dated `modified` (written in UTC): its bytes,
+/// or nothing with `error` set. The same entries and date give the same bytes in any time zone.
 std::optional<std::string> zipArchive(const std::vector<ZipEntry>& entries, std::time_t modified, std::string& error);
 
 } // namespace vz::platform
