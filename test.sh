@@ -31,8 +31,9 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan
 cmake -S . -B build-nogui -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVZ_WERROR=ON -DVZ_GUI=OFF \
       -DVZ_BUILD_BENCH=OFF >/dev/null
 cmake --build build-nogui -j "$jobs"
-# The browser test reads the same pages as above; once is enough.
-ctest --test-dir build-nogui --output-on-failure -j "$jobs" -LE browser
+# The browser test reads the same pages as above, and the books of the end-to-end cases are the
+# same books; once is enough.
+ctest --test-dir build-nogui --output-on-failure -j "$jobs" -LE "browser|epub"
 if grep -rl --include='*.h' --include='*.cpp' -E '#include <Q' src/platform src/run src/extract src/gather src/session src/edit src/cli; then
     echo "Qt is included outside src/ui" >&2
     exit 1
