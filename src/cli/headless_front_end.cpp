@@ -8,7 +8,8 @@ namespace vz::cli {
 
 namespace {
 
-// Error-list lines that say something was made as asked, not that something went wrong.
+// Error-list lines that say what was made (or that a book was not, for want of articles), not that
+// something went wrong.
 constexpr std::u16string_view kNotices[] = {u"ディレクトリを作成しました。", u"目次ページを作成しました。",
                                             u"EPUBを作成しました。",
                                             u"収集した記事がないため、EPUB は作りませんでした。"};
