@@ -352,6 +352,9 @@ struct Open
 {
     const Rule* rule;
     bool silent; ///< opened inside a hidden element: neither its tags nor its content are written
+    /// For a list of terms, what it holds last: nothing, a term or a description. Descriptions
+    /// follow terms, and the list ends with a description.
+    char16_t lastItem = 0;
 };
 
 class XhtmlWriter
@@ -453,6 +456,12 @@ private:
     void push(const Rule& rule, std::u16string_view attributes = {})
     {
         const bool quiet = silent();
+        if (Open& list = m_stack.back(); list.rule->kind == Kind::Terms && !quiet) {
+            if (rule.out == u"dd" && list.lastItem == 0) {
+                m_out += u"<dt></dt>";
+            }
+            list.lastItem = rule.out == u"dt" ? u't' : u'd';
+        }
         m_stack.push_back(Open{&rule, quiet});
         if (quiet || rule.kind == Kind::Hidden) {
             return;
@@ -481,6 +490,9 @@ private:
         if (open.rule->kind == Kind::Ruby) {
             closeRuby();
             return;
+        }
+        if (open.rule->kind == Kind::Terms && open.lastItem == u't') {
+            m_out += u"<dd></dd>";
         }
         m_out += u"</";
         m_out += open.rule->out;

@@ -3,8 +3,9 @@
 // only the book's lines), the book lists every gathered article in the order of the pages, holds
 // the pictures they show, carries as text what the pages could only write as references, and
 // passes the EPUB checker (Debian's epubcheck, skipped when it is not installed) without an error
-// or a warning. The checker is a Java program slow to start, so all books are checked at the end,
-// as many at once as there are processors.
+// or a warning. So does the book of a site of hostile markup run together at random. The checker
+// is a Java program slow to start, so all books are checked at the end, as many at once as there
+// are processors.
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <future>
 #include <map>
 #include <optional>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -294,6 +296,57 @@ std::string contentType(const fs::path& path)
                                             : "application/octet-stream";
 }
 
+/// The book of a site whose articles are hostile markup run together at random, as no page would
+/// be written: whatever the allowlist lets through must become markup the book's rules allow.
+std::string hostileBook()
+{
+    const auto pieces = split(
+        "<|>|<<|/|=|\"|'| |\n|&|;|#|1|12|JR|&amp|&nbsp;|&#0;|&#x80;|&copy|本文|<p>|</p>|<b>|</b>|<a href=http://e/>|"
+        "<a href=#x>|</a>|<br>|<hr>|<div>|</div>|<h4>|</h4>|<ul>|<ol start=2 type=i reversed>|<li value=3>|</li>|"
+        "</ul>|<dl>|<dt>|<dd>|</dl>|<table border=1>|<tr>|<td colspan=2>|<th scope=row>|</td>|</tr>|</table>|"
+        "<caption>|<tbody>|<thead>|<col>|<ruby>|<rt>|</rt>|<rp>|</rp>|</ruby>|<rb>|<font color=red>|</font>|"
+        "<center>|<pre>|</pre>|<blockquote>|<span class=a title=t dir=rtl>|</span>|<q>|<dfn>|<abbr>|<address>|"
+        "<section>|<figure>|<figcaption>|<details>|<summary>|<fieldset>|<legend>|<label>|<marquee>|<nobr>|<big>|"
+        "<sub>|<strike>|<tt>|<time datetime=x>|<del>|<ins>|<wbr>|<hgroup>|<h2 align=center>|<p align=right>|"
+        "<!-- c -->|\xC3\xA9|&#127833;|<basefont>|</h2>|</p>|<li>|<ruby>\xE6\xBC\xA2",
+        "|");
+    TestHttpServer server;
+    std::mt19937 rng(25);
+    std::string index = "<ul class=\"list\">";
+    for (int n = 0; n < 40; ++n) {
+        std::string body;
+        for (int k = std::uniform_int_distribution<int>(0, 150)(rng); k > 0; --k) {
+            body += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
+        }
+        server.serve("/a" + std::to_string(n) + ".html",
+                     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\"><h1>" + std::to_string(n) +
+                         "</h1><div id=\"t\">" + body + "</div><!-- end -->");
+        index += "<a href=\"a" + std::to_string(n) + ".html\">a</a>";
+    }
+    server.serve("/index.html", index + "</ul>");
+    TempDir temp;
+    const fs::path ini = temp.path() / "sites.ini";
+    std::string sites = "J\t0\t" + (temp.path() / "data").string() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNO\r\n";
+    for (const char* tables : {"", "RemoveTableTag"}) {
+        sites += std::string("h\t") + server.url("/index.html") + "\t" + server.url("/") + "\t" + tables +
+                 ".html\t<ul class=\"list\">\t</ul>\t<h1>\t</h1>\t<div id=\"t\">\t<!-- end -->\t\t" + tables + "\r\n";
+    }
+    writeBytes(ini, sites);
+    FakeClock clock;
+    platform::ConcurrentFetcher fetcher;
+    std::FILE* out = std::tmpfile();
+    cli::HeadlessFrontEnd frontEnd(out, false);
+    cli::HeadlessOptions options{text::fromPath(temp.path()), text::fromPath(ini), 8};
+    options.vertical = true;
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0);
+    std::fclose(out);
+    const std::string book = readBytes(temp.path() / "data" / "vodeZeva-2026-12-07.epub");
+    const auto files = readZip(book);
+    EXPECT_TRUE(files);
+    EXPECT_EQ(frontEnd.gathered(), 80);
+    return book;
+}
+
 TEST(EndToEndBook, EveryCaseMakesABookOfItsPagesThatPassesTheChecker)
 {
     TempDir books;
@@ -374,6 +427,8 @@ TEST(EndToEndBook, EveryCaseMakesABookOfItsPagesThatPassesTheChecker)
         }
     }
     ASSERT_GE(made.size(), 30u) << "the cases gather too little to prove anything";
+    made.push_back(books.path() / "hostile-vertical.epub");
+    writeBytes(made.back(), hostileBook());
 
     if (!fs::exists(kEpubcheck) || std::system("java -version >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "epubcheck is not installed; the books were not checked";

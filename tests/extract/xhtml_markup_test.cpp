@@ -50,6 +50,9 @@ TEST(XhtmlFromMarkup, ClosesAndNestsElementsAsTheBookAllows)
         // Items, rows and cells where their list or table needs them; outside, plain text.
         {"<ul>a<li>b<li>c</ul><li>d<dl><dt>t<dd>e<p>p</dl><dd>x",
          "<ul><li>a</li><li>b</li><li>c</li></ul><div>d<dl><dt>t</dt><dd>e<p>p</p></dd></dl><div>x</div></div>"},
+        // A description follows a term, and a list of terms ends with a description.
+        {"<dl><dd>a<dt>b</dl><dl>c</dl>",
+         "<dl><dt></dt><dd>a</dd><dt>b</dt><dd></dd></dl><dl><dt></dt><dd>c</dd></dl>"},
         {"<table>x<td>a<tr><th scope=col colspan=2 rowspan=y>b</table><td>c</td><tbody><tr>d",
          "<table><tr><td>x</td><td>a</td></tr><tr><th colspan=\"2\" scope=\"col\">b</th></tr></table>cd"},
         {"<div><table><tr><td></div>x</td></tr></table></div>", "<div><table><tr><td>x</td></tr></table></div>"},
