@@ -32,9 +32,10 @@ else()
     endif()
 endif()
 if(VZ_GUI)
-    # The windows need a platform plugin, which no library links, and fonts that hold Japanese.
-    list(APPEND depends qt6-qpa-plugins)
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
+    # The windows need a platform plugin and the SVG plugin for their icon, which no library
+    # links, fonts that hold Japanese, and Qt's own buttons and file dialog in Japanese.
+    list(APPEND depends qt6-qpa-plugins libqt6svg6)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 endif()
 if(depends)
     string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_DEPENDS "${depends}")

@@ -20,11 +20,15 @@ vz_install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the program needs.
+# What building the program needs; the last line is what its windows need to run: a font with
+# Japanese, the SVG plugin that draws the program's icon, and Qt's own texts in Japanese.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
-                   libcpp-httplib-dev zlib1g-dev qt6-base-dev fonts-noto-cjk)
+                   libcpp-httplib-dev zlib1g-dev qt6-base-dev
+                   fonts-noto-cjk libqt6svg6 qt6-translations-l10n)
 # What the tests, the benchmarks and the checks need on top (an HTML5 parser and a headless
-# browser read the output pages as a reader's browser would); the last line is what the install
-# and package tests use to build, render and lint what gets installed.
+# browser read the output pages as a reader's browser would); the second line is what the install
+# and package tests use to build, render and lint what gets installed, the last a display with a
+# window manager for the window tests that need real windows.
 VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format clang libclang-rt-14-dev
-                  libgumbo-dev chromium dpkg-dev file man-db groff-base desktop-file-utils lintian)
+                  libgumbo-dev chromium dpkg-dev file man-db groff-base desktop-file-utils lintian
+                  xvfb xauth openbox xdotool x11-utils)

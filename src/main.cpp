@@ -27,8 +27,9 @@
 #include "platform/program_starter.h"
 #include "ui/desktop.h"
 #include "ui/editor_window_set.h"
-#include "ui/qt_file_dialogs.h"
+#include "ui/program_look.h"
 #include "ui/qt_messages.h"
+#include "ui/window_dialogs.h"
 #endif
 
 namespace {
@@ -94,10 +95,11 @@ int usage(const char* problem)
 int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
 {
     QApplication app(argc, argv);
+    vz::ui::dressApplication(app);
     vz::ui::QtMessages messages;
     const auto folder = vz::platform::findProgramFolder();
     if (!folder.folder) {
-        messages.alert(u"vodeZeva: プログラムフォルダがありません: " + vz::text::fromUtf8(folder.error));
+        messages.alert(u"vodeZeva: プログラムフォルダを用意できません: " + vz::text::fromUtf8(folder.error));
         return 1;
     }
     // One desktop program per program folder: a second would edit the same files and start runs
@@ -107,7 +109,7 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
         messages.alert(*busy);
         return vz::cli::kExitBusy;
     }
-    vz::ui::QtFileDialogs dialogs;
+    vz::ui::QtDialogHost dialogs;
     // The editor windows report through the session's reporter, which the desktop holds.
     vz::ui::LateEditorWindows editors;
     vz::platform::SystemClock clock;
@@ -120,11 +122,9 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
     }
     vz::platform::PosixProgramStarter starter;
     vz::run::RunState state;
-    vz::ui::Desktop desktop(state, {clock, *fetcher, messages, dialogs, editors, starter});
-    messages.setParentWindow(&desktop.mainWindow());
-    dialogs.setParentWindow(&desktop.mainWindow());
-    vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), messages, dialogs);
-    editors.target = &editorWindows;
+    vz::ui::Desktop desktop(state, {clock, *fetcher, dialogs, editors, starter});
+    vz::ui::EditorWindowSet editorWindows(state, desktop.session().reporter(), dialogs);
+    editors.setTarget(&editorWindows);
     std::optional<std::u16string> iniFile;
     if (ini) {
         iniFile = vz::text::fromUtf8(ini);

@@ -1,7 +1,9 @@
 #include "config_detail.h"
 
 #include "edit/config_editor.h"
+#include "run/output_file_name.h"
 #include "run/string_helpers.h"
+#include "run/text.h"
 
 namespace vz::edit {
 
@@ -41,6 +43,39 @@ run::SiteRecord DetailForm::toRow() const
     return row;
 }
 
+namespace {
+
+/// Empty, or a whole number from 0 to `largest`.
+bool countOrEmpty(const std::u16string& field, double largest)
+{
+    const std::u16string value = text::Trim(field);
+    if (value.empty()) {
+        return true;
+    }
+    if (value.size() > 10 || value.find_first_not_of(u"0123456789") != std::u16string::npos) {
+        return false;
+    }
+    return run::Val(value) <= largest;
+}
+
+} // namespace
+
+std::optional<std::u16string> DetailForm::problem() const
+{
+    if (!countOrEmpty(fields.NrPage, 32767)) {
+        return u"ダウンロード記事数には 0 から 32767 までの数を入れるか、空にしてください: 「" + fields.NrPage + u"」";
+    }
+    if (!countOrEmpty(fields.minPix, 2147483647)) {
+        return u"最小サイズには 0 以上のバイト数を入れるか、空にしてください: 「" + fields.minPix + u"」";
+    }
+    if (!fields.FileName.empty()) {
+        if (const auto name = run::outputFileNameProblem(fields.FileName)) {
+            return *name;
+        }
+    }
+    return std::nullopt;
+}
+
 ConfigDetail::ConfigDetail(ConfigEditor& editor, platform::Messages& messages) : m_editor(editor), m_messages(messages)
 {
 }
@@ -56,6 +91,13 @@ void ConfigDetail::open(int row)
                : DetailForm{};
 }
 
+bool ConfigDetail::hasUnsavedChanges() const
+{
+    const auto& rows = m_editor.table().rows;
+    return m_open && m_row >= 0 && static_cast<std::size_t>(m_row) < rows.size() &&
+           form != DetailForm::fromRow(rows[static_cast<std::size_t>(m_row)]);
+}
+
 std::u16string ConfigDetail::caption() const
 {
     return u"Detail of Index : " + run::FileNameOnly(m_editor.state().CurrentIniPath);
@@ -63,7 +105,14 @@ std::u16string ConfigDetail::caption() const
 
 bool ConfigDetail::OK()
 {
-    if (!m_open || !m_messages.askOkCancel(u"変更を保存してもいいですか?")) {
+    if (!m_open) {
+        return false;
+    }
+    if (const auto problem = form.problem()) {
+        m_messages.alert(*problem);
+        return false;
+    }
+    if (!m_messages.askOkCancel(u"変更を保存してもいいですか?")) {
         return false;
     }
     m_open = false;

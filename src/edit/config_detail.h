@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/messages.h"
@@ -25,6 +26,9 @@ struct DetailForm
     static DetailForm fromRow(const run::SiteRecord& row);
     /// The row as OK stores it: the texts as typed, the options as their keywords.
     run::SiteRecord toRow() const;
+    /// What keeps OK from storing the form, naming the field: a count that is not a whole number,
+    /// an output file name that would write outside the data folder.
+    std::optional<std::u16string> problem() const;
 
     bool operator==(const DetailForm&) const = default;
 };
@@ -57,6 +61,8 @@ public:
     bool close();
     /// Closed along with the configuration window, without asking.
     void closeQuietly() { m_open = false; }
+    /// Whether the form holds what OK has not yet stored into its row.
+    bool hasUnsavedChanges() const;
 
     /// Copies the form into row `row` and refreshes the configuration window's page.
     void StoreDetail(int row);

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "run/output_file_name.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
 
 namespace vz::edit {
 
 ConfigEditor::ConfigEditor(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                           platform::FileDialogs& dialogs)
+                           platform::FileDialogs& dialogs, platform::Messages* detailMessages)
     : days(state, reporter, messages, dialogs), m_state(state), m_reporter(reporter), m_messages(messages),
-      m_dialogs(dialogs), m_detail(*this, messages)
+      m_dialogs(dialogs), m_detail(*this, detailMessages ? *detailMessages : messages)
 {
 }
 
@@ -67,7 +68,7 @@ std::u16string ConfigEditor::caption() const
 
 std::optional<ImportStart> ConfigEditor::cmdImport()
 {
-    const auto source = chooseImportSource(m_dialogs, m_reporter, m_state.EditIniPath);
+    const auto source = chooseImportSource(m_dialogs, m_reporter, m_state.EditIniPath, m_state.ProgramFolder);
     if (!source) {
         return std::nullopt;
     }
@@ -92,7 +93,6 @@ void ConfigEditor::LoadConfig(int top)
 
 void ConfigEditor::tableReplaced()
 {
-    m_detail.closeQuietly();
     m_currentTop = 0;
     LoadConfig(0);
 }
@@ -152,6 +152,8 @@ void ConfigEditor::previousPage()
 
 void ConfigEditor::checkAll()
 {
+    // Text typed on the page is kept: only the switches change.
+    StorePage(m_currentTop);
     const auto rows = std::min<std::size_t>(m_table.SiteEnabled.size(), std::max<int>(m_state.EditSiteCount, 0));
     std::fill_n(m_table.SiteEnabled.begin(), rows, true);
     LoadConfig(m_currentTop);
@@ -159,6 +161,7 @@ void ConfigEditor::checkAll()
 
 void ConfigEditor::uncheckAll()
 {
+    StorePage(m_currentTop);
     const auto rows = std::min<std::size_t>(m_table.SiteEnabled.size(), std::max<int>(m_state.EditSiteCount, 0));
     std::fill_n(m_table.SiteEnabled.begin(), rows, false);
     LoadConfig(m_currentTop);
@@ -178,6 +181,8 @@ void ConfigEditor::deleteRow(int i)
 {
     m_id = m_currentTop + i;
     if (m_messages.askOkCancel(u"このサイトを削除してもいいですか?")) {
+        // What was typed on the other rows of the page stays.
+        StorePage(m_currentTop);
         DeleteIndex(m_id);
     }
 }
@@ -207,21 +212,50 @@ bool ConfigEditor::close()
     return true;
 }
 
-void ConfigEditor::closedByTitleBar()
+bool ConfigEditor::closedByTitleBar()
 {
+    if (hasUnsavedChanges()) {
+        return close();
+    }
+    m_detail.closeQuietly();
+    m_open = false;
+    changed();
+    return true;
+}
+
+void ConfigEditor::closeQuietly()
+{
+    m_detail.closeQuietly();
     m_open = false;
     changed();
 }
 
+bool ConfigEditor::mayBeSaved()
+{
+    // Saving closes the detail window; what it holds that OK did not store would go with it.
+    if (m_detail.hasUnsavedChanges() &&
+        !m_messages.askOkCancel(
+            u"詳細画面で変えたところは、まだ表に入っていません。それを捨てて保存してもいいですか?")) {
+        return false;
+    }
+    if (const auto problem = entryProblem()) {
+        m_messages.alert(*problem);
+        return false;
+    }
+    if (const auto shared = sharedOutputFile()) {
+        return m_messages.askOkCancel(*shared + u"このまま保存してもいいですか?");
+    }
+    return true;
+}
+
 bool ConfigEditor::OK()
 {
-    if (!m_messages.askOkCancel(u"変更を保存してもいいですか?")) {
+    if (!mayBeSaved() || !m_messages.askOkCancel(u"変更を保存してもいいですか?")) {
         return false;
     }
     std::error_code ec;
     if (!m_loaded && std::filesystem::exists(text::toPath(m_loadedPath), ec)) {
-        m_reporter.DispErr(u"The site list file could not be read when the window opened, so it is not replaced",
-                           m_loadedPath, u"", u"cmdOK");
+        m_reporter.DispErr(u"開いたときに読めなかった.iniファイルなので、書き換えません", m_loadedPath, u"", u"cmdOK");
         return false;
     }
     m_state.EditIniPath = m_loadedPath;
@@ -230,7 +264,10 @@ bool ConfigEditor::OK()
 
 bool ConfigEditor::saveAs()
 {
-    const platform::FileDialogResult chosen = m_dialogs.show(DayAssignment::saveIniRequest());
+    if (!mayBeSaved()) {
+        return false;
+    }
+    const platform::FileDialogResult chosen = m_dialogs.show(days.saveIniRequest(m_loadedPath));
     if (chosen.outcome == platform::FileDialogResult::Outcome::Cancelled) {
         return false;
     }
@@ -253,20 +290,30 @@ bool ConfigEditor::saveAs()
 
 bool ConfigEditor::save(const std::u16string& procedure)
 {
+    // The questions about the weekdays come first, and a copy of the unedited file is taken
+    // before the file is replaced; the weekday table is written only once the file it names is.
+    const run::WeekdayTable before = days.DayIni;
     if (days.chkChgIni) {
         days.AssignAllDays();
     }
-    days.SaveDayAssignment(LoadDef);
+    const DayAssignment::Planned planned = days.PlanDayAssignment();
     StorePage(m_currentTop);
     if (!SaveIni(m_state.EditIniPath, procedure)) {
+        days.DayIni = before;
         return false;
     }
-    if (fFromDef && LoadDef) {
+    if (planned.write) {
+        days.writeTable();
+    }
+    if ((planned.reload || fFromDef) && LoadDef) {
         LoadDef();
     }
     m_detail.closeQuietly();
     m_open = false;
     changed();
+    if (saved) {
+        saved();
+    }
     return true;
 }
 
@@ -297,7 +344,60 @@ std::u16string ConfigEditor::fileText(const run::EditSiteTable& table) const
 
 bool ConfigEditor::hasUnsavedChanges() const
 {
-    return fileText(tableWithPage()) != m_loadedText;
+    return fileText(tableWithPage()) != m_loadedText || m_detail.hasUnsavedChanges();
+}
+
+namespace {
+
+std::u16string rowName(std::size_t row, const run::SiteRecord& site)
+{
+    return text::number(static_cast<long long>(row + 1)) + u"行目「" + site.IndexName + u"」";
+}
+
+} // namespace
+
+std::optional<std::u16string> ConfigEditor::entryProblem() const
+{
+    if (!run::CInt(settings.NrLtrLine).ok()) {
+        return u"１行文字数には -32768 から 32767 までの数を入れてください: 「" + settings.NrLtrLine + u"」";
+    }
+    const run::EditSiteTable table = tableWithPage();
+    for (std::size_t row = 0; row < table.rows.size(); ++row) {
+        const run::SiteRecord& site = table.rows[row];
+        // A site still without a file name is being entered; the run reports it if it comes to that.
+        if (text::Trim(site.IndexName).empty() || site.FileName.empty()) {
+            continue;
+        }
+        if (const auto problem = run::outputFileNameProblem(site.FileName)) {
+            return rowName(row, site) + u"の出力ファイル名: " + *problem;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> ConfigEditor::sharedOutputFile() const
+{
+    const run::EditSiteTable table = tableWithPage();
+    for (std::size_t later = 0; later < table.rows.size(); ++later) {
+        const run::SiteRecord& site = table.rows[later];
+        if (text::Trim(site.IndexName).empty() || site.FileName.empty()) {
+            continue;
+        }
+        for (std::size_t earlier = 0; earlier < later; ++earlier) {
+            const run::SiteRecord& other = table.rows[earlier];
+            if (!text::Trim(other.IndexName).empty() && other.FileName == site.FileName) {
+                return rowName(earlier, other) + u"と" + rowName(later, site) + u"が同じ出力ファイル「" +
+                       site.FileName + u"」に書き込みます。";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+int ConfigEditor::pageCount() const
+{
+    // The last page begins at the first multiple of ten past EditSiteCount.
+    return std::max<int>(m_state.EditSiteCount, 0) / kPageRows + 2;
 }
 
 void ConfigEditor::changed()

@@ -37,8 +37,9 @@ class ConfigEditor
 public:
     static constexpr int kPageRows = 10;
 
+    /// The site detail window asks through `detailMessages` when given, else through `messages`.
     ConfigEditor(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                 platform::FileDialogs& dialogs);
+                 platform::FileDialogs& dialogs, platform::Messages* detailMessages = nullptr);
     ConfigEditor(const ConfigEditor&) = delete;
     ConfigEditor& operator=(const ConfigEditor&) = delete;
 
@@ -73,7 +74,7 @@ public:
     const run::EditSiteTable& table() const { return m_table; }
     std::int16_t EditSiteCount() const { return m_state.EditSiteCount; }
     /// Import button: asks for the source file, keeps the page on screen, then counts the named
-    /// rows and takes the snapshot for the import window. Nothing when the dialog was cancelled, or
+    /// rows for the import window. Nothing when the dialog was cancelled, or
     /// failed (reported).
     std::optional<ImportStart> cmdImport();
     run::Reporter& reporter() { return m_reporter; }
@@ -85,8 +86,8 @@ public:
     void setCurrentTop(int top) { m_currentTop = top; }
     /// Shows table rows top to top + 9 on the page.
     void LoadConfig(int top);
-    /// The table was rebuilt (by an import): rows may have moved, so the detail window, bound to a
-    /// row number, closes, and the page shows the table from row 0.
+    /// The table was changed by an import, which moves no row: the page shows the table from row 0,
+    /// and an open detail window stays on its row.
     void tableReplaced();
     /// Copies the page back into table rows top to top + 9.
     void StorePage(int top);
@@ -113,21 +114,37 @@ public:
 
     /// Close: asks, then closes (with the detail window) without saving. Returns whether it closed.
     bool close();
-    /// Closed by its title bar: discards the edits without asking and closes only this window.
-    void closedByTitleBar();
+    /// Closed by its title bar: asks as Close does when there are unsaved changes, else closes with
+    /// the detail window. Returns whether it closed.
+    bool closedByTitleBar();
+    /// Closes with the detail window without asking: the program ends and the person has answered.
+    void closeQuietly();
     /// OK: asks, saves the weekday assignment and the file, closes. Returns whether it closed.
     bool OK();
     /// Save as: asks for a name, then saves there as OK does. Returns whether it closed.
     bool saveAs();
     /// Writes the file at `path` from the settings and the table; false after a report.
     bool SaveIni(const std::u16string& path, const std::u16string& procedure);
-    /// Whether the settings or the table (with the page as typed) differ from the file as loaded.
+    /// Whether the settings or the table (with the page as typed) differ from the file as loaded,
+    /// or the detail window holds what it has not stored yet.
     bool hasUnsavedChanges() const;
+    /// What keeps the values from being saved, naming the field: a letters-per-line that is not a
+    /// number, an output file name that would write outside the data folder.
+    std::optional<std::u16string> entryProblem() const;
+    /// Two named sites writing the same output file, which the later one would overwrite; says
+    /// which.
+    std::optional<std::u16string> sharedOutputFile() const;
+
+    /// The page shown, counted from 1, and how many pages there are.
+    int pageNumber() const { return m_currentTop / kPageRows + 1; }
+    int pageCount() const;
 
     /// Called after every change the windows must show: a page loaded, a window opened or closed.
     std::function<void()> onChanged;
     /// Reloads the weekday table editor.
     std::function<void()> LoadDef;
+    /// Told after the site list file was written.
+    std::function<void()> saved;
     /// Starts an import into the table (the import button); the button stays disabled while unset.
     std::function<void()> importRequested;
     /// Tells the windows to redraw.
@@ -138,6 +155,8 @@ private:
     run::EditSiteTable tableWithPage() const;
     std::u16string fileText(const run::EditSiteTable& table) const;
     bool save(const std::u16string& procedure);
+    /// Shows what keeps the values from being saved, and warns of a shared output file.
+    bool mayBeSaved();
 
     run::RunState& m_state;
     run::Reporter& m_reporter;

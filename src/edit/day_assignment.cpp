@@ -17,7 +17,7 @@ DayAssignment::DayAssignment(run::RunState& state, run::Reporter& reporter, plat
 
 void DayAssignment::FillDayNames()
 {
-    DayName = {u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday", u"Sunday"};
+    DayName = {u"月曜日", u"火曜日", u"水曜日", u"木曜日", u"金曜日", u"土曜日", u"日曜日"};
 }
 
 bool DayAssignment::ReadDayAssignment()
@@ -55,16 +55,23 @@ void DayAssignment::AssignAllDays()
     DayIni.fill(m_state.EditIniPath);
 }
 
-std::u16string iniPatternInCurrentFolder()
+std::u16string iniPattern(const std::u16string& beside, const std::u16string& fallback)
 {
     std::error_code ec;
+    for (const std::u16string& candidate : {beside, fallback}) {
+        const auto folder = text::toPath(candidate).parent_path();
+        if (!candidate.empty() && folder.is_absolute() && std::filesystem::is_directory(folder, ec)) {
+            return run::withFolderEnd(text::fromPath(folder)) + u"*.ini";
+        }
+    }
     const auto here = std::filesystem::current_path(ec);
     return run::withFolderEnd(ec ? std::u16string() : text::fromPath(here)) + u"*.ini";
 }
 
-platform::FileDialogRequest DayAssignment::saveIniRequest()
+platform::FileDialogRequest DayAssignment::saveIniRequest(const std::u16string& beside) const
 {
-    return {platform::FileDialogRequest::Kind::Save, u" Save .ini as:", iniPatternInCurrentFolder(), u"ini"};
+    return {platform::FileDialogRequest::Kind::Save, u"名前を付けて保存", iniPattern(beside, m_state.ProgramFolder),
+            u"ini"};
 }
 
 bool DayAssignment::writeTable()
@@ -73,13 +80,12 @@ bool DayAssignment::writeTable()
                               u"SaveDayAssignment");
 }
 
-void DayAssignment::SaveDayAssignment(const std::function<void()>& LoadDef)
+DayAssignment::Planned DayAssignment::PlanDayAssignment()
 {
     const std::u16string& edited = m_state.EditIniPath;
     if (chkChgIni) {
         DayIni.fill(edited);
-        writeTable();
-        return;
+        return {};
     }
     std::u16string list;
     for (std::size_t k = 0; k < 7; ++k) {
@@ -91,40 +97,44 @@ void DayAssignment::SaveDayAssignment(const std::function<void()>& LoadDef)
         }
     }
     if (list.empty()) {
-        writeTable();
-        return;
+        return {};
     }
     const std::u16string noFile = list + u"に割り当てられている .iniファイルがありません。";
     const std::u16string noDownload =
         noFile + list + u"にはダウンロードしません。ダウンロードするためには.iniファイルの設定を行ってください";
     if (!m_messages.askYesNo(noFile + u" 編集前のファイルを別名で保存し、" + list + u"に割り当てますか?")) {
         m_messages.alert(noDownload);
-        writeTable();
-        return;
+        return {};
     }
-    const platform::FileDialogResult chosen = m_dialogs.show(saveIniRequest());
+    platform::FileDialogRequest request = saveIniRequest(edited);
+    request.title = u"編集前の.iniファイルを別名で保存";
+    const platform::FileDialogResult chosen = m_dialogs.show(request);
     switch (chosen.outcome) {
-    case platform::FileDialogResult::Outcome::Chosen:
+    case platform::FileDialogResult::Outcome::Chosen: {
         run::FileCopy(m_reporter, edited, chosen.path);
+        // A day named after a copy that is not there would gather nothing without a word.
+        std::error_code ec;
+        const auto source = text::toPath(edited), copy = text::toPath(chosen.path);
+        if (!std::filesystem::is_regular_file(copy, ec) ||
+            std::filesystem::file_size(copy, ec) != std::filesystem::file_size(source, ec) || ec) {
+            return {true, true};
+        }
         for (auto& day : DayIni) {
             if (day.empty()) {
                 day = chosen.path;
             }
         }
-        writeTable();
-        return;
+        return {};
+    }
     case platform::FileDialogResult::Outcome::Cancelled:
         m_messages.alert(noDownload);
-        writeTable();
-        break;
+        return {true, true};
     case platform::FileDialogResult::Outcome::Failed:
         // The weekday table stays as it was on disk; the editor shows it again.
         m_reporter.DispErr(chosen.error, edited, u"", u"SaveDayAssignment");
         break;
     }
-    if (LoadDef) {
-        LoadDef();
-    }
+    return {false, true};
 }
 
 } // namespace vz::edit

@@ -37,12 +37,12 @@ int namedRowCount(const run::EditSiteTable& table, std::int16_t editSiteCount)
 }
 
 std::optional<std::u16string> chooseImportSource(platform::FileDialogs& dialogs, run::Reporter& reporter,
-                                                 const std::u16string& editIniPath)
+                                                 const std::u16string& editIniPath, const std::u16string& programFolder)
 {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
-    request.title = u"Import ini file";
-    request.initialName = iniPatternInCurrentFolder();
+    request.title = u"読み込む.iniファイルを選択";
+    request.initialName = iniPattern(editIniPath, programFolder);
     const auto result = dialogs.show(request);
     switch (result.outcome) {
     case platform::FileDialogResult::Outcome::Chosen:
@@ -62,13 +62,6 @@ ImportStart prepareImport(const std::u16string& srcfile, const run::EditSiteTabl
     start.srcfile = srcfile;
     start.caption = u"Import .ini : " + run::FileNameOnly(srcfile);
     start.CurNrConfig = text::number(namedRowCount(table, editSiteCount));
-    start.snapshot.table = table;
-    start.snapshot.EditSiteCount = editSiteCount;
-    // Rows 0 to EditSiteCount + 19 at the least, whatever the table holds.
-    const auto rows = std::max(table.rows.size(), static_cast<std::size_t>(std::max<int>(editSiteCount, 0)) +
-                                                      run::EditSiteTable::kSpareRows);
-    start.snapshot.table.rows.resize(rows);
-    start.snapshot.table.SiteEnabled.resize(rows, false);
     return start;
 }
 
@@ -94,19 +87,23 @@ void takeSourceLine(run::EditSiteTable& table, std::size_t row, const std::u16st
 }
 
 SiteImport::SiteImport(ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
-                       run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig)
+                       run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
+                       std::function<void()> StorePage)
     : m_start(std::move(start)), m_table(table), m_editSiteCount(editSiteCount), m_reporter(reporter),
-      m_messages(messages), m_loadConfig(std::move(LoadConfig))
+      m_messages(messages), m_loadConfig(std::move(LoadConfig)), m_storePage(std::move(StorePage))
 {
 }
 
 std::size_t SiteImport::appendStart() const
 {
-    const auto& rows = m_start.snapshot.table.rows;
+    const auto& rows = m_table.rows;
     const auto last = std::find_if(rows.rbegin(), rows.rend(), holdsAnything);
-    const auto afterLast = static_cast<std::size_t>(rows.rend() - last);
-    const int named = run::roundToInt16(run::Val(m_start.CurNrConfig));
-    return std::max(afterLast, static_cast<std::size_t>(std::max(named, 0)));
+    return static_cast<std::size_t>(rows.rend() - last);
+}
+
+std::optional<std::u16string> SiteImport::replacedName(std::size_t destination) const
+{
+    return destination < m_replacedNames.size() ? m_replacedNames[destination] : std::nullopt;
 }
 
 std::optional<std::vector<std::u16string>> SiteImport::readSource(const std::u16string& procedure, std::size_t needed)
@@ -122,7 +119,7 @@ std::optional<std::vector<std::u16string>> SiteImport::readSource(const std::u16
     }
     if (lines->size() < needed) {
         // The source lost lines after they were listed.
-        m_reporter.DispErr(u"Input past end of file", m_start.srcfile, u"", procedure);
+        m_reporter.DispErr(u"読み込み元のファイルの行が一覧を作った後に減りました", m_start.srcfile, u"", procedure);
         return std::nullopt;
     }
     return lines;
@@ -133,21 +130,26 @@ bool SiteImport::checkRows(std::size_t newCount, const std::u16string& procedure
     if (newCount <= static_cast<std::size_t>(run::kMaxSiteLines)) {
         return true;
     }
-    m_reporter.DispErr(u"Too many sites: the table would hold " + text::number(static_cast<long long>(newCount)) +
-                           u" site rows, at most " + text::number(run::kMaxSiteLines) + u" are allowed",
+    m_reporter.DispErr(u"サイトが多すぎます: 表が" + text::number(static_cast<long long>(newCount)) +
+                           u"行になります（" + text::number(run::kMaxSiteLines) + u"行まで）",
                        m_start.srcfile, u"", procedure);
     return false;
 }
 
-run::EditSiteTable SiteImport::rebuild(std::size_t rows) const
+void SiteImport::storePage()
 {
-    const run::EditSiteTable& snapshot = m_start.snapshot.table;
-    rows = std::max(rows, snapshot.rows.size());
-    run::EditSiteTable table;
+    if (m_storePage) {
+        m_storePage();
+    }
+}
+
+run::EditSiteTable SiteImport::rebuild(std::size_t rows)
+{
+    storePage();
+    run::EditSiteTable table = m_table;
+    rows = std::max(rows, table.rows.size());
     table.rows.resize(rows);
-    table.SiteEnabled.assign(rows, false);
-    std::copy(snapshot.rows.begin(), snapshot.rows.end(), table.rows.begin());
-    std::copy(snapshot.SiteEnabled.begin(), snapshot.SiteEnabled.end(), table.SiteEnabled.begin());
+    table.SiteEnabled.resize(rows, false);
     return table;
 }
 
@@ -166,6 +168,7 @@ bool SiteImport::importAll()
     if (!lines) {
         return false;
     }
+    storePage();
     const std::size_t start = appendStart();
     const std::size_t newCount = start + lines->size();
     if (!checkRows(newCount, u"cmdImportAll")) {
@@ -199,10 +202,18 @@ void SiteImport::enterReplaceMode()
 {
     m_mode = Mode::Replace;
     fillSourceEntries(u"cmdReplace");
+    storePage();
+    fillDestinationEntries();
+}
+
+void SiteImport::fillDestinationEntries()
+{
+    m_destinationEntries.clear();
     const auto rows = std::min(m_table.rows.size(), static_cast<std::size_t>(std::max<int>(m_editSiteCount, 0)) + 1);
     for (std::size_t row = 0; row < rows; ++row) {
         m_destinationEntries.push_back(m_table.rows[row].IndexName);
     }
+    m_replacedNames.resize(m_destinationEntries.size());
 }
 
 bool SiteImport::importSelected(const std::vector<int>& marked)
@@ -220,6 +231,7 @@ bool SiteImport::importSelected(const std::vector<int>& marked)
     if (!lines) {
         return false;
     }
+    storePage();
     const std::size_t start = appendStart();
     const std::size_t newCount = start + chosen.size();
     if (!checkRows(newCount, u"cmdImport")) {
@@ -249,12 +261,17 @@ bool SiteImport::replace(std::optional<int> source, std::optional<int> destinati
     if (!lines) {
         return false;
     }
-    const int named = std::max<int>(run::roundToInt16(run::Val(m_start.CurNrConfig)), 0);
-    run::EditSiteTable table =
-        rebuild(std::max(static_cast<std::size_t>(named) + run::EditSiteTable::kSpareRows, d + 1));
+    run::EditSiteTable table = rebuild(d + 1);
+    const std::u16string before = table.rows[d].IndexName;
     takeSourceLine(table, d, (*lines)[s]);
     m_table = std::move(table);
-    m_messages.information(m_destinationEntries[d] + u"を" + m_sourceEntries[s] + u"で置き換えました。");
+    // The list shows the row as it now is, and keeps the name it had before this window's first
+    // replacement of it.
+    fillDestinationEntries();
+    if (!m_replacedNames[d]) {
+        m_replacedNames[d] = before;
+    }
+    m_messages.information(before + u"を" + m_sourceEntries[s] + u"で置き換えました。");
     m_loadConfig();
     return true;
 }

@@ -17,29 +17,21 @@ namespace vz::edit {
 /// file had no site lines.
 int namedRowCount(const run::EditSiteTable& table, std::int16_t editSiteCount);
 
-/// The editor's table as it stood when an import started. It holds every row, so that a table with
-/// an empty row among its sites (a deleted site, a blank line of the file) still fits.
-struct ImportSnapshot
-{
-    run::EditSiteTable table;
-    std::int16_t EditSiteCount = 0;
-};
-
 /// What the configuration window hands to the import window.
 struct ImportStart
 {
     std::u16string srcfile;     ///< full path of the source site list file
     std::u16string caption;     ///< "Import .ini : " and the source's file name
     std::u16string CurNrConfig; ///< the named-row count as decimal text
-    ImportSnapshot snapshot;
 };
 
-/// The import's open dialog. Returns the chosen source; nothing when the person cancels, and
-/// nothing after a report under "cmdImport" when the dialog fails.
+/// The import's open dialog, in the folder of the edited file. Returns the chosen source; nothing
+/// when the person cancels, and nothing after a report under "cmdImport" when the dialog fails.
 std::optional<std::u16string> chooseImportSource(platform::FileDialogs& dialogs, run::Reporter& reporter,
-                                                 const std::u16string& editIniPath);
+                                                 const std::u16string& editIniPath,
+                                                 const std::u16string& programFolder);
 
-/// Counts the named rows and takes the snapshot; the caller stores the page on screen first.
+/// Counts the named rows; the caller stores the page on screen first.
 ImportStart prepareImport(const std::u16string& srcfile, const run::EditSiteTable& table, std::int16_t editSiteCount);
 
 /// A source site line as the lists show it: without the "'" mark, up to its first TAB, or the whole
@@ -51,25 +43,27 @@ std::u16string sourceEntry(const std::u16string& line);
 /// switched on, or off when its name carries the "'" mark, which is dropped.
 void takeSourceLine(run::EditSiteTable& table, std::size_t row, const std::u16string& line);
 
-/// What the import window (frmImport) holds and does. Every import action rebuilds the editor's
-/// table from the snapshot taken at opening, then adds the source's sites.
+/// What the import window (frmImport) holds and does. Every import action works on the editor's
+/// table as it stands then, with the page typed in the configuration window stored first: a
+/// replacement keeps the ones before it, and what was edited meanwhile stays. Rows never move, so
+/// an open detail window stays on its row.
 class SiteImport
 {
 public:
     enum class Mode { None, Select, Replace };
 
     /// `table` and `editSiteCount` are the configuration window's; `LoadConfig` shows its table
-    /// again from the first row.
+    /// again from the first row, `StorePage` takes what is typed on its page into the table.
     SiteImport(ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount, run::Reporter& reporter,
-               platform::Messages& messages, std::function<void()> LoadConfig);
+               platform::Messages& messages, std::function<void()> LoadConfig, std::function<void()> StorePage = {});
 
     const std::u16string& caption() const { return m_start.caption; }
     const std::u16string& srcfile() const { return m_start.srcfile; }
     const std::u16string& CurNrConfig() const { return m_start.CurNrConfig; }
     Mode mode() const { return m_mode; }
 
-    /// First row that appended sites take: row CurNrConfig, or the row after the last one the
-    /// snapshot holds anything in, whichever is later, so no site of the snapshot is overwritten.
+    /// First row that appended sites take: the row after the last one the table holds anything
+    /// in, so no site is overwritten.
     std::size_t appendStart() const;
 
     /// Appends every source site line. Returns true when done (the window closes).
@@ -80,8 +74,11 @@ public:
     void enterReplaceMode();
     /// lstSelect in select mode, lstSource in replace mode.
     const std::vector<std::u16string>& sourceEntries() const { return m_sourceEntries; }
-    /// lstDestination: the table's names, rows 0 to EditSiteCount.
+    /// lstDestination: the table's names, rows 0 to EditSiteCount, as they are after the
+    /// replacements made so far.
     const std::vector<std::u16string>& destinationEntries() const { return m_destinationEntries; }
+    /// The name a destination row had before this window replaced it; nothing for a row not replaced.
+    std::optional<std::u16string> replacedName(std::size_t destination) const;
 
     /// Appends the marked source sites (entry numbers of sourceEntries()). Returns true when done.
     bool importSelected(const std::vector<int>& marked);
@@ -92,8 +89,11 @@ public:
 private:
     std::optional<std::vector<std::u16string>> readSource(const std::u16string& procedure, std::size_t needed);
     bool checkRows(std::size_t rows, const std::u16string& procedure);
-    run::EditSiteTable rebuild(std::size_t rows) const;
+    void storePage();
+    /// The table as it stands with at least `rows` rows, the page stored first.
+    run::EditSiteTable rebuild(std::size_t rows);
     void fillSourceEntries(const std::u16string& procedure);
+    void fillDestinationEntries();
     bool finishAppend(run::EditSiteTable table, int newCount, int count);
 
     ImportStart m_start;
@@ -102,9 +102,11 @@ private:
     run::Reporter& m_reporter;
     platform::Messages& m_messages;
     std::function<void()> m_loadConfig;
+    std::function<void()> m_storePage;
     Mode m_mode = Mode::None;
     std::vector<std::u16string> m_sourceEntries;
     std::vector<std::u16string> m_destinationEntries;
+    std::vector<std::optional<std::u16string>> m_replacedNames;
 };
 
 } // namespace vz::edit

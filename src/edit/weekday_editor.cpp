@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "edit/day_assignment.h"
 #include "run/file_helpers.h"
 #include "run/text.h"
 #include "run/text_file.h"
@@ -32,7 +33,7 @@ std::optional<run::WeekdayLines> WeekdayEditor::readTable(const std::u16string& 
         return std::nullopt;
     }
     if (lines->empty()) {
-        m_reporter.DispErr(u"Input past end of file", path, u"", procedure);
+        m_reporter.DispErr(u"曜日毎の.iniファイルの定義が空です", path, u"", procedure);
         return std::nullopt;
     }
     return run::parseWeekdayLines(*lines);
@@ -48,8 +49,7 @@ void WeekdayEditor::load()
     }
     if (read->otherLines > 0) {
         // Such a line names no day; the days that the other lines name are still shown.
-        m_reporter.DispErr(u"Line " + text::number(read->firstOtherLine) +
-                               u" does not begin with a weekday digit 1 to 7",
+        m_reporter.DispErr(text::number(read->firstOtherLine) + u"行目が曜日の数字（1から7）で始まっていません",
                            run::weekdayTablePath(m_state), u"", u"frmDef");
     }
     for (std::size_t day = 0; day < 7; ++day) {
@@ -58,6 +58,7 @@ void WeekdayEditor::load()
             m_rows[day] = *read->days[day];
         }
     }
+    m_shownFromFile = m_rows;
 }
 
 void WeekdayEditor::LoadDef()
@@ -71,6 +72,7 @@ void WeekdayEditor::LoadDef()
             m_rows[day] = *read->days[day];
         }
     }
+    m_shownFromFile = m_rows;
 }
 
 const std::u16string& WeekdayEditor::row(int key) const
@@ -85,9 +87,11 @@ void WeekdayEditor::setRow(int key, std::u16string text)
 
 bool WeekdayEditor::browse(int key, platform::FileDialogs& dialogs)
 {
+    static const char16_t* const kDays[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
-    request.initialName = u"*.ini";
+    request.title = std::u16string(kDays[index(key)]) + u"曜日に使う.iniファイルを選択";
+    request.initialName = iniPattern(m_rows[index(key)], m_state.ProgramFolder);
     const auto result = dialogs.show(request);
     // A dismissed dialog would otherwise leave its preset pattern in the row.
     if (result.outcome != platform::FileDialogResult::Outcome::Chosen) {
@@ -110,7 +114,11 @@ const std::u16string& WeekdayEditor::edit(int key)
 
 bool WeekdayEditor::write(const run::WeekdayTable& table, const std::u16string& procedure)
 {
-    return run::writeTextFile(m_reporter, run::weekdayTablePath(m_state), run::weekdayTableText(table), procedure);
+    if (!run::writeTextFile(m_reporter, run::weekdayTablePath(m_state), run::weekdayTableText(table), procedure)) {
+        return false;
+    }
+    m_shownFromFile = table;
+    return true;
 }
 
 bool WeekdayEditor::save(platform::Messages& messages)
@@ -123,7 +131,11 @@ bool WeekdayEditor::save(platform::Messages& messages)
 
 bool WeekdayEditor::cancel()
 {
-    return write(m_savedDef, u"cmdCancel");
+    if (!write(m_savedDef, u"cmdCancel")) {
+        return false;
+    }
+    m_rows = m_savedDef;
+    return true;
 }
 
 } // namespace vz::edit

@@ -30,8 +30,8 @@ public:
     const run::WeekdayTable& rows() const { return m_rows; }
     const run::WeekdayTable& SavedDef() const { return m_savedDef; }
 
-    /// Lets the person pick the row's file. Returns whether the row changed; a dismissed or failing
-    /// dialog leaves the row as it was and shows nothing.
+    /// Lets the person pick the row's file, starting in its folder. Returns whether the row changed; a dismissed or
+    /// failing dialog leaves the row as it was and shows nothing.
     bool browse(int key, platform::FileDialogs& dialogs);
     /// Whether the row names a file to edit: a blank row would open the configuration window on
     /// nothing, and its OK would write a site list without a name.
@@ -43,6 +43,8 @@ public:
     bool save(platform::Messages& messages);
     /// Writes back the entries read at loading, without asking. Returns true when written.
     bool cancel();
+    /// Whether a row holds text the weekday table does not: typed or picked, and not yet saved.
+    bool hasUnsavedChanges() const { return m_rows != m_shownFromFile; }
 
 private:
     std::optional<run::WeekdayLines> readTable(const std::u16string& procedure);
@@ -52,6 +54,8 @@ private:
     run::Reporter& m_reporter;
     run::WeekdayTable m_rows;
     run::WeekdayTable m_savedDef;
+    /// The rows as last read from or written to the weekday table.
+    run::WeekdayTable m_shownFromFile;
 };
 
 } // namespace vz::edit

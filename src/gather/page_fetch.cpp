@@ -90,6 +90,9 @@ std::optional<std::string> PageFetcher::fetchPicture(const std::u16string& url,
     if (!mayFetch(url, AddressOrigin::Page)) {
         return std::nullopt;
     }
+    if (m_frontEnd) {
+        m_frontEnd->pictureStarted(url);
+    }
     Arrival arrival = take(url, Expected::Kind::Picture, giveUpAt);
     if (arrival.result.status != 0) {
         return std::nullopt;

@@ -36,6 +36,8 @@ public:
     /// The run has waited `seconds` (1 and on, told once a second) for the transfer of `url`;
     /// `url` is empty once that wait is over. So a site that never answers is seen, not guessed at.
     virtual void transferWaiting(const std::u16string& /*url*/, int /*seconds*/) {}
+    /// A picture of the current article is being fetched; for a progress display.
+    virtual void pictureStarted(const std::u16string& /*url*/) {}
 };
 
 /// Receives error-list lines (the error list window, or stderr without windows).

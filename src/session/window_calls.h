@@ -42,6 +42,7 @@ public:
     void articleStarted(int article, int articles) override;
     void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
     void transferWaiting(const std::u16string& url, int seconds) override;
+    void pictureStarted(const std::u16string& url) override;
 
     void appendLine(const std::u16string& line) override;
 

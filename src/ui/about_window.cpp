@@ -4,10 +4,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/library_versions.h"
+#include "ui/dialog_keys.h"
+#include "ui/program_look.h"
 #include "version.h"
 
 namespace vz::ui {
@@ -26,7 +27,7 @@ AboutWindow::AboutWindow(platform::Messages& messages, platform::ProgramStarter&
     setWindowTitle(title + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
 
     auto* icon = new QLabel;
-    icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    icon->setPixmap(programIcon().pixmap(48, 48));
     auto* lblTitle = new QLabel(title);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont big = lblTitle->font();
@@ -48,10 +49,10 @@ AboutWindow::AboutWindow(platform::Messages& messages, platform::ProgramStarter&
 
     auto* cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     auto* cmdSysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
+    bindDialogKeys(*this, cmdOK, cmdOK);
     connect(cmdSysInfo, &QPushButton::clicked, this,
             [this] { platform::StartSysInfo(m_environment, m_starter, m_messages); });
 

@@ -2,15 +2,17 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "ui/dialog_keys.h"
 #include "ui/japanese_text_room.h"
 #include "ui/named_button.h"
 #include "ui/qt_text.h"
@@ -73,26 +75,60 @@ void ConfigDetailWindow::buildControls()
     box(IndexName)->setMinimumWidth(480);
     box(minPix)->setMaximumWidth(80);
     box(NrPage)->setMaximumWidth(80);
+    // Counts are whole numbers; OK checks them again, naming the field.
+    for (const int count : {NrPage, minPix}) {
+        box(count)->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,10}")), box(count)));
+    }
+    const std::pair<int, const char*> tips[] = {
+        {IndexName, "サイトの名前（ページの題と見出しになります）"},
+        {FileName, "データ出力先の中に書き込むファイルの名前（フォルダは入れません）"},
+        {IndexAddress, "記事へのリンクが並ぶページのアドレス"},
+        {ServerAddressHeader, "相対リンクの前に付けるアドレス（空でもかまいません）"},
+        {NrPage, "このサイトから集める記事の数（空なら制限なし）"},
+        {minPix, "これより小さい画像（バイト）は残しません"},
+    };
+    for (const auto& [field, tip] : tips) {
+        box(field)->setToolTip(QString::fromUtf8(tip));
+    }
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(box(IndexName));
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("出力ファイル名"), box(FileName));
-    form->addRow(QStringLiteral("インデックスアドレス"), box(IndexAddress));
-    form->addRow(QStringLiteral("ホストアドレスヘッダ"), box(ServerAddressHeader));
-    form->addRow(QStringLiteral("ダウンロード記事数"), box(NrPage));
-    form->addRow(QStringLiteral("インデックスを切り出す文字列"), box(FilterIndex1));
-    form->addRow(QString(), box(FilterIndex2));
-    form->addRow(QStringLiteral("ヘッダを切り出す文字列"), box(FilterHeadline1));
-    form->addRow(QString(), box(FilterHeadline2));
-    form->addRow(QStringLiteral("記事を切り出す文字列"), box(FilterText1));
-    form->addRow(QString(), box(FilterText2));
+    auto* form = new QGridLayout;
+    int line = 0;
+    const auto addRow = [&](const QString& caption, QWidget* field) {
+        form->addWidget(new QLabel(caption), line, 0);
+        form->addWidget(field, line++, 1, 1, 2);
+    };
+    addRow(QStringLiteral("出力ファイル名"), box(FileName));
+    addRow(QStringLiteral("インデックスアドレス"), box(IndexAddress));
+    addRow(QStringLiteral("ホストアドレスヘッダ"), box(ServerAddressHeader));
+    addRow(QStringLiteral("ダウンロード記事数"), box(NrPage));
+    // Each pair of markers: the text before the part to cut out, then the text after it.
+    const std::tuple<const char*, int, int, const char*> pairs[] = {
+        {"インデックスを切り出す文字列", FilterIndex1, FilterIndex2, "記事へのリンクが並ぶ部分"},
+        {"ヘッダを切り出す文字列", FilterHeadline1, FilterHeadline2, "記事の見出し"},
+        {"記事を切り出す文字列", FilterText1, FilterText2, "記事の本文"},
+    };
+    for (const auto& [caption, first, last, part] : pairs) {
+        form->addWidget(new QLabel(QString::fromUtf8(caption)), line, 0);
+        form->addWidget(new QLabel(QStringLiteral("開始")), line, 1);
+        form->addWidget(box(first), line++, 2);
+        form->addWidget(new QLabel(QStringLiteral("終了")), line, 1);
+        form->addWidget(box(last), line++, 2);
+        box(first)->setToolTip(
+            QStringLiteral("%1の前にある文字列（大文字と小文字は区別します）").arg(QString::fromUtf8(part)));
+        box(last)->setToolTip(QStringLiteral("%1の後にある文字列").arg(QString::fromUtf8(part)));
+    }
+    form->setColumnStretch(2, 1);
     column->addLayout(form);
 
     m_chkAllTag = new QCheckBox(QStringLiteral("タグを全部除去"));
     m_chkAllTag->setObjectName(QStringLiteral("chkAllTag"));
+    m_chkAllTag->setToolTip(QStringLiteral("タグをすべて除いて、文字だけのページにします"));
     m_chkPix = new QCheckBox(QStringLiteral("画像を保持："));
     m_chkPix->setObjectName(QStringLiteral("chkPix"));
+    m_chkPix->setToolTip(QStringLiteral("記事の画像を pix フォルダに取っておきます"));
     auto* optionRow = new QHBoxLayout;
     optionRow->addWidget(m_chkAllTag);
     optionRow->addSpacing(24);
@@ -116,15 +152,30 @@ void ConfigDetailWindow::buildControls()
     column->addWidget(tables);
 
     auto* cmdDelete = namedButton(QStringLiteral("cmdDelete"), QStringLiteral("削除"));
+    cmdDelete->setToolTip(QStringLiteral("このサイトを消します"));
     auto* cmdClose = namedButton(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
+    cmdClose->setToolTip(QStringLiteral("変えたところを捨てて閉じます"));
     auto* cmdOK = namedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"));
+    cmdOK->setToolTip(QStringLiteral("設定画面の表に入れます（ファイルへは設定画面の OK で保存します）"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmdDelete);
     bottom->addWidget(cmdClose);
     bottom->addWidget(cmdOK);
     column->addLayout(bottom);
+    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    bindDialogKeys(*this, cmdOK, cmdClose);
 
+    // The form follows the boxes, so the configuration window knows what the detail window holds.
+    for (QLineEdit* field : m_boxes) {
+        if (field) {
+            connect(field, &QLineEdit::textChanged, this, &ConfigDetailWindow::takeForm);
+        }
+    }
+    for (QAbstractButton* option :
+         std::initializer_list<QAbstractButton*>{m_chkAllTag, m_chkPix, m_optKeepTable, m_optTableTag, m_optAllTable}) {
+        connect(option, &QAbstractButton::toggled, this, &ConfigDetailWindow::takeForm);
+    }
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         takeForm();
         m_detail.OK();
@@ -135,6 +186,9 @@ void ConfigDetailWindow::buildControls()
 
 void ConfigDetailWindow::takeForm()
 {
+    if (m_filling) {
+        return;
+    }
     edit::DetailForm& form = m_detail.form;
     for (int field = 0; field < run::SiteRecord::kFieldCount; ++field) {
         if (m_boxes[field]) {
@@ -155,10 +209,12 @@ void ConfigDetailWindow::refresh()
         return;
     }
     m_shownBinding = m_detail.binding();
-    const edit::DetailForm& form = m_detail.form;
+    m_filling = true;
+    const edit::DetailForm form = m_detail.form;
     for (int field = 0; field < run::SiteRecord::kFieldCount; ++field) {
         if (m_boxes[field]) {
             m_boxes[field]->setText(toQt(form.fields.field(field)));
+            m_boxes[field]->setCursorPosition(0);
         }
     }
     m_chkAllTag->setChecked(form.chkAllTag);
@@ -174,6 +230,7 @@ void ConfigDetailWindow::refresh()
         m_optAllTable->setChecked(true);
         break;
     }
+    m_filling = false;
 }
 
 void ConfigDetailWindow::closeEvent(QCloseEvent* event)

@@ -32,6 +32,8 @@ private:
 
     edit::ConfigDetail& m_detail;
     int m_shownBinding = -1;
+    /// The boxes are being filled from the model, which they must not write back meanwhile.
+    bool m_filling = false;
     QLineEdit* m_boxes[run::SiteRecord::kFieldCount] = {};
     QCheckBox* m_chkAllTag = nullptr;
     QCheckBox* m_chkPix = nullptr;

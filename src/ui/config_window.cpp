@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/dialog_keys.h"
 #include "ui/japanese_text_room.h"
 #include "ui/named_button.h"
 #include "ui/qt_text.h"
@@ -51,6 +53,8 @@ void setText(QLineEdit* box, const std::u16string& text)
     if (box->text() != toQt(text)) {
         const QSignalBlocker block(box);
         box->setText(toQt(text));
+        // A long name or path shows its beginning.
+        box->setCursorPosition(0);
     }
 }
 
@@ -86,7 +90,10 @@ void ConfigWindow::buildControls()
     autoRow->addStretch();
     column->addLayout(autoRow);
 
+    m_AutoStart->setToolTip(QStringLiteral("起動するとすぐに集め、終わるとプログラムを閉じます"));
+    autoCaption->setToolTip(m_AutoStart->toolTip());
     m_DataPath = textBox(QStringLiteral("DataPath"), 360);
+    m_DataPath->setToolTip(QStringLiteral("集めたページを書き込むフォルダ（空のときはプログラムのフォルダ）"));
     auto* dataRow = new QHBoxLayout;
     dataRow->addWidget(caption(QStringLiteral("データ出力先"), m_DataPath));
     dataRow->addWidget(m_DataPath, 1);
@@ -94,6 +101,12 @@ void ConfigWindow::buildControls()
 
     m_FitToScreen = bareBox(QStringLiteral("FitToScreen"));
     m_NrLtrLine = textBox(QStringLiteral("NrLtrLine"), 60);
+    m_NrLtrLine->setMaximumWidth(80);
+    // A number, checked again when saving; letters would stop the next run.
+    m_NrLtrLine->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_NrLtrLine));
+    m_NrLtrLine->setToolTip(QStringLiteral("小さな画面の1行に入る文字数（数字で）"));
+    m_FitToScreen->setToolTip(QStringLiteral("1行の文字数に合わせて改行を入れます"));
     auto* fitRow = new QHBoxLayout;
     fitRow->addWidget(m_FitToScreen);
     fitRow->addWidget(caption(QStringLiteral(" \"Fit to Screen\"サポート"), m_FitToScreen));
@@ -104,6 +117,7 @@ void ConfigWindow::buildControls()
     column->addLayout(fitRow);
 
     m_chkDailySort = bareBox(QStringLiteral("chkDailySort"));
+    m_chkDailySort->setToolTip(QStringLiteral("データ出力先の中に日付（yymmdd）のフォルダを作ってそこへ書き込みます"));
     auto* dailyRow = new QHBoxLayout;
     dailyRow->addWidget(m_chkDailySort);
     dailyRow->addWidget(caption(QStringLiteral("日付ディレクトリでソート"), m_chkDailySort));
@@ -112,6 +126,8 @@ void ConfigWindow::buildControls()
 
     m_chkContents = bareBox(QStringLiteral("chkContents"));
     m_chkSeparateFiles = bareBox(QStringLiteral("chkSeparateFiles"));
+    m_chkContents->setToolTip(QStringLiteral("サイトのページへのリンクを並べた index.html を作ります"));
+    m_chkSeparateFiles->setToolTip(QStringLiteral("記事を1本ずつ別のファイルにし、サイトのページにはリンクを並べます"));
     auto* pagesRow = new QHBoxLayout;
     pagesRow->addWidget(m_chkContents);
     pagesRow->addWidget(caption(QStringLiteral("目次ページ（index.html）の作成"), m_chkContents));
@@ -122,6 +138,7 @@ void ConfigWindow::buildControls()
     column->addLayout(pagesRow);
 
     m_chkChgIni = bareBox(QStringLiteral("chkChgIni"));
+    m_chkChgIni->setToolTip(QStringLiteral("毎日この.iniファイルで集めます"));
     m_dayBoxes = new QWidget;
     m_dayBoxes->setObjectName(QStringLiteral("dayBoxes"));
     auto* dayGrid = new QGridLayout(m_dayBoxes);
@@ -138,6 +155,8 @@ void ConfigWindow::buildControls()
             label->setStyleSheet(QStringLiteral("color: red"));
         }
         m_chkDay[static_cast<std::size_t>(k)] = bareBox(indexed("chkDay", k + 1));
+        m_chkDay[static_cast<std::size_t>(k)]->setToolTip(
+            QStringLiteral("%1曜日にこの.iniファイルで集めます").arg(dayLabels[k]));
         dayGrid->addWidget(label, 0, k + 1, Qt::AlignCenter);
         dayGrid->addWidget(m_chkDay[static_cast<std::size_t>(k)], 1, k + 1, Qt::AlignCenter);
     }
@@ -151,7 +170,10 @@ void ConfigWindow::buildControls()
 
     auto* cmdCheckAll = namedButton(QStringLiteral("cmdCheckAll"), QStringLiteral("全部チェック"));
     auto* cmdUncheckAll = namedButton(QStringLiteral("cmdUncheckAll"), QStringLiteral("全部はずす"));
+    cmdCheckAll->setToolTip(QStringLiteral("ファイルにあるサイトをすべて使います"));
+    cmdUncheckAll->setToolTip(QStringLiteral("ファイルにあるサイトをすべて休ませます"));
     m_NrPage = textBox(QStringLiteral("NrPage"), 60);
+    m_NrPage->setMaximumWidth(80);
     // Loaded and written back unchanged, never edited here.
     m_NrPage->setEnabled(false);
     auto* nrPageCaption = caption(QStringLiteral("ダウンロードする記事数"), m_NrPage);
@@ -165,18 +187,29 @@ void ConfigWindow::buildControls()
     column->addLayout(checkRow);
 
     auto* rows = new QGridLayout;
+    const QString headings[] = {QStringLiteral("使う"), QStringLiteral("サイト名"), QStringLiteral("出力ファイル名")};
+    for (int at = 0; at < 3; ++at) {
+        auto* heading = new QLabel(headings[at]);
+        heading->setObjectName(indexed("lblHeading", at));
+        rows->addWidget(heading, 0, at);
+    }
     for (int i = 0; i < edit::ConfigEditor::kPageRows; ++i) {
         const auto at = static_cast<std::size_t>(i);
         m_valid[at] = bareBox(indexed("valid", i));
+        m_valid[at]->setToolTip(QStringLiteral("チェックを入れたサイトだけを集めます"));
         m_SiteName[at] = textBox(indexed("SiteName", i), 240);
+        m_SiteName[at]->setToolTip(QStringLiteral("サイトの名前（ページの題と見出しになります）"));
         m_FileName[at] = textBox(indexed("FileName", i), 160);
+        m_FileName[at]->setToolTip(QStringLiteral("データ出力先の中に書き込むファイルの名前（フォルダは入れません）"));
         m_cmdDetail[at] = namedButton(indexed("cmdDetail", i), QStringLiteral("詳細"));
+        m_cmdDetail[at]->setToolTip(QStringLiteral("この行のサイトの設定をすべて見て、変えます"));
         m_cmdDelete[at] = namedButton(indexed("cmdDelete", i), QStringLiteral("削除"));
-        rows->addWidget(m_valid[at], i, 0);
-        rows->addWidget(m_SiteName[at], i, 1);
-        rows->addWidget(m_FileName[at], i, 2);
-        rows->addWidget(m_cmdDetail[at], i, 3);
-        rows->addWidget(m_cmdDelete[at], i, 4);
+        m_cmdDelete[at]->setToolTip(QStringLiteral("この行のサイトを消します"));
+        rows->addWidget(m_valid[at], i + 1, 0, Qt::AlignCenter);
+        rows->addWidget(m_SiteName[at], i + 1, 1);
+        rows->addWidget(m_FileName[at], i + 1, 2);
+        rows->addWidget(m_cmdDetail[at], i + 1, 3);
+        rows->addWidget(m_cmdDelete[at], i + 1, 4);
         connect(m_valid[at], &QCheckBox::toggled, this, [this, i](bool on) { m_editor.setValid(i, on); });
         connect(m_SiteName[at], &QLineEdit::textEdited, this,
                 [this, i](const QString& t) { m_editor.setSiteName(i, fromQt(t)); });
@@ -190,13 +223,23 @@ void ConfigWindow::buildControls()
     column->addLayout(rows);
 
     m_cmdBack = namedButton(QStringLiteral("cmdBack"), QStringLiteral("<"));
+    m_cmdBack->setToolTip(QStringLiteral("前の10行"));
     m_cmdFwd = namedButton(QStringLiteral("cmdFwd"), QStringLiteral(">"));
+    m_cmdFwd->setToolTip(QStringLiteral("次の10行（新しいサイトは最後のサイトの後の空いた行に）"));
+    m_lblPage = new QLabel;
+    m_lblPage->setObjectName(QStringLiteral("lblPage"));
+    m_lblPage->setAlignment(Qt::AlignCenter);
     m_cmdImport = namedButton(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
+    m_cmdImport->setToolTip(QStringLiteral("ほかの.iniファイルからサイトを加えます"));
     auto* cmdSaveAs = namedButton(QStringLiteral("cmdSaveAs"), QStringLiteral("名前を付けて保存"));
+    cmdSaveAs->setToolTip(QStringLiteral("別の.iniファイルとして保存し、チェックした曜日に割り当てます"));
     auto* cmdClose = namedButton(QStringLiteral("cmdClose"), QStringLiteral("閉じる"));
+    cmdClose->setToolTip(QStringLiteral("保存せずに閉じます"));
     auto* cmdOK = namedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"));
+    cmdOK->setToolTip(QStringLiteral(".iniファイルと曜日の割り当てを保存して閉じます"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_cmdBack);
+    bottom->addWidget(m_lblPage);
     bottom->addWidget(m_cmdFwd);
     bottom->addStretch();
     bottom->addWidget(m_cmdImport);
@@ -204,6 +247,9 @@ void ConfigWindow::buildControls()
     bottom->addWidget(cmdClose);
     bottom->addWidget(cmdOK);
     column->addLayout(bottom);
+    // Nothing here grows taller: the window keeps its height and widens its fields.
+    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    bindDialogKeys(*this, cmdOK, cmdClose);
 
     connect(m_AutoStart, &QCheckBox::toggled, this, [this](bool on) { m_editor.settings.AutoStart = on; });
     connect(m_DataPath, &QLineEdit::textEdited, this,
@@ -276,14 +322,17 @@ void ConfigWindow::refresh()
     }
     m_cmdBack->setEnabled(m_editor.backEnabled());
     m_cmdFwd->setEnabled(m_editor.fwdEnabled());
+    m_lblPage->setText(QStringLiteral("%1 / %2 ページ").arg(m_editor.pageNumber()).arg(m_editor.pageCount()));
     // Enabled once there is an import window to open.
     m_cmdImport->setEnabled(static_cast<bool>(m_editor.importRequested));
 }
 
 void ConfigWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_editor.isOpen()) {
-        m_editor.closedByTitleBar();
+    // Unsaved changes are asked about as the close button does; the window closes when they may go.
+    if (m_editor.isOpen() && !m_editor.closedByTitleBar()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

@@ -52,6 +52,7 @@ private:
     std::array<QPushButton*, edit::ConfigEditor::kPageRows> m_cmdDelete{};
     QPushButton* m_cmdBack = nullptr;
     QPushButton* m_cmdFwd = nullptr;
+    QLabel* m_lblPage = nullptr;
     QPushButton* m_cmdImport = nullptr;
 };
 

@@ -36,6 +36,9 @@ public:
 
     const edit::WeekdayEditor& model() const { return m_model; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void showRows();
 

@@ -19,6 +19,8 @@
 #include "ui/errors_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_window_thread.h"
+#include "ui/window_placer.h"
+#include "ui/window_dialogs.h"
 
 namespace vz::ui {
 
@@ -29,8 +31,8 @@ struct DesktopServices
     const platform::Clock& clock;
     /// Every page and picture of a run; how many at once is the session's values().jobs.
     platform::Fetcher& fetcher;
-    platform::Messages& messages;
-    platform::FileDialogs& dialogs;
+    /// Message boxes and file dialogs, each shown over the window that asks.
+    DialogHost& dialogs;
     EditorWindows& editors;
     platform::ProgramStarter& starter;
     platform::EnvironmentLookup environment = platform::processEnvironment;
@@ -82,7 +84,12 @@ public:
 
 private:
     run::RunState& m_state;
+    const platform::Clock& m_clock;
+    /// Before the windows, so it sees them from their first showing to their last hiding.
+    WindowPlacer m_placer;
     EditorWindows& m_editors;
+    WindowDialogs m_mainDialogs;
+    WindowDialogs m_aboutDialogs;
     ErrorsWindow m_errors;
     MainWindow m_window;
     AboutWindow m_about;

@@ -3,14 +3,13 @@
 #include <memory>
 
 #include "edit/config_editor.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 #include "ui/config_detail_window.h"
 #include "ui/config_window.h"
 #include "ui/def_window.h"
 #include "ui/editor_windows.h"
+#include "ui/window_dialogs.h"
 
 namespace vz::ui {
 
@@ -20,8 +19,8 @@ namespace vz::ui {
 class EditorWindowSet final : public EditorWindows
 {
 public:
-    EditorWindowSet(run::RunState& state, run::Reporter& reporter, platform::Messages& messages,
-                    platform::FileDialogs& dialogs);
+    /// Each window's message boxes and file dialogs come from `dialogs`, shown over that window.
+    EditorWindowSet(run::RunState& state, run::Reporter& reporter, DialogHost& dialogs);
     ~EditorWindowSet() override;
 
     bool available() const override { return true; }
@@ -29,7 +28,9 @@ public:
     /// that file already; open on another file with unsaved edits, it asks first.
     void openConfig(const std::u16string& iniPath, bool fromDef) override;
     void openDef() override;
+    bool mayEnd() override;
     void closeForShutdown() override;
+    void onSaved(std::function<void()> listener) override { m_saved = std::move(listener); }
 
     edit::ConfigEditor& editor() { return m_editor; }
     ConfigWindow& configWindow() { return *m_config; }
@@ -40,11 +41,16 @@ private:
     /// Brings both windows in line with the model: shown and filled while open, hidden when closed.
     void sync();
 
+    DialogHost& m_host;
+    WindowDialogs m_configDialogs;
+    WindowDialogs m_detailDialogs;
+    WindowDialogs m_defDialogs;
     edit::ConfigEditor m_editor;
     std::unique_ptr<ConfigWindow> m_config;
     std::unique_ptr<ConfigDetailWindow> m_detail;
     std::unique_ptr<DefWindow> m_def;
     int m_raisedBinding = -1;
+    std::function<void()> m_saved;
 };
 
 /// Hands the main window's requests on to editor windows made after it: they report through the
@@ -66,14 +72,28 @@ public:
             target->openDef();
         }
     }
+    bool mayEnd() override { return !target || target->mayEnd(); }
     void closeForShutdown() override
     {
         if (target) {
             target->closeForShutdown();
         }
     }
+    void onSaved(std::function<void()> listener) override { m_saved = std::move(listener); }
+
+    /// The windows the requests go to from now on.
+    void setTarget(EditorWindows* windows)
+    {
+        target = windows;
+        if (target && m_saved) {
+            target->onSaved(m_saved);
+        }
+    }
 
     EditorWindows* target = nullptr;
+
+private:
+    std::function<void()> m_saved;
 };
 
 } // namespace vz::ui

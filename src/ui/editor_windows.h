@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vz::ui {
@@ -17,9 +18,14 @@ public:
     virtual void openConfig(const std::u16string& iniPath, bool fromDef) = 0;
     /// Shows the weekday table editor.
     virtual void openDef() = 0;
-    /// The program is ending: closes the configuration and site detail windows. The weekday table
-    /// and import windows stay open, and the program ends when the last window closes.
+    /// The program is about to end: asks over each editor window that holds unsaved changes
+    /// whether they may go. False when the person keeps them, and the program stays.
+    virtual bool mayEnd() = 0;
+    /// The program ends: closes every editor window without asking again, so none is left
+    /// working on a configuration without the main window.
     virtual void closeForShutdown() = 0;
+    /// `listener` is called each time the configuration window has written a site list file.
+    virtual void onSaved(std::function<void()> listener) { (void)listener; }
 };
 
 /// No editor windows: the edit menus stay disabled.
@@ -29,6 +35,7 @@ public:
     bool available() const override { return false; }
     void openConfig(const std::u16string&, bool) override {}
     void openDef() override {}
+    bool mayEnd() override { return true; }
     void closeForShutdown() override {}
 };
 

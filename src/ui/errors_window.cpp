@@ -1,10 +1,11 @@
 #include "errors_window.h"
 
-#include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "ui/dialog_keys.h"
 #include "ui/qt_text.h"
 
 namespace vz::ui {
@@ -19,10 +20,12 @@ ErrorsWindow::ErrorsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_errMsg = new QPlainTextEdit;
     m_errMsg->setObjectName(QStringLiteral("ErrMsg"));
     m_errMsg->setReadOnly(true);
-    m_errMsg->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A failure with its causes is one long line; it wraps so that all of it can be read.
+    m_errMsg->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Never trimmed: the list keeps every report for the life of the program.
     m_errMsg->setMaximumBlockCount(0);
     layout->addWidget(m_errMsg);
+    bindDialogKeys(*this, nullptr, nullptr);
     resize(640, 240);
 }
 
@@ -31,14 +34,47 @@ void ErrorsWindow::appendLine(const std::u16string& line)
     if (!isVisible()) {
         show();
     }
-    // The line ends in CR LF (a " MAIN" report in two, which leaves an empty line); the text
-    // box keeps lines by LF alone.
-    QString text = toQt(line);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QTextCursor end(m_errMsg->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    m_errMsg->moveCursor(QTextCursor::End);
+    apply(m_list.append(line));
+    emit listed();
+}
+
+void ErrorsWindow::startRun(const std::u16string& when)
+{
+    apply(m_list.startRun(when));
+}
+
+void ErrorsWindow::endRun()
+{
+    m_list.endRun();
+}
+
+void ErrorsWindow::downloadFailed(const std::u16string& url, const std::u16string& cause)
+{
+    apply(m_list.downloadFailed(url, cause));
+}
+
+void ErrorsWindow::open()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void ErrorsWindow::apply(const std::vector<edit::ErrorList::Change>& changes)
+{
+    for (const auto& change : changes) {
+        QTextCursor cursor(m_errMsg->document());
+        cursor.movePosition(QTextCursor::End);
+        if (change.replacesLast) {
+            cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+        } else if (!m_errMsg->document()->isEmpty()) {
+            cursor.insertBlock();
+        }
+        cursor.insertText(toQt(change.text));
+    }
+    if (!changes.empty()) {
+        m_errMsg->moveCursor(QTextCursor::End);
+    }
 }
 
 } // namespace vz::ui

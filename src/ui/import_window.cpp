@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/dialog_keys.h"
 #include "ui/named_button.h"
 #include "ui/qt_text.h"
 
@@ -60,10 +61,10 @@ int twipsToPixels(const QWidget* widget, int twips)
 } // namespace
 
 ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
-                           run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
-                           QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_model(std::move(start), table, editSiteCount, reporter, messages, std::move(LoadConfig))
+                           run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
+                           std::function<void()> StorePage, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dialogs(dialogs, this),
+      m_model(std::move(start), table, editSiteCount, reporter, m_dialogs, std::move(LoadConfig), std::move(StorePage))
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(toQt(m_model.caption()));
@@ -72,6 +73,9 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     auto* cmdImportAll = namedButton(QStringLiteral("cmdImportAll"), QStringLiteral("すべて読み込み"));
     auto* cmdImportOne = namedButton(QStringLiteral("cmdImportOne"), QStringLiteral("選択して読み込み"));
     auto* cmdReplace = namedButton(QStringLiteral("cmdReplace"), QStringLiteral("１つずつ置換"));
+    cmdImportAll->setToolTip(QStringLiteral("読み込み元のサイトをすべて、最後のサイトの後に加えます"));
+    cmdImportOne->setToolTip(QStringLiteral("選んだサイトだけを加えます"));
+    cmdReplace->setToolTip(QStringLiteral("表のサイトを1つずつ読み込み元のサイトで置き換えます"));
     for (auto* b : {cmdImportAll, cmdImportOne, cmdReplace}) {
         column->addWidget(b);
     }
@@ -89,8 +93,11 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
     grid->addWidget(m_lstSource, 0, 0);
     grid->addWidget(m_label, 0, 1);
     grid->addWidget(m_lstDestination, 0, 2);
+    m_lstSource->setToolTip(QStringLiteral("読み込み元のサイト"));
+    m_lstDestination->setToolTip(QStringLiteral("置き換える表のサイト"));
     m_cmdImport = namedButton(QStringLiteral("cmdImport"), QStringLiteral("読み込み"));
     grid->addWidget(m_cmdImport, 1, 0, 1, 3);
+    bindDialogKeys(*this, m_cmdImport, nullptr);
     column->addWidget(m_lower, 1);
     m_lower->hide();
 
@@ -117,7 +124,7 @@ ImportWindow::ImportWindow(edit::ImportStart start, run::EditSiteTable& table, s
         m_label->show();
         m_lstDestination->show();
         fill(m_lstSource, m_model.sourceEntries());
-        fill(m_lstDestination, m_model.destinationEntries());
+        showDestinations();
         grow();
     });
     connect(m_cmdImport, &QPushButton::clicked, this, &ImportWindow::importClicked);
@@ -132,7 +139,11 @@ void ImportWindow::grow()
 void ImportWindow::importClicked()
 {
     if (m_model.mode() == edit::SiteImport::Mode::Replace) {
-        m_model.replace(chosen(m_lstSource), chosen(m_lstDestination));
+        const auto destination = chosen(m_lstDestination);
+        if (m_model.replace(chosen(m_lstSource), destination)) {
+            showDestinations();
+            m_lstDestination->setCurrentRow(*destination);
+        }
         return;
     }
     std::vector<int> marked;
@@ -146,17 +157,31 @@ void ImportWindow::importClicked()
     }
 }
 
-ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor)
+void ImportWindow::showDestinations()
+{
+    fill(m_lstDestination, m_model.destinationEntries());
+    for (int row = 0; row < m_lstDestination->count(); ++row) {
+        if (const auto before = m_model.replacedName(static_cast<std::size_t>(row))) {
+            QListWidgetItem* item = m_lstDestination->item(row);
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+            item->setToolTip(QStringLiteral("「%1」を置き換えました").arg(toQt(*before)));
+        }
+    }
+}
+
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor, DialogHost& dialogs)
 {
     auto start = editor.cmdImport();
     if (!start) {
         return nullptr;
     }
-    // One import window at a time: a new import starts from a new snapshot.
+    // One import window at a time, for one source.
     closeImportWindows(parent);
     auto* window = new ImportWindow(
-        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), editor.messages(),
-        [&editor] { editor.tableReplaced(); }, parent);
+        std::move(*start), editor.table(), editor.state().EditSiteCount, editor.reporter(), dialogs,
+        [&editor] { editor.tableReplaced(); }, [&editor] { editor.StorePage(editor.CurrentTop()); }, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;

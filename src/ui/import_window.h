@@ -6,6 +6,7 @@
 
 #include "edit/config_editor.h"
 #include "edit/site_import.h"
+#include "ui/window_dialogs.h"
 
 class QLabel;
 class QListWidget;
@@ -22,10 +23,11 @@ class ImportWindow final : public QWidget
 
 public:
     /// `table` and `editSiteCount` are the configuration window's, `LoadConfig` shows its table
-    /// again from the first row.
+    /// again from the first row, `StorePage` takes its page as typed into the table.
+    /// Its messages come from `dialogs`, over this window.
     ImportWindow(edit::ImportStart start, run::EditSiteTable& table, std::int16_t& editSiteCount,
-                 run::Reporter& reporter, platform::Messages& messages, std::function<void()> LoadConfig,
-                 QWidget* parent = nullptr);
+                 run::Reporter& reporter, DialogHost& dialogs, std::function<void()> LoadConfig,
+                 std::function<void()> StorePage, QWidget* parent = nullptr);
 
     const edit::SiteImport& model() const { return m_model; }
 
@@ -36,7 +38,11 @@ public:
 private:
     void grow();
     void importClicked();
+    /// lstDestination as the table now is; a row this window replaced shows in bold, with the name
+    /// it had before as its tool tip.
+    void showDestinations();
 
+    WindowDialogs m_dialogs;
     edit::SiteImport m_model;
     QListWidget* m_lstSelect = nullptr;
     QListWidget* m_lstSource = nullptr;
@@ -49,7 +55,7 @@ private:
 /// The configuration window's import button: asks for the source file and shows the import window
 /// over `parent` on the editor's table, in place of an import window already open there. Returns
 /// the window, or nullptr when the person cancelled or the dialog failed.
-ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor);
+ImportWindow* startImport(QWidget* parent, edit::ConfigEditor& editor, DialogHost& dialogs);
 
 /// Closes the import windows open over `parent`, once the table they change is closed or replaced.
 void closeImportWindows(QWidget* parent);

@@ -1,26 +1,31 @@
 #include "main_window.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
+#include "edit/day_assignment.h"
+#include "edit/run_readiness.h"
 #include "gather/gathering_run.h"
 #include "run/text.h"
 #include "session/jobs_setting.h"
 #include "session/run_control.h"
 #include "session/session.h"
+#include "ui/desktop_opener.h"
+#include "ui/dialog_keys.h"
+#include "ui/elided_label.h"
 #include "ui/japanese_text_room.h"
 #include "ui/qt_text.h"
 
@@ -28,12 +33,15 @@ namespace vz::ui {
 
 namespace {
 
-QLineEdit* readOnlyBox(const char* name)
+QLineEdit* readOnlyBox(const char* name, const QString& tip)
 {
     auto* box = new QLineEdit;
     box->setObjectName(QString::fromLatin1(name));
     box->setReadOnly(true);
-    box->setMinimumWidth(460);
+    // Its text can be selected and copied with the mouse; the keyboard goes to the buttons.
+    box->setFocusPolicy(Qt::ClickFocus);
+    box->setMinimumWidth(280);
+    box->setToolTip(tip);
     return box;
 }
 
@@ -44,12 +52,14 @@ constexpr int kProgressSteps = 1000;
 MainWindow::MainWindow(run::RunState& state, platform::Messages& messages, platform::FileDialogs& dialogs,
                        EditorWindows& editors, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_messages(messages), m_dialogs(dialogs), m_editors(editors),
-      m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+      m_opener(openWithDesktop)
 {
     setObjectName(QStringLiteral("frmBrowser"));
     buildControls();
     buildMenus();
     makeRoomForJapanese(*this);
+    // Room for an address at first; a longer one is cut in its box, never widening the window.
+    resize(std::max(560, sizeHint().width()), sizeHint().height());
     setCaption(u"vodeZeva.def");
     updateControls();
 }
@@ -101,7 +111,9 @@ void MainWindow::showRunField(run::RunField field, const std::u16string& text)
                      : field == run::RunField::URL2   ? m_url2
                                                       : m_file;
     box->setText(toQt(text));
+    // The beginning of a long address says more than its end; the whole shows as the tool tip.
     box->setCursorPosition(0);
+    box->setToolTip(toQt(text));
     if (field == run::RunField::SiteName && !text.empty()) {
         ++m_siteNumber;
         m_article = 0;
@@ -126,6 +138,7 @@ void MainWindow::articleStarted(int article, int articles)
 {
     m_article = article;
     m_articles = articles;
+    m_pictures = 0;
     showProgress();
 }
 
@@ -133,6 +146,13 @@ void MainWindow::downloadFailed(const std::u16string& url, const std::u16string&
 {
     m_lastFailure = QStringLiteral("最後の失敗 %1（%2）").arg(toQt(cause), toQt(url));
     showProgress();
+    emit pageFailed(url, cause);
+}
+
+void MainWindow::pictureStarted(const std::u16string&)
+{
+    ++m_pictures;
+    showStatus();
 }
 
 void MainWindow::transferWaiting(const std::u16string& url, int seconds)
@@ -148,6 +168,12 @@ void MainWindow::yieldEvents()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Unsaved edits of the editor windows are asked about once, before anything ends.
+    if (!m_endAgreed && !m_editors.mayEnd()) {
+        event->ignore();
+        return;
+    }
+    m_endAgreed = true;
     if (m_control && m_control->phase() != gather::RunPhase::Idle) {
         // The run abandons what it fetches and closes its page; the window closes then.
         m_closeWhenIdle = true;
@@ -162,15 +188,25 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Coming back from another window (or from another program), the site list file may have
+    // changed under the window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        checkReadiness();
+    }
+    QMainWindow::changeEvent(event);
+}
+
 void MainWindow::buildControls()
 {
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
     auto* form = new QFormLayout;
-    m_siteName = readOnlyBox("SiteName");
-    m_url = readOnlyBox("URL");
-    m_url2 = readOnlyBox("URL2");
-    m_file = readOnlyBox("File");
+    m_siteName = readOnlyBox("SiteName", QStringLiteral("集めているサイト"));
+    m_url = readOnlyBox("URL", QStringLiteral("そのサイトのインデックスページ"));
+    m_url2 = readOnlyBox("URL2", QStringLiteral("ダウンロード中の記事のページ"));
+    m_file = readOnlyBox("File", QStringLiteral("記事を書き込むファイル"));
     form->addRow(m_siteName);
     form->addRow(QStringLiteral("インデックスページ"), m_url);
     form->addRow(QStringLiteral("ダウンロード中のページ"), m_url2);
@@ -182,8 +218,10 @@ void MainWindow::buildControls()
     m_progress->setRange(0, kProgressSteps);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setToolTip(QStringLiteral("実行の進み具合（サイトと記事の数から）"));
     column->addWidget(m_progress);
-    m_status = new QLabel;
+    // However long the address of a failure, the line never widens the window.
+    m_status = new ElidedLabel;
     m_status->setObjectName(QStringLiteral("lblStatus"));
     column->addWidget(m_status);
 
@@ -194,13 +232,17 @@ void MainWindow::buildControls()
     connect(m_cmdOpen, &QPushButton::clicked, this, &MainWindow::openContents);
     m_cmdStop = new QPushButton(toQt(gather::kStartCaption));
     m_cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    m_cmdStop->setDefault(true);
     connect(m_cmdStop, &QPushButton::clicked, this, &MainWindow::pressStartStop);
     buttons->addWidget(m_cmdOpen);
     buttons->addStretch();
     buttons->addWidget(m_cmdStop);
     column->addLayout(buttons);
+    // Extra height goes below the controls, not between them.
+    column->addStretch();
     setCentralWidget(central);
+    // Escape must not end the program.
+    bindDialogKeys(*this, m_cmdStop, nullptr, false);
+    m_cmdStop->setFocus();
 }
 
 void MainWindow::buildMenus()
@@ -238,6 +280,11 @@ void MainWindow::buildMenus()
         m_mnuJobsItems.emplace_back(jobs, item);
     }
 
+    m_mnuErrors = menuBar()->addAction(QStringLiteral("エラー一覧（&L）"));
+    m_mnuErrors->setObjectName(QStringLiteral("mnuErrors"));
+    m_mnuErrors->setEnabled(false);
+    connect(m_mnuErrors, &QAction::triggered, this, &MainWindow::errorsRequested);
+
     m_mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報（&A）"));
     m_mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     connect(m_mnuAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -247,15 +294,39 @@ void MainWindow::updateControls()
 {
     const gather::RunPhase phase = m_control ? m_control->phase() : gather::RunPhase::Idle;
     const bool attached = m_session != nullptr;
-    // A stopped run is still unwinding: no start until it has ended.
-    m_cmdStop->setEnabled(attached && phase != gather::RunPhase::Stopping);
+    const bool idle = phase == gather::RunPhase::Idle;
+    // A stopped run is still unwinding: no start until it has ended. A run that would gather
+    // nothing is not offered; the status line says why.
+    m_cmdStop->setEnabled(attached && phase != gather::RunPhase::Stopping && (!idle || m_notReady.isEmpty()));
+    m_cmdStop->setToolTip(idle ? (m_notReady.isEmpty() ? QStringLiteral("サイトを集め始めます") : m_notReady)
+                               : QStringLiteral("今の記事が終わったところで止めます"));
     // Init must not reload the run's state while a run walks it.
-    m_mnuRead->setEnabled(attached && phase == gather::RunPhase::Idle);
-    m_mnuJobs->setEnabled(attached && phase == gather::RunPhase::Idle);
+    m_mnuRead->setEnabled(attached && idle);
+    m_mnuJobs->setEnabled(attached && idle);
     m_mnuDef->setEnabled(m_editors.available());
     // With no site list file for today, Edit would open the configuration window on no file.
     m_mnuEdit->setEnabled(m_editors.available() && !text::Trim(m_state.CurrentIniPath).empty());
-    m_cmdOpen->setEnabled(m_hasRun && phase == gather::RunPhase::Idle);
+    m_cmdOpen->setEnabled(idle && (m_hasRun || m_contentsThere));
+}
+
+void MainWindow::checkReadiness()
+{
+    if (!m_session || (m_control && m_control->phase() != gather::RunPhase::Idle)) {
+        return;
+    }
+    const auto reason = edit::nothingToRun(m_state);
+    const QString notReady = reason ? toQt(*reason) : QString();
+    m_contentsThere = !m_state.DataPath.empty() && QFileInfo(toQt(m_state.DataPath + u"index.html")).isFile();
+    if (notReady != m_notReady) {
+        m_notReady = notReady;
+        showStatus();
+    }
+    updateControls();
+}
+
+void MainWindow::errorsListed()
+{
+    m_mnuErrors->setEnabled(true);
 }
 
 void MainWindow::editCurrentIni()
@@ -286,8 +357,12 @@ void MainWindow::pressStartStop()
     case gather::RunPhase::Idle:
         // Init runs inside start(), so the sites are counted after it; the run's first reports
         // wait in the queue until this slot returns.
+        emit runStarting();
         if (m_control->start([this](bool) { runEnded(false); })) {
             runStarted();
+        } else {
+            emit runFinished();
+            checkReadiness();
         }
         break;
     }
@@ -299,8 +374,11 @@ void MainWindow::startAutomaticRun()
     if (!m_control) {
         return;
     }
+    emit runStarting();
     if (m_control->startAutomatic([this](bool) { runEnded(true); })) {
         runStarted();
+    } else {
+        emit runFinished();
     }
     updateControls();
 }
@@ -313,7 +391,7 @@ void MainWindow::runStarted()
             m_sitesTotal += site.IndexName.empty() ? 0 : 1;
         }
     }
-    m_siteNumber = m_article = m_articles = m_gathered = m_failed = 0;
+    m_siteNumber = m_article = m_articles = m_gathered = m_failed = m_pictures = 0;
     m_lastFailure.clear();
     m_waiting.clear();
     m_stopped = false;
@@ -325,8 +403,10 @@ void MainWindow::runStarted()
 void MainWindow::runEnded(bool automatic)
 {
     m_hasRun = true;
-    updateControls();
+    emit runFinished();
     m_ending = m_stopped ? QStringLiteral("中断しました") : QStringLiteral("終了");
+    checkReadiness();
+    updateControls();
     showStatus();
     if (m_closeWhenIdle || (automatic && m_state.AutoStart)) {
         close();
@@ -360,16 +440,40 @@ void MainWindow::showStatus()
                      .arg(m_gathered)
                      .arg(m_failed);
     }
+    if (m_pictures > 0 && m_ending.isEmpty()) {
+        parts << QStringLiteral("画像 %1 枚目").arg(m_pictures);
+    }
     if (!m_waiting.isEmpty()) {
         parts << m_waiting;
+    }
+    // How the run ended comes before the last failure, whose address may be cut.
+    if (!m_ending.isEmpty()) {
+        parts << m_ending;
     }
     if (!m_lastFailure.isEmpty()) {
         parts << m_lastFailure;
     }
-    if (!m_ending.isEmpty()) {
-        parts << m_ending;
+    const bool idle = !m_control || m_control->phase() == gather::RunPhase::Idle;
+    if (idle && !m_notReady.isEmpty()) {
+        parts << m_notReady;
     }
     m_status->setText(parts.join(QStringLiteral("　")));
+}
+
+void MainWindow::clearRun()
+{
+    for (QLineEdit* box : {m_siteName, m_url, m_url2, m_file}) {
+        box->clear();
+        box->setToolTip(QString());
+    }
+    m_sitesTotal = m_siteNumber = m_article = m_articles = m_gathered = m_failed = m_pictures = 0;
+    m_lastFailure.clear();
+    m_waiting.clear();
+    m_ending.clear();
+    m_stopped = false;
+    m_hasRun = false;
+    m_progress->setValue(0);
+    showStatus();
 }
 
 void MainWindow::readIni()
@@ -380,7 +484,7 @@ void MainWindow::readIni()
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.title = u".iniファイルの読み込み";
-    request.initialName = fromQt(QDir::currentPath()) + u"/*.ini";
+    request.initialName = edit::iniPattern(m_state.CurrentIniPath, m_state.ProgramFolder);
     request.defaultExtension = u"ini";
     const platform::FileDialogResult chosen = m_dialogs.show(request);
     switch (chosen.outcome) {
@@ -392,16 +496,21 @@ void MainWindow::readIni()
     case platform::FileDialogResult::Outcome::Chosen:
         break;
     }
+    // What the window showed belongs to the file before.
+    clearRun();
     m_session->readIni(chosen.path);
-    updateControls();
+    checkReadiness();
 }
 
 void MainWindow::openContents()
 {
     const std::u16string target = session::contentsPageOrFolder(m_state);
-    if (!m_opener(toQt(target))) {
-        m_messages.alert(u"開けませんでした: " + target);
-    }
+    QPointer<MainWindow> window(this);
+    m_opener(toQt(target), [window, target](const QString& why) {
+        if (window) {
+            window->m_messages.alert(u"開けませんでした: " + target + u"（" + fromQt(why) + u"）");
+        }
+    });
 }
 
 } // namespace vz::ui

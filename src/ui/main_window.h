@@ -15,7 +15,6 @@
 #include "ui/editor_windows.h"
 
 class QAction;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -29,6 +28,8 @@ class Session;
 
 namespace vz::ui {
 
+class ElidedLabel;
+
 /// The main window, frmBrowser: where a run is shown, the start/stop button, and the menus that
 /// open the other windows. What the run tells the windows arrives here on the window thread.
 class MainWindow final : public QMainWindow, public run::FrontEnd, public platform::EventYield
@@ -39,8 +40,9 @@ public:
     /// Closed while a run was going on: the window goes once the run has ended.
     bool closing() const { return m_closeWhenIdle; }
 
-    /// Opens a local file or folder in the desktop's browser or file manager.
-    using Opener = std::function<bool(const QString& path)>;
+    /// Opens a local file or folder in the desktop's browser or file manager; calls `failed` with the
+    /// reason, now or later, when that does not work out.
+    using Opener = std::function<void(const QString& path, std::function<void(const QString& why)> failed)>;
 
     MainWindow(run::RunState& state, platform::Messages& messages, platform::FileDialogs& dialogs,
                EditorWindows& editors, QWidget* parent = nullptr);
@@ -53,6 +55,11 @@ public:
     /// The automatic run after start-up; the window closes after it unless it was stopped.
     void startAutomaticRun();
     void setOpener(Opener opener) { m_opener = std::move(opener); }
+    /// Looks again at the site list file in use: 開始 is offered only when a run would gather
+    /// something, and otherwise says why; 目次を開く when there is something to open.
+    void checkReadiness();
+    /// The error list holds a report: its menu item can open it from now on.
+    void errorsListed();
 
     void setCaption(const std::u16string& fileName) override;
     void openConfig() override;
@@ -60,10 +67,12 @@ public:
     void setStopCaption(const std::u16string& caption) override;
     void siteFinished(const std::u16string& indexName, int gathered, int failed) override;
     void articleStarted(int article, int articles) override;
-    /// The cause of the last failed page download goes on the status line beside the counts.
+    /// The cause of the last failed page download goes on the status line beside the counts, and
+    /// beside its report in the error list.
     void downloadFailed(const std::u16string& url, const std::u16string& cause) override;
     /// The address waited for and for how long go on the status line while the wait lasts.
     void transferWaiting(const std::u16string& url, int seconds) override;
+    void pictureStarted(const std::u16string& url) override;
 
     /// Where the windowed program waits for its own work (start-up, Init): only painting runs,
     /// so no click can start a second piece of work inside the first.
@@ -72,11 +81,19 @@ public:
 signals:
     /// The about box is asked for.
     void aboutRequested();
+    /// The error list is asked for.
+    void errorsRequested();
+    /// A run is about to be prepared, then it has ended: the error list heads its reports.
+    void runStarting();
+    void runFinished();
+    /// Why a page could not be downloaded.
+    void pageFailed(const std::u16string& url, const std::u16string& cause);
     /// The window closes for good: the other windows close and temporary files go.
     void shuttingDown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
@@ -91,6 +108,8 @@ private:
     void updateControls();
     void showProgress();
     void showStatus();
+    /// Forgets the run shown: another site list file is in use.
+    void clearRun();
 
     run::RunState& m_state;
     platform::Messages& m_messages;
@@ -101,7 +120,12 @@ private:
     session::JobsSetting* m_jobs = nullptr;
     Opener m_opener;
     bool m_closeWhenIdle = false;
+    /// The person agreed to lose the unsaved edits of the editor windows.
+    bool m_endAgreed = false;
     bool m_hasRun = false;
+    /// Why 開始 is not offered, when it is not.
+    QString m_notReady;
+    bool m_contentsThere = false;
     /// The stop button ended the run under way.
     bool m_stopped = false;
 
@@ -111,6 +135,8 @@ private:
     int m_articles = 0;
     int m_gathered = 0;
     int m_failed = 0;
+    /// Pictures of the current article asked for so far.
+    int m_pictures = 0;
     QString m_lastFailure;
     QString m_waiting;
     /// How the run ended, after the counts.
@@ -122,7 +148,7 @@ private:
     QLineEdit* m_file = nullptr;
     QPushButton* m_cmdStop = nullptr;
     QProgressBar* m_progress = nullptr;
-    QLabel* m_status = nullptr;
+    ElidedLabel* m_status = nullptr;
     QPushButton* m_cmdOpen = nullptr;
     QAction* m_mnuExit = nullptr;
     QMenu* m_mnuConfig = nullptr;
@@ -131,6 +157,7 @@ private:
     QAction* m_mnuRead = nullptr;
     QMenu* m_mnuJobs = nullptr;
     std::vector<std::pair<int, QAction*>> m_mnuJobsItems;
+    QAction* m_mnuErrors = nullptr;
     QAction* m_mnuAbout = nullptr;
 };
 

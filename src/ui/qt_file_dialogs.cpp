@@ -58,14 +58,14 @@ platform::FileDialogResult QtFileDialogs::outcome(const platform::FileDialogRequ
         return {platform::FileDialogResult::Outcome::Cancelled, {}, {}};
     }
     if (chosen.isEmpty() || chosen.first().isEmpty()) {
-        return failed(QStringLiteral("no file was chosen"));
+        return failed(QStringLiteral("ファイルが選ばれていません"));
     }
     const QFileInfo file(chosen.first());
     if (file.isDir()) {
-        return failed(file.absoluteFilePath() + QStringLiteral(" is a folder, not a file"));
+        return failed(file.absoluteFilePath() + QStringLiteral(" はフォルダです。ファイルを選んでください"));
     }
     if (request.kind == platform::FileDialogRequest::Kind::Open && !file.isFile()) {
-        return failed(file.absoluteFilePath() + QStringLiteral(" does not exist"));
+        return failed(file.absoluteFilePath() + QStringLiteral(" がありません"));
     }
     return {platform::FileDialogResult::Outcome::Chosen, fromQt(file.absoluteFilePath()), {}};
 }
@@ -73,7 +73,7 @@ platform::FileDialogResult QtFileDialogs::outcome(const platform::FileDialogRequ
 platform::FileDialogResult QtFileDialogs::show(const platform::FileDialogRequest& request)
 {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        return failed(QStringLiteral("no window system to show a file dialog on"));
+        return failed(QStringLiteral("ファイルを選ぶ画面を出せません（ウィンドウシステムがありません）"));
     }
     QFileDialog dialog(m_parent.data());
     prepare(dialog, request);

@@ -1,6 +1,7 @@
 #include "edit/config_editor.h"
 
 #include <filesystem>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ TEST_F(EditorTest, DeletingLeavesAnEmptySwitchedOffRowAndTheRowsBelowInPlace)
     editor.deleteRow(3);
     EXPECT_EQ(editor.page()[3], (edit::PageRow{false, u"", u"", true}));
     EXPECT_EQ(editor.page()[4].SiteName, u"S4");
-    EXPECT_EQ(editor.page()[0].SiteName, u"S0") << "the page is not stored before a deletion";
+    EXPECT_EQ(editor.page()[0].SiteName, u"typed since the last store") << "typing on other rows stays";
 
     fe.answers = {true};
     ASSERT_TRUE(editor.OK());
@@ -47,13 +48,15 @@ TEST_F(EditorTest, DeletingLeavesAnEmptySwitchedOffRowAndTheRowsBelowInPlace)
     EXPECT_EQ(editor.page()[3].SiteName, u"S4");
 }
 
-TEST_F(EditorTest, CheckAllAndUncheckAllLeaveTheSpareRowsAlone)
+TEST_F(EditorTest, CheckAllAndUncheckAllLeaveTheSpareRowsAloneAndKeepWhatWasTyped)
 {
     openWithSites("a.ini", 2);
     editor.setValid(5, true);
     editor.setSiteName(5, u"new");
-    editor.openDetail(5); // stores the page
+    editor.setFileName(0, u"typed.html");
     editor.uncheckAll();
+    EXPECT_EQ(editor.page()[0].FileName, u"typed.html");
+    EXPECT_EQ(editor.page()[5].SiteName, u"new");
     EXPECT_FALSE(editor.page()[1].valid);
     EXPECT_TRUE(editor.page()[5].valid);
     editor.checkAll();
@@ -61,16 +64,20 @@ TEST_F(EditorTest, CheckAllAndUncheckAllLeaveTheSpareRowsAlone)
     EXPECT_FALSE(editor.page()[2].valid);
 }
 
-TEST_F(EditorTest, AFileThatCannotBeWrittenIsReportedAndTheWindowKeepsItsEdits)
+TEST_F(EditorTest, AFileThatCannotBeWrittenIsReportedAndTheWindowKeepsItsEditsAndTheWeekdayTable)
 {
     openWithSites("a.ini", 1);
     editor.setSiteName(0, u"edited");
+    const std::string days = readBytes(dir.path() / "vodeZeva.def");
     dialogs.results = {{Outcome::Chosen, path("missing/b.ini"), u""}};
     fe.answers = {true};
     EXPECT_FALSE(editor.saveAs());
     EXPECT_TRUE(editor.isOpen());
     EXPECT_EQ(state.EditIniPath, path("a.ini")) << "the window stays on its own file";
     EXPECT_NE(fe.errorLines.at(0).find(u"cmdSaveAs"), std::u16string::npos);
+    EXPECT_EQ(dialogs.asked.at(0).initialName, dir.folder() + u"*.ini") << "beside the file";
+    EXPECT_EQ(readBytes(dir.path() / "vodeZeva.def"), days) << "no day names the file that was not written";
+    EXPECT_EQ(editor.days.DayIni, run::WeekdayTable{});
 
     std::filesystem::remove(dir.path() / "a.ini");
     std::filesystem::create_directory(dir.path() / "a.ini"); // a file can no longer be put there
@@ -140,12 +147,79 @@ TEST_F(EditorTest, TheDetailWindowStaysOnItsRowAndClosesWithTheConfigurationWind
     openWithSites("a.ini", 12);
     editor.nextPage();
     editor.openDetail(1);
-    editor.table().rows.erase(editor.table().rows.begin()); // an import moved the rows
-    editor.table().SiteEnabled.erase(editor.table().SiteEnabled.begin());
     editor.tableReplaced();
-    EXPECT_FALSE(editor.detail().isOpen());
+    EXPECT_TRUE(editor.detail().isOpen() && editor.detail().row() == 11) << "an import moves no row";
     EXPECT_EQ(editor.CurrentTop(), 0);
-    EXPECT_EQ(editor.page()[0].SiteName, u"S1");
+}
+
+TEST_F(EditorTest, ValuesThatCannotRunAreRefusedNamingTheFieldAndASharedOutputFileIsAskedAbout)
+{
+    // NrLtrLine, the file name typed on row 1, whether OK may save, the message's beginning.
+    const std::tuple<std::u16string, std::u16string, bool, std::u16string> cases[] = {
+        {u"abc", u"f1.html", false, u"１行文字数には"},
+        {u"40000", u"f1.html", false, u"１行文字数には"},
+        {u"12", u"../f1.html", false, u"2行目「S1」の出力ファイル名: "},
+        {u"12", u"sub/f1.html", false, u"2行目「S1」の出力ファイル名: "},
+        {u"12", u"..", false, u"2行目「S1」の出力ファイル名: "},
+        {u"12", u"", true, u""}, // still being entered
+        {u"12", u"f0.html", true, u"1行目「S0」と2行目「S1」が同じ出力ファイル「f0.html」に書き込みます。"},
+    };
+    for (const auto& [letters, fileName, saves, message] : cases) {
+        openWithSites("a.ini", 2);
+        editor.settings.NrLtrLine = letters;
+        editor.setFileName(1, fileName);
+        fe = {};
+        fe.answers = {true, true};
+        EXPECT_EQ(editor.OK(), saves) << text::toUtf8(letters + u" " + fileName);
+        const std::u16string shown = fe.alerts.empty() ? fe.questions.front() : fe.alerts.front();
+        EXPECT_TRUE(shown.starts_with(message)) << text::toUtf8(shown);
+        EXPECT_EQ(editor.isOpen(), !saves);
+    }
+    EXPECT_EQ(editor.pageCount(), 2);
+    EXPECT_EQ(editor.pageNumber(), 1);
+}
+
+TEST_F(EditorTest, TheTitleBarAsksOnlyWhenThereIsSomethingToLose)
+{
+    openWithSites("a.ini", 1);
+    editor.openDetail(0);
+    EXPECT_FALSE(editor.hasUnsavedChanges());
+    editor.detail().form.fields.IndexName = u"typed in the detail window";
+    EXPECT_TRUE(editor.hasUnsavedChanges());
+    fe.answers = {false};
+    EXPECT_FALSE(editor.OK()) << "saving would close the detail window and lose what it holds";
+    EXPECT_TRUE(fe.questions.at(0).starts_with(u"詳細画面で変えたところは"));
+    editor.detail().closeQuietly();
+    fe = {};
+    EXPECT_TRUE(editor.closedByTitleBar());
+    EXPECT_TRUE(fe.questions.empty());
+    openWithSites("a.ini", 1);
+    editor.setSiteName(0, u"typed");
+    fe.answers = {false};
+    EXPECT_FALSE(editor.closedByTitleBar());
+    EXPECT_EQ(fe.questions, std::vector<std::u16string>{u"変更を保存せずこの画面を閉じてもいいですか?"});
+    EXPECT_TRUE(editor.isOpen());
+}
+
+TEST(DetailForm, CountsAndOutputFileNamesAreCheckedNamingTheField)
+{
+    // NrPage, minPix, FileName, the problem's beginning (empty: none).
+    const std::tuple<std::u16string, std::u16string, std::u16string, std::u16string> cases[] = {
+        {u"", u"", u"a.html", u""},
+        {u" 5 ", u"300", u"a.html", u""},
+        {u"five", u"", u"a.html", u"ダウンロード記事数"},
+        {u"-1", u"", u"a.html", u"ダウンロード記事数"},
+        {u"", u"1.5", u"a.html", u"最小サイズ"},
+        {u"", u"", u"../a.html", u"出力ファイル名"},
+    };
+    for (const auto& [nrPage, minPix, fileName, problem] : cases) {
+        edit::DetailForm form;
+        form.fields.IndexName = u"Site";
+        form.fields.NrPage = nrPage;
+        form.fields.minPix = minPix;
+        form.fields.FileName = fileName;
+        EXPECT_EQ(form.problem().value_or(u"").substr(0, problem.size()), problem) << text::toUtf8(nrPage + minPix);
+    }
 }
 
 TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)

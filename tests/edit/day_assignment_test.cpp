@@ -58,6 +58,8 @@ TEST_F(DayAssignmentTest, ReleasedDaysAreNamedAndACopyOfTheUneditedFileTakesEver
     const auto a = path("a.ini"), b = path("b.ini"), old = path("old.ini"), none = std::u16string();
     const Case cases[] = {
         {true, {Outcome::Chosen, old, u""}, {a, a, b, old, old, old, old}, 0, 0, 0},
+        // A copy that could not be written names no day.
+        {true, {Outcome::Chosen, path("missing/old.ini"), u""}, {a, a, b, none, none, none, none}, 0, 1, 1},
         {false, {}, {a, a, b, none, none, none, none}, 1, 0, 0},
         {true, {Outcome::Cancelled, u"", u""}, {a, a, b, none, none, none, none}, 1, 0, 1},
         {true, {Outcome::Failed, u"", u"no dialog"}, {none, none, b, none, none, a, a}, 0, 1, 1},
@@ -71,12 +73,12 @@ TEST_F(DayAssignmentTest, ReleasedDaysAreNamedAndACopyOfTheUneditedFileTakesEver
         dialogs.results = {c.dialog};
         fe.answers = {true, c.copy};
         ASSERT_TRUE(editor.OK());
-        EXPECT_TRUE(fe.questions.back().starts_with(u"Saturday Sundayに割り当てられている"));
+        EXPECT_TRUE(fe.questions.back().starts_with(u"土曜日 日曜日に割り当てられている"));
         EXPECT_EQ(daysOnDisk(), c.written);
         EXPECT_EQ(reloads, c.reloads);
         ASSERT_EQ(fe.alerts.size(), c.alerts);
         if (c.alerts) {
-            EXPECT_NE(fe.alerts[0].find(u"Saturday Sundayにはダウンロードしません"), std::u16string::npos);
+            EXPECT_NE(fe.alerts[0].find(u"土曜日 日曜日にはダウンロードしません"), std::u16string::npos);
         }
         EXPECT_EQ(fe.errorLines.size(), c.errorLines);
         EXPECT_NE(readFile("a.ini").find(u"New"), std::u16string::npos);

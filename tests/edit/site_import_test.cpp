@@ -57,7 +57,6 @@ TEST_F(SiteImportTest, ImportAllAppendsEverySourceLineAfterTheLastRowInUse)
     // Row 1 was deleted, row 3 holds a blank name, and a site was typed into spare row 4.
     given({u"A", u"", u"C", u"  "});
     table.rows[4].IndexName = u"E";
-    EXPECT_EQ(edit::prepareImport(u"/x.ini", table, 4).snapshot.table.rows.size(), 24u) << "every row, not 3 + 20";
     auto import = open(kThreeSites + "   \r\nZ\r\n");
     EXPECT_EQ(import.CurNrConfig(), u"3") << "a blank name is no name";
     ASSERT_TRUE(import.importAll());
@@ -83,7 +82,7 @@ TEST_F(SiteImportTest, SelectModeListsALineWithoutTabWholeAndCountsNoMarkAsNone)
     EXPECT_EQ(fe.infos.back(), u" 0件iniファイルに読み込みました。");
 }
 
-TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTheLineDoesNotReach)
+TEST_F(SiteImportTest, ReplacementsAddUpOverTheTableAsItStandsAndKeepFieldsTheLineDoesNotReach)
 {
     given({u"A", u"B"});
     auto import = open("P\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\r\nQ\r\n");
@@ -93,18 +92,25 @@ TEST_F(SiteImportTest, EachReplacementStartsAgainFromTheSnapshotAndKeepsFieldsTh
     EXPECT_EQ(table.rows[0].PixOption, u"12");
     EXPECT_EQ(table.rows[0].NrPage, u"old13");
 
+    table.rows[2].IndexName = u"typed meanwhile"; // in the configuration window
     ASSERT_TRUE(import.replace(1, 1));
-    EXPECT_EQ(names(2), (Names{u"A", u"Q"})) << "the first replacement is gone";
+    EXPECT_EQ(names(3), (Names{u"P", u"Q", u"typed meanwhile"})) << "the first replacement stays";
+    EXPECT_EQ(fe.infos.back(), u"BをQで置き換えました。");
+    EXPECT_EQ(import.destinationEntries(), (Names{u"P", u"Q", u"typed meanwhile"}));
+    EXPECT_EQ(import.replacedName(0), u"A");
+    EXPECT_EQ(import.replacedName(2), std::nullopt);
+    ASSERT_TRUE(import.replace(0, 0));
+    EXPECT_EQ(import.replacedName(0), u"A") << "the name before this window's first replacement";
     EXPECT_EQ(table.rows.size(), 22u);
     EXPECT_EQ(state.EditSiteCount, 2);
-    EXPECT_EQ(refreshed, 2);
+    EXPECT_EQ(refreshed, 3);
 }
 
 TEST_F(SiteImportTest, AFailingDialogAnUnreadableSourceOrAnOverfullTableIsReportedAndChangesNothing)
 {
     FakeFileDialogs dialogs;
     dialogs.results = {{platform::FileDialogResult::Outcome::Failed, u"", u"no dialog"}};
-    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini"), std::nullopt);
+    EXPECT_EQ(edit::chooseImportSource(dialogs, reporter, u"/e.ini", u"/"), std::nullopt);
     ASSERT_EQ(fe.errorLines.size(), 1u);
     EXPECT_EQ(fe.errorLines[0], run::errorListLine(u"no dialog", u"/e.ini", u"", u"cmdImport"));
 

@@ -57,7 +57,7 @@ TEST_F(WeekdayEditorTest, ADamagedOrMissingTableIsReportedAndWhatCouldBeReadIsSh
         EXPECT_EQ(editor.row(1), c.monday) << c.name;
         EXPECT_EQ(fe.errorLines.size(), 1u) << c.name;
     }
-    EXPECT_NE(fe.errorLines[0].find(u"Line 2"), std::u16string::npos);
+    EXPECT_NE(fe.errorLines[0].find(u"2行目"), std::u16string::npos);
 }
 
 TEST_F(WeekdayEditorTest, SaveDeclinedWritesNothingAndARefreshKeepsRowsTheFileNamesNoLineFor)

@@ -58,6 +58,12 @@ private slots:
             QCOMPARE(starter.started.empty() ? QString() : QString::fromStdString(starter.started.front()), started);
             QCOMPARE(messages.alerts.size(), std::size_t(started.isEmpty() || !startWorks)); // none to start, or failed
         }
+        test::FakeFrontEnd messages;
+        test::FakeProgramStarter starter;
+        ui::AboutWindow about(messages, starter);
+        about.show();
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QTRY_VERIFY(!about.isVisible());
     }
 };
 

@@ -13,7 +13,6 @@
 #include "support/pieces.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
-#include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
@@ -46,13 +45,13 @@ private slots:
         f.in<QRadioButton>(d, "optTableTag")->click();
         f.click(d, "cmdOK", {true});
         QVERIFY(!d.isVisible());
+        QCOMPARE(f.host.over.back(), QStringLiteral("frmConfigDetail"));
         QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName1")->text(), QStringLiteral("朝刊"));
         QVERIFY(f.windows.editor().table().rows[1].TableOption == u"RemoveTableTag");
 
         f.click(f.config(), "cmdDetail0");
         f.click(d, "cmdDelete", {true});
         QVERIFY(!d.isVisible() && f.in<QLineEdit>(f.config(), "SiteName0")->text().isEmpty());
-        savePictures(f);
     }
 
     /// A new user's first start: no files, the default file and its message, the configuration
@@ -73,9 +72,9 @@ private slots:
         test::FakeProgramStarter starter;
         run::RunState state;
         ui::LateEditorWindows editors;
-        ui::Desktop desktop(state, {clock, fetcher, f.fe, f.dialogs, editors, starter});
-        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.fe, f.dialogs);
-        editors.target = &windows;
+        ui::Desktop desktop(state, {clock, fetcher, f.host, editors, starter});
+        ui::EditorWindowSet windows(state, desktop.session().reporter(), f.host);
+        editors.setTarget(&windows);
         desktop.start(f.dir.folder(), std::nullopt);
         QWidget& config = windows.configWindow();
         QVERIFY(config.isVisible());
@@ -110,31 +109,6 @@ private slots:
         std::fclose(out);
         QCOMPARE(test::readBytes(data / "local.html"),
                  replaceAll(test::readBytes(sample / "expected" / "local.html"), "@BASE@", server.baseUrl()));
-    }
-
-private:
-    /// With VZ_PICTURES naming a folder, both windows are saved there as pictures.
-    static void savePictures(EditorWindowsFixture& f)
-    {
-        if (qEnvironmentVariable("VZ_PICTURES").isEmpty()) {
-            return;
-        }
-        f.writeFile(
-            "朝刊.ini",
-            u"E\t12\t/home/me/news/\tNOAUTO\tDAILY\t\tCONTENTS\tNOSEPARATETOPICFILES\r\n"
-            u"さくら新聞 地域面\thttp://news.example/local/\thttp://news.example/\tlocal.html\t<ul "
-            u"class=\"list\">\t</ul>\t<h1>\t</h1>\t<div class=\"honbun\">\t</div>\t\tRemoveTableTag\tKeepPix\t\t300\r\n"
-            u"'つばめタイムズ 経済\thttp://tsubame.example/economy/\thttp://tsubame.example/\teconomy.html\r\n"
-            u"まちかど通信\thttp://machi.example/\thttp://machi.example/\tmachi.html\r\n");
-        f.state.CurrentIniPath = f.path("朝刊.ini");
-        f.fe.answers = {true}; // the edits of the test are not kept
-        f.windows.openConfig(f.path("朝刊.ini"), false);
-        f.in<QCheckBox>(f.config(), "chkChgIni")->click();
-        f.in<QCheckBox>(f.config(), "chkDay1")->click();
-        f.in<QCheckBox>(f.config(), "chkDay3")->click();
-        f.click(f.config(), "cmdDetail0");
-        test::saveWindowPicture(&f.config(), QStringLiteral("frmConfig"));
-        test::saveWindowPicture(&f.detail(), QStringLiteral("frmConfigDetail"));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "editor_windows_fixture.h"
-#include "window_picture.h"
 
 using namespace vz;
 using test::EditorWindowsFixture;
@@ -34,8 +33,8 @@ private slots:
         f.click(w, "cmdBrowse7"); // dismissed
         QCOMPARE(row(w, 6)->text(), QStringLiteral("/home/me/週末.ini"));
         QVERIFY(!editable(2) && editable(4) && editable(6) && !editable(7));
-        test::saveWindowPicture(&w, QStringLiteral("frmDef"));
         f.click(w, "cmdSave", {true});
+        QCOMPARE(f.host.over, (QStringList{"frmDef", "frmDef", "frmDef"}));
         QCOMPARE(f.readFile("vodeZeva.def"),
                  u"1\t/mon.ini\r\n2\t\r\n3\t/wed.ini\r\n4\t/thu.ini\r\n5\t\r\n6\t/home/me/週末.ini\r\n7\t\r\n");
         QVERIFY(!w.isVisible());

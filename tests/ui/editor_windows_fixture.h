@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "edit/editor_files.h"
+#include "fake_dialog_host.h"
 #include "ui/editor_window_set.h"
 #include "ui/qt_text.h"
 
@@ -18,7 +19,7 @@ namespace vz::test {
 /// The editor windows over fakes, in a program folder whose weekday table names a.ini every day.
 struct EditorWindowsFixture : EditorFiles
 {
-    EditorWindowsFixture() : windows(state, reporter, fe, dialogs)
+    EditorWindowsFixture() : windows(state, reporter, host)
     {
         run::WeekdayTable days;
         days.fill(path("a.ini"));
@@ -51,6 +52,7 @@ struct EditorWindowsFixture : EditorFiles
         QCoreApplication::sendEvent(box, &event);
     }
 
+    FakeDialogHost host{fe, dialogs};
     ui::EditorWindowSet windows;
 };
 

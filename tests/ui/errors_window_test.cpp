@@ -32,13 +32,20 @@ private slots:
                              u"GetHTML");
         }
         QVERIFY2(errors.isVisible(), "a closed list shows itself again on the next report");
+        // In a run, the steps of one failure grow one line in place.
+        errors.startRun(u"2026/12/07 06:30:05");
+        reporter.DispErr(u"見出しを切り出すための文字列1'<h1>'が見つかりません。", u"", u"", u"CutNews");
+        reporter.DispErr(u"ダウンロード処理できませんでした。 ", u"http://x/2.html", u"", u" MAIN\r\n");
+        errors.endRun();
         const QString text = errors.findChild<QPlainTextEdit*>("ErrMsg")->toPlainText();
         const QStringList lines = text.split(u'\n');
         QCOMPARE(lines.value(0), QStringLiteral("ダウンロード処理できませんでした。  : http://x/1.html :  MAIN"));
-        QCOMPARE(lines.value(1), QString()); // the " MAIN" report's own line end
-        QCOMPARE(lines.value(2), QStringLiteral("HTMLファイルがダウンロードできませんでした。 : http://x/0 : GetHTML"));
-        QCOMPARE(lines.value(301),
+        QCOMPARE(lines.value(1), QStringLiteral("HTMLファイルがダウンロードできませんでした。 : http://x/0 : GetHTML"));
+        QCOMPARE(lines.value(300),
                  QStringLiteral("HTMLファイルがダウンロードできませんでした。 : http://x/299 : GetHTML"));
+        QCOMPARE(lines.mid(301), (QStringList{"", "―― 2026/12/07 06:30:05 の実行 ――",
+                                              "ダウンロード処理できませんでした。  : http://x/2.html :  MAIN　← "
+                                              "見出しを切り出すための文字列1'<h1>'が見つかりません。 :  : CutNews"}));
         QVERIFY(errors.findChild<QPlainTextEdit*>("ErrMsg")->isReadOnly());
         QVERIFY(messages.alerts.empty());
     }

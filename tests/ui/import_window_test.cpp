@@ -3,7 +3,6 @@
 
 #include "editor_windows_fixture.h"
 #include "ui/import_window.h"
-#include "window_picture.h"
 
 using namespace vz;
 
@@ -40,7 +39,6 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Import .ini : other.ini"));
         QVERIFY(!f.in<QPushButton>(*w, "cmdImport")->isVisible());
         const int compact = w->height();
-        test::saveWindowPicture(w, QStringLiteral("frmImport-compact"));
 
         QTest::mouseClick(f.in<QPushButton>(*w, "cmdReplace"), Qt::LeftButton);
         QVERIFY(w->height() > compact);
@@ -57,8 +55,12 @@ private slots:
         destination->item(1)->setSelected(true);
         QTest::mouseClick(f.in<QPushButton>(*w, "cmdImport"), Qt::LeftButton);
         QVERIFY(f.fe.infos.back() == u"まちかど通信をZで置き換えました。");
+        QCOMPARE(f.host.over, (QStringList{"frmConfig", "frmImport"})); // the source dialog, the message
         QVERIFY(w->isVisible() && f.in<QLineEdit>(f.config(), "SiteName1")->text() == QStringLiteral("Z"));
-        test::saveWindowPicture(w, QStringLiteral("frmImport-replace"));
+        // The list shows what the replacement did.
+        QCOMPARE(destination->item(1)->text(), QStringLiteral("Z"));
+        QVERIFY(destination->item(1)->font().bold() && !destination->item(0)->font().bold());
+        QCOMPARE(destination->item(1)->toolTip(), QStringLiteral("「まちかど通信」を置き換えました"));
         f.click(f.config(), "cmdClose", {true});
         QTRY_VERIFY(w.isNull()); // with the configuration window
     }
@@ -76,7 +78,6 @@ private slots:
         QVERIFY(select->isVisible() && !f.in<QLabel>(*w, "Label")->isVisible());
         select->item(0)->setSelected(true);
         select->item(1)->setSelected(true);
-        test::saveWindowPicture(w, QStringLiteral("frmImport-select"));
         QTest::mouseClick(f.in<QPushButton>(*w, "cmdImport"), Qt::LeftButton);
         QCOMPARE(f.in<QLineEdit>(f.config(), "SiteName3")->text(), QStringLiteral("つばめタイムズ 経済・国際面"));
         QTRY_VERIFY(w.isNull());

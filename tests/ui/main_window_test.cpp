@@ -5,8 +5,11 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -16,12 +19,14 @@
 #include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_front_end.h"
 #include "fakes/fake_program_starter.h"
+#include "fake_dialog_host.h"
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "ui/desktop.h"
+#include "ui/qt_text.h"
 
 using namespace vz;
 using namespace std::chrono_literals;
@@ -46,10 +51,12 @@ struct Program
                                   server.url(indexPath) + "\t" + server.url("/news/") +
                                   "\tnews.html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         test::writeBytes(text::toPath(ini), platform::encodeCp932(text::fromUtf8(lines)).bytes);
-        desktop.emplace(state, ui::DesktopServices{clock, fetcher, messages, dialogs, editors, starter});
-        desktop->mainWindow().setOpener([this](const QString& path) {
+        desktop.emplace(state, ui::DesktopServices{clock, fetcher, host, editors, starter});
+        desktop->mainWindow().setOpener([this](const QString& path, std::function<void(const QString&)> failed) {
             opened.push_back(path);
-            return true;
+            if (openFails) {
+                failed(QStringLiteral("no browser"));
+            }
         });
     }
 
@@ -65,10 +72,12 @@ struct Program
     platform::ConcurrentFetcher fetcher{platform::ConcurrentSettings{8, 4, platform::CurlSettings{2000ms, 20000ms}}};
     test::FakeFrontEnd messages;
     test::FakeFileDialogs dialogs;
+    test::FakeDialogHost host{messages, dialogs};
     test::FakeEditorWindows editors;
     test::FakeProgramStarter starter;
     run::RunState state;
     std::vector<QString> opened;
+    bool openFails = false;
     std::optional<ui::Desktop> desktop;
 };
 
@@ -90,6 +99,8 @@ private slots:
         QVERIFY(program.editors.configs == (std::vector{std::make_pair(program.ini, false)}));
         program.find<QAction>("mnuDef")->trigger();
         QCOMPARE(program.editors.defOpened, 1);
+        program.window().pictureStarted(u"http://x/1.jpg");
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("画像 1 枚目")));
 
         // Nothing kept yet: eight at once. A pick holds from the next run on and is kept.
         QVERIFY(program.find<QAction>("mnuJobs8")->isChecked());
@@ -113,14 +124,37 @@ private slots:
         QVERIFY(platform::decodeCp932(program.output("news.html")).find(u"本文2") != std::u16string::npos);
         const QString status = program.find<QLabel>("lblStatus")->text();
         // The cause of a failed download stands beside the counts.
-        QVERIFY2(status.startsWith(QStringLiteral("サイト 1/1　記事 3/3　取得 2　失敗 1　最後の失敗 HTTP ステータス 404"
-                                                  "（見つかりません）（%1）　終了")
-                                       .arg(QString::fromStdString(program.server.url("/news/3.html")))),
+        QVERIFY2(status == QStringLiteral("サイト 1/1　記事 3/3　取得 2　失敗 1　終了　最後の失敗 HTTP ステータス 404"
+                                          "（見つかりません）（%1）")
+                               .arg(QString::fromStdString(program.server.url("/news/3.html"))),
                  qPrintable(status));
         QCOMPARE(program.find<QProgressBar>("progress")->value(), program.find<QProgressBar>("progress")->maximum());
         QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
-        QCOMPARE(program.opened, std::vector<QString>{QString::fromStdU16String(program.dir.folder()) +
-                                                      QStringLiteral("data/index.html")});
+        const QString contents = QString::fromStdU16String(program.dir.folder()) + QStringLiteral("data/index.html");
+        QCOMPARE(program.opened, std::vector<QString>{contents});
+        program.openFails = true;
+        QTest::mouseClick(program.find<QPushButton>("cmdOpen"), Qt::LeftButton);
+        QCOMPARE(program.messages.alerts.back(), u"開けませんでした: " + contents.toStdU16String() + u"（no browser）");
+
+        // The error list heads the run with its date, and puts the download's cause on its line.
+        const QStringList errors =
+            program.desktop->errorsWindow().findChild<QPlainTextEdit*>("ErrMsg")->toPlainText().split(u'\n');
+        // The start-up's report (the data folder made), a blank line, the run's heading.
+        QVERIFY2(errors.value(1).isEmpty() && errors.value(2) == QStringLiteral("―― 2026/12/07 06:30:05 の実行 ――"),
+                 qPrintable(errors.join(u'|')));
+        QVERIFY2(errors.filter(QStringLiteral("3.html : GetHTML（HTTP status 404 Not Found）")).size() == 1,
+                 qPrintable(errors.join(u'\n')));
+        program.desktop->errorsWindow().close();
+        QVERIFY(program.find<QAction>("mnuErrors")->isEnabled());
+        program.find<QAction>("mnuErrors")->trigger();
+        QVERIFY(program.desktop->errorsWindow().isVisible());
+
+        // A restart offers the contents page the run left.
+        program.desktop.reset();
+        program.desktop.emplace(program.state, ui::DesktopServices{program.clock, program.fetcher, program.host,
+                                                                   program.editors, program.starter});
+        program.desktop->start(program.dir.folder(), program.ini);
+        QVERIFY(program.find<QPushButton>("cmdOpen")->isEnabled());
     }
 
     void theWindowAnswersWhileADownloadHangs()
@@ -167,12 +201,12 @@ private slots:
         QTest::mouseClick(cmdStop, Qt::LeftButton);
         QCOMPARE(cmdStop->text(), QStringLiteral("開始"));
         QVERIFY2(!cmdStop->isEnabled(), "no start while the stopped run unwinds");
-        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("中断しています")));
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("中断しています")));
         // The download is abandoned: the stop takes effect long before the server answers (the
         // aim is within a second; the slack is for a loaded machine).
         QTRY_VERIFY_WITH_TIMEOUT(program.idle(), 3000);
         QVERIFY2(stopping.elapsed() < 3000, qPrintable(QString::number(stopping.elapsed())));
-        QVERIFY(program.find<QLabel>("lblStatus")->text().endsWith(QStringLiteral("中断しました")));
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("中断しました")));
         QVERIFY(!program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("待機中")));
 
         // Closing during a run waits for the run to unwind, then closes.
@@ -195,6 +229,9 @@ private slots:
         test::writeBytes(program.dir.path() / "vodeZeva.def", "1\t\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n7\t\r\n");
         program.desktop->start(program.dir.folder(), std::nullopt);
         QVERIFY(!program.find<QAction>("mnuEdit")->isEnabled());
+        // Nothing to run, and the window says why instead of failing at the button.
+        QVERIFY(!program.find<QPushButton>("cmdStop")->isEnabled());
+        QVERIFY(program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("今日の曜日には.iniファイルが")));
         const QString before = program.window().windowTitle();
         program.dialogs.results = {{Outcome::Cancelled, program.ini, u""},
                                    {Outcome::Failed, program.ini, u"no device"}};
@@ -206,25 +243,53 @@ private slots:
 
         program.dialogs.results = {{Outcome::Chosen, program.ini, u""}};
         program.find<QAction>("mnuRead")->trigger();
-        QVERIFY(program.dialogs.asked[2].initialName.ends_with(u"/*.ini"));
+        QCOMPARE(program.dialogs.asked[2].initialName, program.dir.folder() + u"*.ini");
         QVERIFY(program.state.IniChosenByHand && program.state.CurrentIniPath == program.ini);
         QCOMPARE(program.window().windowTitle(), QStringLiteral("vodeZeva  :  朝刊.ini"));
-        QVERIFY(program.find<QAction>("mnuEdit")->isEnabled());
+        QVERIFY(program.find<QAction>("mnuEdit")->isEnabled() && program.find<QPushButton>("cmdStop")->isEnabled());
+
+        // After a run, another file is read: the window forgets the run it showed.
+        QTest::mouseClick(program.find<QPushButton>("cmdStop"), Qt::LeftButton);
+        QTRY_VERIFY(program.idle());
+        QVERIFY(program.find<QLabel>("lblStatus")->text().contains(QStringLiteral("終了")));
+        const std::u16string off = program.dir.folder() + u"off.ini";
+        test::writeBytes(text::toPath(off),
+                         "J\t0\t\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES\r\n'A\thttp://a/\r\n");
+        program.dialogs.results = {{Outcome::Chosen, off, u""}};
+        program.find<QAction>("mnuRead")->trigger();
+        QVERIFY(program.find<QLineEdit>("SiteName")->text().isEmpty() &&
+                program.find<QProgressBar>("progress")->value() == 0);
+        QVERIFY(!program.find<QPushButton>("cmdStop")->isEnabled());
+        QVERIFY(
+            program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("チェックの入ったサイトがありません")));
     }
 
-    void closingRemovesTheTemporaryFileAndClosesTheOtherWindows()
+    void closingRemovesTheTemporaryFileAndClosesTheOtherWindowsAndTheWindowKeepsItsPlace()
     {
         Program program;
+        // Last time the window stood on a screen that is no longer there.
+        test::writeBytes(program.dir.path() / "vodeZeva.win", "frmBrowser\t5000\t4000\t500\t260\r\n");
         program.desktop->start(program.dir.folder(), program.ini);
+        const QRect screen = program.window().screen()->availableGeometry();
+        QVERIFY2(screen.contains(program.window().geometry()), "kept on the screen");
+        QCOMPARE(program.window().width(), 500);
         test::writeBytes(program.dir.path() / "data" / "raw.tmp", "left over");
         program.desktop->errorsWindow().appendLine(u"line\r\n");
         program.find<QAction>("mnuAbout")->trigger();
         QVERIFY(program.desktop->errorsWindow().isVisible());
+        program.editors.maySayEnd = false; // unsaved edits the person keeps
+        program.find<QAction>("mnuExit")->trigger();
+        QVERIFY(program.window().isVisible() && program.editors.closedForShutdown == 0);
+        program.editors.maySayEnd = true;
         program.find<QAction>("mnuExit")->trigger();
         QVERIFY(!program.window().isVisible());
         QVERIFY(!std::filesystem::exists(program.dir.path() / "data" / "raw.tmp"));
         QVERIFY(!program.desktop->errorsWindow().isVisible() && !program.desktop->aboutWindow().isVisible());
         QCOMPARE(program.editors.closedForShutdown, 1);
+        const QRect last = program.window().geometry();
+        QVERIFY(test::readBytes(program.dir.path() / "vodeZeva.win")
+                    .find(QStringLiteral("frmBrowser\t%1\t%2\t500\t").arg(last.x()).arg(last.y()).toStdString()) !=
+                std::string::npos);
     }
 };
 

@@ -1,11 +1,18 @@
 // The Qt message boxes and file dialogs, set up and read back without ever being shown.
 
+#include <filesystem>
 #include <tuple>
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "support/temp_dir.h"
+#include "ui/desktop_opener.h"
+#include "ui/program_look.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_messages.h"
 
@@ -35,6 +42,46 @@ private slots:
             QCOMPARE(box->text(), QStringLiteral("<b>保存しますか</b>"));
             QCOMPARE(box->textFormat(), Qt::PlainText);
         }
+    }
+
+    void qtsOwnButtonsAndFileDialogSpeakJapaneseAndEveryWindowCarriesTheProgramsIcon()
+    {
+        QVERIFY2(ui::dressApplication(*qApp), "qt6-translations-l10n holds Qt's Japanese");
+        const auto box = ui::QtMessages::makeBox(ui::QtMessages::Kind::YesNo, u"?");
+        QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList english;
+        for (const auto* label : dialog.findChildren<QLabel*>()) {
+            english << label->text();
+        }
+        for (const auto* button : dialog.findChildren<QPushButton*>()) {
+            english << button->text();
+        }
+        english = english.filter(QRegularExpression(QStringLiteral("[A-Za-z]{3}")));
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(u'|')));
+
+        QWidget window;
+        const QImage icon = ui::programIcon().pixmap(32).toImage();
+        QVERIFY2(!icon.isNull(), "the icon is drawn from its SVG file");
+        QCOMPARE(window.windowIcon().pixmap(32).toImage(), icon);
+    }
+
+    void theDesktopOpenerTellsWhyItCouldNotOpen()
+    {
+        test::TempDir dir;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(dir.path().string()));
+        QStringList why;
+        ui::openWithDesktop(QStringLiteral("/nowhere/index.html"), [&why](const QString& reason) { why << reason; });
+        QTRY_COMPARE(why, QStringList{QStringLiteral("xdg-open を起動できません")});
+        const auto opener = dir.path() / "xdg-open";
+        test::writeBytes(opener, "#!/bin/sh\nexit 4\n");
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        ui::openWithDesktop(QStringLiteral("/nowhere/index.html"), [&why](const QString& reason) { why << reason; });
+        QTRY_COMPARE(why.size(), 2);
+        QCOMPARE(why.back(), QStringLiteral("xdg-open が失敗しました（終了コード 4）"));
+        qputenv("PATH", path);
     }
 
     void fileDialogsAreSetUpAsAskedAndACancelIsToldApartFromAFailure()
