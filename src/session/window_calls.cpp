@@ -58,6 +58,8 @@ void WindowCalls::downloadFailed(const std::u16string& url, const std::u16string
 void WindowCalls::transferWaiting(const std::u16string& url, int seconds)
 {
     post([this, url, seconds] { m_targets.frontEnd.transferWaiting(url, seconds); });
+}
+
 void WindowCalls::pictureStarted(const std::u16string& url)
 {
     post([this, url] { m_targets.frontEnd.pictureStarted(url); });

@@ -142,7 +142,7 @@ private slots:
         // The start-up's report (the data folder made), a blank line, the run's heading.
         QVERIFY2(errors.value(1).isEmpty() && errors.value(2) == QStringLiteral("―― 2026/12/07 06:30:05 の実行 ――"),
                  qPrintable(errors.join(u'|')));
-        QVERIFY2(errors.filter(QStringLiteral("3.html : GetHTML（HTTP status 404 Not Found）")).size() == 1,
+        QVERIFY2(errors.filter(QStringLiteral("3.html : GetHTML（HTTP ステータス 404（見つかりません））")).size() == 1,
                  qPrintable(errors.join(u'\n')));
         program.desktop->errorsWindow().close();
         QVERIFY(program.find<QAction>("mnuErrors")->isEnabled());
