@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
+#include "cli/check_command.h"
 #include "cli/headless_command.h"
 #include "cli/interrupt.h"
 #include "platform/clock.h"
@@ -33,6 +35,7 @@
 namespace {
 
 constexpr const char* kHelp = R"(Usage: vodezeva [OPTION]...
+  or:  vodezeva --check [--ini FILE] [--json] [--jobs N] [SITE]...
 Gathers news articles from the sites of a site list file into small HTML pages
 for reading offline.
 
@@ -51,6 +54,13 @@ with AUTO in the site list file it gathers at once and closes when done.
   --epub          with --headless: also write the day's gathering as one EPUB
                   book beside the pages, whatever the site list's options say
   --vertical      with --headless: the same, with the book's text vertical
+  --check [SITE]...
+                  try each switched-on site (or each SITE, a row number as the
+                  configuration window counts rows from 1, or a name) as a run
+                  would gather it, writing nothing: the index page, its links
+                  fetched and skipped, the first article as it would be
+                  written, and what to fix first
+  --json          with --check: one JSON document instead of the text reports
   --help          show this help and exit
   --version       show the version and exit
 
@@ -71,9 +81,11 @@ to fetch, 1 when none could be made, 2 for a usage error or a missing --ini
 FILE, 3 when nothing was gathered and page downloads failed, 4 when another
 vodezeva uses the data folder (or, for the windows, the program folder), 5
 when a page, picture, the book or the log could not be written, 130 or 143
-when stopped by SIGINT or SIGTERM. Reports and messages go to standard error,
-with the cause of each failed download. The windows report in a window of
-their own and in the log of the data folder. See also vodezeva(1).
+when stopped by SIGINT or SIGTERM. With --check: 0 when every site tried gives
+an article with all its markers found, 6 when one does not, 1 and 2 as above.
+Reports and messages go to standard error, with the cause of each failed
+download. The windows report in a window of their own and in the log of the
+data folder. See also vodezeva(1).
 )";
 
 int usage(const char* problem)
@@ -131,6 +143,29 @@ int runWindows(int argc, char** argv, const char* ini, std::optional<int> jobs)
 }
 #endif
 
+/// --check: the sites tried without windows, the report on standard output.
+int runCheck(const char* ini, std::optional<int> jobs, bool json, const std::vector<std::u16string>& sites)
+{
+    vz::cli::HeadlessFrontEnd messages(stderr, false);
+    const auto folder = vz::platform::findProgramFolder();
+    if (!folder.folder) {
+        std::fprintf(stderr, "vodezeva: プログラムフォルダがありません: %s\n", folder.error.c_str());
+        return 1;
+    }
+    vz::cli::CheckOptions options;
+    options.programFolder = vz::text::fromPath(*folder.folder);
+    if (ini) {
+        options.iniFile = vz::text::fromUtf8(ini);
+    }
+    options.jobs = jobs.value_or(vz::session::kDefaultJobs);
+    options.json = json;
+    options.sites = sites;
+    vz::platform::SystemClock clock;
+    vz::platform::ConcurrentFetcher fetcher;
+    const vz::cli::StopOnSignal stopOnSignal(fetcher);
+    return vz::cli::runCheck(options, stdout, messages, clock, fetcher);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -141,6 +176,9 @@ int main(int argc, char** argv)
     bool quiet = false;
     bool epub = false;
     bool vertical = false;
+    bool check = false;
+    bool json = false;
+    std::vector<std::u16string> sites;
     const char* ini = nullptr;
     // Without --jobs the windows take the number last picked in their menu, the headless command 8.
     std::optional<int> jobs;
@@ -156,6 +194,12 @@ int main(int argc, char** argv)
         }
         if (arg == "--headless") {
             headless = true;
+        } else if (arg == "--check") {
+            check = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (check && !arg.starts_with("-")) {
+            sites.push_back(vz::text::fromUtf8(arg));
         } else if (arg == "--quiet" || arg == "-q") {
             quiet = true;
         } else if (arg == "--epub") {
@@ -182,6 +226,15 @@ int main(int argc, char** argv)
     if ((epub || vertical) && !headless) {
         // The windows take the book from the site list's options, set in the configuration window.
         return usage(epub ? "--epub goes with --headless" : "--vertical goes with --headless");
+    }
+    if (check && headless) {
+        return usage("--check and --headless go apart");
+    }
+    if (json && !check) {
+        return usage("--json goes with --check");
+    }
+    if (check) {
+        return runCheck(ini, jobs, json, sites);
     }
     if (!headless) {
 #ifdef VZ_GUI

@@ -98,6 +98,11 @@ bool ConfigDetail::hasUnsavedChanges() const
            form != DetailForm::fromRow(rows[static_cast<std::size_t>(m_row)]);
 }
 
+const run::RunSettings& ConfigDetail::runSettings() const
+{
+    return m_editor.settings;
+}
+
 std::u16string ConfigDetail::caption() const
 {
     return u"Detail of Index : " + run::FileNameOnly(m_editor.state().CurrentIniPath);

@@ -49,6 +49,9 @@ public:
     int binding() const { return m_binding; }
     /// "Detail of Index : " and the name of the run's site list file.
     std::u16string caption() const;
+    /// The settings line as the configuration window holds it, saved or not: a site tried here
+    /// is tried with them.
+    const run::RunSettings& runSettings() const;
 
     /// The boxes' values; the window writes them here before OK.
     DetailForm form;

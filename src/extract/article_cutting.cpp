@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "extract/marker_search.h"
 #include "extract/picture_keeping.h"
 #include "extract/safe_markup.h"
 #include "extract/tag_filters.h"
@@ -14,30 +15,22 @@ using text::InStr;
 
 namespace {
 
-// Checks that both markers of a pair occur, the end marker at or after the start marker, and
-// reports the first that does not. Returns the start marker's position, or 0.
-std::ptrdiff_t findPair(run::Reporter* reporter, std::u16string_view page, std::u16string_view startMarker,
-                        std::u16string_view endMarker, const char16_t* what)
+// Reports the marker that is missing, as the run's log has always named it.
+void reportMissing(run::Reporter& reporter, ArticleMarker missing, std::u16string_view FilterHeadline1,
+                   std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                   std::u16string_view FilterText2)
 {
-    const std::u16string start(startMarker);
-    const std::u16string end(endMarker);
-    const auto at = InStr(page, start);
-    if (at == 0) {
-        if (reporter) {
-            reporter->DispErr(what + (u"を切り出すための文字列1'" + start + u"'が見つかりません。"), u"", u"",
-                              u"CutNews");
-        }
-        return 0;
+    const bool headline = missing == ArticleMarker::Headline1 || missing == ArticleMarker::Headline2;
+    const char16_t* what = headline ? u"見出し" : u"記事";
+    const std::u16string start(headline ? FilterHeadline1 : FilterText1);
+    const std::u16string end(headline ? FilterHeadline2 : FilterText2);
+    if (missing == ArticleMarker::Headline1 || missing == ArticleMarker::Text1) {
+        reporter.DispErr(what + (u"を切り出すための文字列1'" + start + u"'が見つかりません。"), u"", u"", u"CutNews");
+    } else {
+        reporter.DispErr(what +
+                             (u"を切り出すための文字列2'" + end + u"'が文字列1'" + start + u"'の後に見つかりません。"),
+                         u"", u"", u"CutNews");
     }
-    if (InStr(at, page, end) == 0) {
-        if (reporter) {
-            reporter->DispErr(
-                what + (u"を切り出すための文字列2'" + end + u"'が文字列1'" + start + u"'の後に見つかりません。"), u"",
-                u"", u"CutNews");
-        }
-        return 0;
-    }
-    return at;
 }
 
 std::u16string removeTables(std::u16string text)
@@ -102,6 +95,25 @@ std::u16string betweenMarkers(std::u16string_view page, std::ptrdiff_t start, st
     return std::u16string(page.substr(span.at, span.length));
 }
 
+ArticleMarkers locateArticleMarkers(std::u16string_view page, std::u16string_view FilterHeadline1,
+                                    std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                                    std::u16string_view FilterText2)
+{
+    ArticleMarkers markers;
+    // A page that lacks the headline markers is rejected even when its text markers are there.
+    markers.headline = findMarkerPair(page, FilterHeadline1, FilterHeadline2);
+    if (markers.headline.miss != MarkerMiss::None) {
+        markers.missing =
+            markers.headline.miss == MarkerMiss::Start ? ArticleMarker::Headline1 : ArticleMarker::Headline2;
+        return markers;
+    }
+    markers.text = findMarkerPair(page, FilterText1, FilterText2);
+    if (markers.text.miss != MarkerMiss::None) {
+        markers.missing = markers.text.miss == MarkerMiss::Start ? ArticleMarker::Text1 : ArticleMarker::Text2;
+    }
+    return markers;
+}
+
 namespace {
 
 struct ArticleParts
@@ -116,15 +128,16 @@ std::optional<ArticleParts> cutParts(run::Reporter* reporter, std::u16string_vie
                                      std::u16string_view FilterHeadline1, std::u16string_view FilterHeadline2,
                                      std::u16string_view FilterText1, std::u16string_view FilterText2)
 {
-    // A page that lacks the headline markers is rejected even when its text markers are there.
-    const auto headlineAt = findPair(reporter, page, FilterHeadline1, FilterHeadline2, u"見出し");
-    if (headlineAt == 0) {
+    const ArticleMarkers markers =
+        locateArticleMarkers(page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+    if (markers.missing != ArticleMarker::None) {
+        if (reporter) {
+            reportMissing(*reporter, markers.missing, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
+        }
         return std::nullopt;
     }
-    const auto textAt = findPair(reporter, page, FilterText1, FilterText2, u"記事");
-    if (textAt == 0) {
-        return std::nullopt;
-    }
+    const auto headlineAt = markers.headline.start;
+    const auto textAt = markers.text.start;
     ArticleParts parts;
     parts.headline =
         text::Trim(RemoveTags(betweenMarkers(page, headlineAt, FilterHeadline1, FilterHeadline2), u"<", u">"));

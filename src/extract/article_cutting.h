@@ -6,8 +6,24 @@
 #include <vector>
 
 #include "extract/extract_context.h"
+#include "extract/marker_search.h"
 
 namespace vz::extract {
+
+/// The four markers of an article page, in the order cutting checks them.
+enum class ArticleMarker { None, Headline1, Headline2, Text1, Text2 };
+
+/// Where an article page's marker pairs stand, and the first marker that cutting finds missing
+/// (the text pair is not looked at when the headline pair is incomplete).
+struct ArticleMarkers
+{
+    MarkerPair headline;
+    MarkerPair text;
+    ArticleMarker missing = ArticleMarker::None;
+};
+ArticleMarkers locateArticleMarkers(std::u16string_view page, std::u16string_view FilterHeadline1,
+                                    std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
+                                    std::u16string_view FilterText2);
 
 /// Cuts the headline and the text out of an article page by their marker pairs (searched
 /// case-sensitively; neither marker is part of the result) and cleans them as the site's options

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "extract/marker_search.h"
 #include "extract/next_occurrence.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
@@ -53,13 +54,13 @@ std::u16string CutHeader(run::Reporter& reporter, std::u16string& page, std::u16
 {
     const std::u16string start(FilterIndex1);
     const std::u16string end(FilterIndex2);
-    const auto p1 = InStr(page, start);
-    if (p1 == 0) {
+    const MarkerPair found = findMarkerPair(page, start, end);
+    if (found.miss == MarkerMiss::Start) {
         reporter.DispErr(u"インデックスを切り出すための文字列1'" + start + u"'が見つかりません。", u"", u"",
                          u"CutHeader");
         return {};
     }
-    if (InStr(p1, page, end) == 0) {
+    if (found.miss == MarkerMiss::End) {
         reporter.DispErr(u"インデックスを切り出すための文字列2'" + end + u"'が文字列1'" + start +
                              u"'の後に見つかりません。",
                          u"", u"", u"CutHeader");
@@ -67,12 +68,13 @@ std::u16string CutHeader(run::Reporter& reporter, std::u16string& page, std::u16
     }
     // The first character of the start marker is dropped and the rest of it stays; the cut ends
     // with the first character of the end marker. Stored site lists were tuned against this.
-    page = text::Right(page, text::Len(page) - p1);
+    page = text::Right(page, text::Len(page) - found.start);
     page = text::Left(page, InStr(page, end));
     return page + u"\r\n";
 }
 
-std::int32_t CutMsg(run::Reporter& reporter, std::u16string& linkPart, std::vector<std::u16string>& LinkList)
+std::int32_t CutMsg(run::Reporter& reporter, std::u16string& linkPart, std::vector<std::u16string>& LinkList,
+                    std::vector<UnlistedAnchor>* unlisted)
 {
     LinkList.assign(static_cast<std::size_t>(run::CountMatches(linkPart, u"href")) + 1, std::u16string());
     if (linkPart.empty()) {
@@ -96,10 +98,19 @@ std::int32_t CutMsg(run::Reporter& reporter, std::u16string& linkPart, std::vect
         LinkList[static_cast<std::size_t>(i)] = cleanUp(std::move(entry));
         ++i;
     };
+    // An anchor that gets no entry, for whoever asked to hear of them.
+    auto skipped = [&](std::size_t at, std::size_t q) {
+        if (unlisted) {
+            const std::size_t end = q == none ? n : q + 1;
+            unlisted->push_back(
+                UnlistedAnchor{i, std::u16string(part.substr(at, std::min<std::size_t>(end - at, 300)))});
+        }
+    };
     // An address copied up to just before the anchor's ">". When ">" stands too close to the anchor
     // or is missing, the anchor holds no address and uses no entry.
-    auto storeBeforeClose = [&](std::size_t from, std::size_t q, std::size_t skip) {
+    auto storeBeforeClose = [&](std::size_t a, std::size_t from, std::size_t q, std::size_t skip) {
         if (q == none || q < from + skip) {
+            skipped(a, q);
             return;
         }
         store(withoutLeadingQuote(text::Trim(part.substr(from, q - from - skip))));
@@ -132,15 +143,16 @@ std::int32_t CutMsg(run::Reporter& reporter, std::u16string& linkPart, std::vect
         const std::size_t s = shtml.from(a);
         const bool anyPhp = php.from(a) != none;
         if (anyAspQuery) {
-            storeBeforeClose(a + 7, q, 1);
+            storeBeforeClose(a, a + 7, q, 1);
         } else if (anyAsp) {
-            storeBeforeClose(a + 8, q, 1);
+            storeBeforeClose(a, a + 8, q, 1);
         } else if (s != none) {
             store(withoutLeadingQuote(text::Trim(part.substr(a + 7, s + 6 - (a + 7)))));
         } else if (anyPhp) {
-            storeBeforeClose(a + 7, q, 0);
+            storeBeforeClose(a, a + 7, q, 0);
         } else {
             // No link: skip the anchor keyword and the character after it, then the rest of the tag.
+            skipped(a, q);
             off = std::min(a + 7, n);
             const std::size_t g = close.from(off);
             if (g != none) {

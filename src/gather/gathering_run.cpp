@@ -1,7 +1,6 @@
 #include "gathering_run.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 #include "extract/article_cutting.h"
@@ -15,6 +14,8 @@
 #include "gather/page_fetch.h"
 #include "gather/page_head.h"
 #include "gather/picture_store.h"
+#include "gather/site_plan.h"
+#include "gather/site_snag.h"
 #include "run/output_file_name.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
@@ -23,20 +24,8 @@ namespace vz::gather {
 
 using run::RunField;
 
-std::u16string articleAddress(const std::u16string& serverAddressHeader, const std::u16string& link)
-{
-    const std::u16string trimmed = text::Trim(link);
-    // A secure address is as absolute as a plain one; joining it to the base would make an
-    // address that cannot exist.
-    if (trimmed.rfind(u"http:", 0) == 0 || trimmed.rfind(u"https:", 0) == 0) {
-        return link;
-    }
-    return extract::MergeAddress(serverAddressHeader, link);
-}
-
 namespace {
 
-constexpr const char16_t* kRemoveAll = u"RemoveAll";
 /// Transfers at once to one server, whatever the jobs: more would burden a site for little.
 constexpr int kMaxPerServer = 4;
 /// Fetches under way or waiting per job: enough to keep every job busy across the next sites.
@@ -45,70 +34,6 @@ constexpr std::size_t kWindowPerJob = 32;
 constexpr std::size_t kLookAheadBytes = 16 * 1024 * 1024;
 /// The site page (or a topic file of the site) could not be written.
 constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
-
-/// The minimum picture size: the number minPix begins with, rounded, or 0 when it is blank.
-std::int32_t minimumPictureSize(const std::u16string& minPix)
-{
-    if (text::Trim(minPix).empty()) {
-        return 0;
-    }
-    const double value = std::nearbyint(run::Val(minPix));
-    return static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
-}
-
-/// The highest link index to fetch: CutMsg's highest, lowered to the run's and the site's limit.
-int lastIndex(int highest, const run::RunState& state, const run::SiteRecord& site)
-{
-    int last = highest;
-    if (last > state.LastArticleIndex) {
-        last = state.LastArticleIndex;
-    }
-    // The site's own limit is the number its NrPage begins with; stored as a whole index it
-    // is rounded like any number given to a whole-number variable.
-    const double own = run::Val(site.NrPage);
-    if (own > 0 && own < last) {
-        last = run::roundToInt16(own);
-    }
-    return last;
-}
-
-const std::u16string& linkAt(const std::vector<std::u16string>& links, int index)
-{
-    static const std::u16string none;
-    return index >= 0 && index < static_cast<int>(links.size()) ? links[static_cast<std::size_t>(index)] : none;
-}
-
-/// Whether link j is fetched: never a link to "index.htm", nor one equal to the link before it.
-bool fetchesLink(const std::vector<std::u16string>& links, int j, int last)
-{
-    const std::u16string& link = linkAt(links, j);
-    return link.find(u"index.htm") == std::u16string::npos && (last == 0 || j == 0 || link != linkAt(links, j - 1));
-}
-
-/// The pages the run will fetch for a site once its links are known, in order: the page checked
-/// for the head (which is the first article, fetched once) and the articles.
-std::vector<Expected> sitePages(const run::SiteRecord& site, int row, const std::vector<std::u16string>& links,
-                                int last)
-{
-    std::vector<Expected> pages;
-    std::u16string head;
-    if (site.TagOption != kRemoveAll && !links.empty()) {
-        head = articleAddress(site.ServerAddressHeader, links[0]);
-        pages.push_back(Expected{head, Expected::Kind::Article, row, false});
-    }
-    for (int j = 0; j <= last; ++j) {
-        if (!fetchesLink(links, j, last)) {
-            continue;
-        }
-        const std::u16string address = articleAddress(site.ServerAddressHeader, linkAt(links, j));
-        if (j == 0 && !head.empty() && address == head) {
-            pages.front().cut = true;
-            continue;
-        }
-        pages.push_back(Expected{address, Expected::Kind::Article, row, true});
-    }
-    return pages;
-}
 
 /// Foresees what the run will fetch next from what it fetched, without reporting anything.
 class Foresight
@@ -127,8 +52,8 @@ public:
         if (run::outputFileNameProblem(site.FileName)) {
             return {}; // the run skips a site it cannot write
         }
-        if (site.FilterIndex1.empty() && site.FilterIndex2.empty()) {
-            return sitePages(site, row, {site.IndexAddress}, 0);
+        if (indexIsArticle(site)) {
+            return sitePages(row, walkIndexAsArticle(site));
         }
         return {Expected{site.IndexAddress, Expected::Kind::Index, row, false}};
     }
@@ -140,28 +65,12 @@ public:
         }
         const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(done.row)];
         if (done.kind == Expected::Kind::Index) {
-            std::vector<std::u16string> links;
-            // Cutting may change its arguments; the arrival stays as the run will take it.
-            std::u16string page = arrival.text;
-            std::u16string part = extract::CutHeader(m_quiet, page, site.FilterIndex1, site.FilterIndex2);
-            const int last = lastIndex(extract::CutMsg(m_quiet, part, links), m_state, site);
-            // What the run will refuse to fetch is not fetched ahead either.
-            std::vector<Expected> pages = sitePages(site, done.row, links, last);
-            std::erase_if(pages, [](const Expected& next) { return !mayFetch(next.url, AddressOrigin::Page); });
-            return pages;
+            return sitePages(done.row, cutIndex(m_quiet, site, arrival.text, m_state.LastArticleIndex).walk);
         }
         std::vector<Expected> pictures;
-        if (done.kind == Expected::Kind::Article && done.cut && site.PixOption == u"KeepPix") {
-            for (const auto& tries :
-                 extract::picturesOfArticle(arrival.text, site.FilterHeadline1, site.FilterHeadline2, site.FilterText1,
-                                            site.FilterText2, site.ServerAddressHeader, done.url)) {
-                // The run fetches no more of an article's pictures than this either.
-                if (static_cast<int>(pictures.size()) >= m_picturesPerArticle) {
-                    break;
-                }
-                if (mayFetch(tries.front(), AddressOrigin::Page)) {
-                    pictures.push_back(Expected{tries.front(), Expected::Kind::Picture, done.row, false, done.url});
-                }
+        if (done.kind == Expected::Kind::Article && done.cut) {
+            for (const std::u16string& picture : picturesAhead(site, done.url, arrival.text, m_picturesPerArticle)) {
+                pictures.push_back(Expected{picture, Expected::Kind::Picture, done.row, false, done.url});
             }
         }
         return pictures;
@@ -211,6 +120,8 @@ public:
             // A mistake in the site list, reported like a missing marker: not a failed write.
             m_ctx.services.reporter.DispErr(kPageNotWritten, m_outputFilePath,
                                             run::because(u"サイト「" + m_site.IndexName + u"」: " + *problem), u"MAIN");
+            m_snag = SiteSnag::at(SiteSnag::Kind::FileName, m_site.FileName, *problem);
+            concludeEmpty();
             return outcome;
         }
         if (m_book) {
@@ -230,14 +141,41 @@ public:
             // The page keeps its old version: none of the articles gathered for it reached it.
             outcome.failed += std::max(outcome.gathered, 1);
             outcome.gathered = 0;
+            m_snag = SiteSnag::at(SiteSnag::Kind::NotWritten, e.path(), e.cause());
+        }
+        if (outcome.gathered == 0) {
+            concludeEmpty();
         }
         return outcome;
     }
 
 private:
+    /// A site that gave no article gets one line in the error list saying why, unless a stop
+    /// explains it.
+    void concludeEmpty()
+    {
+        if (stopAsked(m_ctx)) {
+            return;
+        }
+        if (!m_snag) {
+            m_snag.kind = SiteSnag::Kind::Empty; // every article was cut, and none held anything
+        }
+        m_ctx.services.reporter.conclude(u"サイト「" + m_site.IndexName + u"」から記事を 1 件も収集できませんでした。",
+                                         snagText(m_snag), u"", u"MAIN");
+    }
+
+    /// Keeps the first thing that went wrong while nothing is gathered yet.
+    void snag(SiteSnag snag)
+    {
+        if (wantSnag()) {
+            m_snag = std::move(snag);
+        }
+    }
+    bool wantSnag() const { return !m_snag && !m_anyWritten; }
+
     void gatherInto(SiteOutcome& outcome)
     {
-        const int last = collectLinks();
+        collectLinks();
         if (stopAsked(m_ctx)) {
             return; // nothing of the site is written: its page stays as it was
         }
@@ -248,20 +186,25 @@ private:
             return;
         }
 
-        for (int j = 0; j <= last; ++j) {
-            const std::u16string address = articleAddress(m_site.ServerAddressHeader, linkAt(m_links, j));
-            m_fe.showRunField(RunField::URL2, address);
+        const int last = m_walk.last;
+        for (const LinkStep& step : m_walk.walked()) {
+            const int j = step.index;
+            m_fe.showRunField(RunField::URL2, step.address);
             m_fe.articleStarted(j + 1, last + 1);
-            if (fetchesLink(m_links, j, last)) {
+            if (step.tried()) {
                 // The page checked for the head is the first article: it is not fetched twice.
-                Page page = j == 0 && m_first && m_firstAddress == address
-                                ? m_fetcher.again(address, std::move(*m_first))
-                                : m_fetcher.fetchPage(address, m_linkOrigin);
+                Page page = j == 0 && m_first && m_walk.headPage == step.address
+                                ? m_fetcher.again(step.address, std::move(*m_first))
+                                : m_fetcher.fetchPage(step.address, m_walk.origin);
                 m_first.reset();
+                if (!page.stopped && wantSnag()) {
+                    snag(articlePageSnag(m_site, step.address, page));
+                }
                 const ArticleOutcome article =
-                    page.stopped ? ArticleOutcome::Abandoned : gatherArticle(address, std::move(page.text));
+                    page.stopped ? ArticleOutcome::Abandoned : gatherArticle(step.address, std::move(page.text));
                 if (article == ArticleOutcome::Written) {
                     ++outcome.gathered;
+                    m_anyWritten = true;
                 } else if (article == ArticleOutcome::Failed) {
                     ++outcome.failed;
                 }
@@ -281,25 +224,24 @@ private:
         m_page->commit();
     }
 
-    /// Fills the link list and returns the highest index to fetch.
-    int collectLinks()
+    /// Walks the site's links: cut out of its index page, or its index address alone.
+    void collectLinks()
     {
-        if (m_site.FilterIndex1.empty() && m_site.FilterIndex2.empty()) {
-            // Without index markers the index page itself is the one article.
-            m_links = {m_site.IndexAddress};
-            m_linkOrigin = AddressOrigin::SiteList;
-            m_fe.showRunField(RunField::URL, m_site.IndexAddress);
-            return 0;
-        }
         m_fe.showRunField(RunField::URL, m_site.IndexAddress);
+        if (indexIsArticle(m_site)) {
+            // Without index markers the index page itself is the one article.
+            m_walk = walkIndexAsArticle(m_site);
+            return;
+        }
         Page index = m_fetcher.fetchPage(m_site.IndexAddress);
         if (index.stopped) {
-            return -1;
+            return;
         }
-        std::u16string page = std::move(index.text);
-        std::u16string part =
-            extract::CutHeader(m_ctx.services.reporter, page, m_site.FilterIndex1, m_site.FilterIndex2);
-        return lastIndex(extract::CutMsg(m_ctx.services.reporter, part, m_links), m_ctx.state, m_site);
+        snag(indexPageSnag(m_site, index));
+        const IndexCut cut =
+            cutIndex(m_ctx.services.reporter, m_site, std::move(index.text), m_ctx.state.LastArticleIndex);
+        m_walk = cut.walk;
+        snag(walkSnag(m_walk, cut.highest, static_cast<int>(cut.unlisted.size())));
     }
 
     void startPage()
@@ -312,9 +254,8 @@ private:
             return;
         }
         std::u16string head = m_ctx.values.StandardHead;
-        if (!m_links.empty()) {
-            m_firstAddress = articleAddress(m_site.ServerAddressHeader, m_links[0]);
-            m_first = m_fetcher.fetchPage(m_firstAddress, m_linkOrigin);
+        if (m_walk.headPage) {
+            m_first = m_fetcher.fetchPage(*m_walk.headPage, m_walk.origin);
             if (m_first->stopped) {
                 return;
             }
@@ -346,6 +287,7 @@ private:
         }
         if (cut.empty()) {
             m_ctx.services.reporter.DispErr(u"ダウンロード処理できませんでした。 ", address, u"", u" MAIN\r\n");
+            snag(SiteSnag::at(SiteSnag::Kind::Empty, address));
             return ArticleOutcome::Failed;
         }
         std::u16string entry;
@@ -383,12 +325,12 @@ private:
     const std::u16string m_outputFilePath;
     /// The site page, written beside its place until the site is done.
     std::optional<PageFile> m_page;
-    std::vector<std::u16string> m_links;
+    LinkWalk m_walk;
     /// The first article, fetched for the head and kept until its turn as an article.
     std::optional<Page> m_first;
-    std::u16string m_firstAddress;
-    /// Links cut out of the index page are the page's word; the index address alone is the user's.
-    AddressOrigin m_linkOrigin = AddressOrigin::Page;
+    /// The first thing that kept the site from giving an article, while none was written.
+    SiteSnag m_snag;
+    bool m_anyWritten = false;
 };
 
 } // namespace

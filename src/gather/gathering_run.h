@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gather/site_plan.h"
 #include "gather/startup.h"
 #include "platform/fetcher.h"
 
@@ -93,9 +94,5 @@ private:
     /// Orders a stop request against the end of the run.
     std::mutex m_stopMutex;
 };
-
-/// The address an article link is fetched from: an absolute link ("http:" or "https:") as it
-/// stands, any other joined onto the site's base address.
-std::u16string articleAddress(const std::u16string& serverAddressHeader, const std::u16string& link);
 
 } // namespace vz::gather

@@ -114,8 +114,11 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
         arrival.bytes = std::move(fetched.body);
     } else if (arrival.result.status == 0) {
         // Converted once, as it arrives; the bytes go at once so a page is held only as text.
-        const std::string charset = platform::charsetOfContentType(arrival.result.contentType);
-        arrival.text = platform::convertPage(fetched.body, charset).text;
+        std::string charset = platform::charsetOfContentType(arrival.result.contentType);
+        platform::ConvertedPage converted = platform::convertPage(fetched.body, charset);
+        arrival.text = std::move(converted.text);
+        arrival.reading = PageReading{fetched.body.size(), converted.encoding, std::move(converted.charset),
+                                      converted.declared,  std::move(charset), converted.invalidSequences};
         std::string().swap(fetched.body);
     }
     m_waitingBytes += sizeOf(arrival);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/fetcher.h"
+#include "platform/page_converter.h"
 
 namespace vz::gather {
 
@@ -28,12 +29,24 @@ struct Expected
     std::u16string from = {};
 };
 
+/// How a page's bytes were read, so a person can be told why a page reads as it does.
+struct PageReading
+{
+    std::size_t bytes = 0; ///< as they arrived (after the transfer's own decoding)
+    platform::PageEncoding encoding = platform::PageEncoding::Ascii;
+    std::string converter;     ///< what the bytes were read with ("EUC-JP"); empty for ASCII
+    bool declared = false;     ///< the server's or the page's declaration decided, not detection
+    std::string headerCharset; ///< the charset the server's Content-Type named, if any
+    std::size_t invalidSequences = 0;
+};
+
 /// A fetch as the run gets it: pages already converted to text, pictures as bytes.
 struct Arrival
 {
     platform::DownloadResult result;
-    std::string bytes;   ///< a picture's bytes
-    std::u16string text; ///< a page as text
+    std::string bytes;        ///< a picture's bytes
+    std::u16string text;      ///< a page as text
+    PageReading reading = {}; ///< for a page
 };
 
 /// Fetches what the run will need before it asks, while the run works on what came before:

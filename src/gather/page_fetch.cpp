@@ -47,8 +47,9 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
 {
     if (!mayFetch(url, origin)) {
         m_events.yieldEvents();
-        reportFailure(url, u"取得しません（ページの中のアドレスは http と https だけを取得します）");
-        return Page{};
+        const std::u16string cause = u"取得しません（ページの中のアドレスは http と https だけを取得します）";
+        reportFailure(url, cause);
+        return Page{{}, false, false, cause};
     }
     Arrival arrival = take(url, Expected::Kind::Article);
     if (m_ahead.stopped()) {
@@ -60,11 +61,13 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
     }
     m_events.yieldEvents();
     if (arrival.result.status != 0) {
-        reportFailure(url, arrival.result.description.empty() ? u"ステータス " + text::number(arrival.result.status)
-                                                              : text::fromUtf8(arrival.result.description));
-        return Page{};
+        const std::u16string cause = arrival.result.description.empty()
+                                         ? u"ステータス " + text::number(arrival.result.status)
+                                         : text::fromUtf8(arrival.result.description);
+        reportFailure(url, cause);
+        return Page{{}, false, false, cause};
     }
-    return Page{std::move(arrival.text), true};
+    return Page{std::move(arrival.text), true, false, {}, std::move(arrival.reading)};
 }
 
 Page PageFetcher::again(const std::u16string& url, Page page)

@@ -27,6 +27,10 @@ struct Page
     bool fetched = false;
     /// The run was asked to stop while the page was fetched: it is abandoned, not reported.
     bool stopped = false;
+    /// Why it was not fetched, in words (the HTTP status, a time-out, a refused address).
+    std::u16string cause = {};
+    /// How its bytes were read.
+    PageReading reading = {};
 };
 
 /// Every page and picture the run reads comes through here, from the run's look-ahead: pages

@@ -47,6 +47,9 @@ void PictureStore::endArticle()
 
 void PictureStore::prepare()
 {
+    if (m_seen) {
+        return;
+    }
     const std::u16string pix = folder();
     if (!run::DirExists(m_reporter, pix)) {
         run::DirCreate(m_reporter, pix);
@@ -77,7 +80,15 @@ std::optional<std::string> PictureStore::fetch(const std::vector<std::u16string>
 std::u16string PictureStore::keep(const std::vector<std::u16string>& tries, std::u16string_view extension,
                                   std::int32_t minPix)
 {
+    PictureSeen seen{tries.empty() ? std::u16string() : tries.front(), std::nullopt, false, {}};
+    const auto tell = [&](std::u16string why) {
+        if (m_seen) {
+            seen.why = std::move(why);
+            m_seen->push_back(seen);
+        }
+    };
     if (m_fetcher.stopped()) {
+        tell(u"中止しました");
         return {}; // the article is abandoned anyway
     }
     const auto now = std::chrono::steady_clock::now();
@@ -86,6 +97,7 @@ std::u16string PictureStore::keep(const std::vector<std::u16string>& tries, std:
     }
     if (m_tried >= m_limits.perArticle || now >= *m_giveUpAt) {
         ++m_leftOut;
+        tell(u"1 記事の画像の上限を超えたので省きます");
         return {};
     }
     ++m_tried;
@@ -93,27 +105,36 @@ std::u16string PictureStore::keep(const std::vector<std::u16string>& tries, std:
     if (!bytes) {
         if (std::chrono::steady_clock::now() >= *m_giveUpAt) {
             ++m_leftOut; // cut short by the time limit, not missing
+            tell(u"1 記事の画像に使える時間を超えたので省きます");
+        } else {
+            tell(u"取得できません");
         }
         return {};
     }
+    seen.bytes = bytes->size();
     const std::u16string name = text::zeroPadded(m_PictureNumber, 5) + std::u16string(extension);
     const std::filesystem::path local = text::toPath(folder() + name);
     if (minPix >= 0 && bytes->size() <= static_cast<std::uintmax_t>(minPix)) {
-        // Too small to keep; a file of that name from an earlier start of the program goes, as
-        // it would have been overwritten and then deleted.
-        std::error_code ignored;
-        std::filesystem::remove(local, ignored);
+        tell(u"最小サイズ " + text::number(minPix) + u" バイト以下なので残しません");
+        if (!m_seen) {
+            // Too small to keep; a file of that name from an earlier start of the program goes,
+            // as it would have been overwritten and then deleted.
+            std::error_code ignored;
+            std::filesystem::remove(local, ignored);
+        }
         return {};
     }
     std::string error;
     // A new file in a folder of its own: nothing is replaced, so it is written in place.
-    if (!run::writeFileBytes(local, run::WriteMode::Replace, *bytes, error)) {
+    if (!m_seen && !run::writeFileBytes(local, run::WriteMode::Replace, *bytes, error)) {
         std::error_code ignored;
         std::filesystem::remove(local, ignored);
         ++m_unstored;
         m_unstoredCause = text::fromUtf8(error);
         return {}; // dropped like one that cannot be fetched, and reported with the article
     }
+    seen.kept = true;
+    tell({});
     ++m_PictureNumber;
     return u"<img src=\"pix/" + name + u"\"> <br>";
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "extract/extract_context.h"
 #include "gather/page_fetch.h"
@@ -23,12 +24,25 @@ struct PictureLimits
     std::chrono::milliseconds perArticleTime{30000};
 };
 
+/// What became of one picture an article names.
+struct PictureSeen
+{
+    std::u16string address;           ///< the first address tried
+    std::optional<std::size_t> bytes; ///< its size, when it was fetched
+    bool kept = false;
+    std::u16string why; ///< why it was left out, in words
+};
+
 /// Keeps pictures in the "pix/" folder of the data folder under the running PictureNumber.
 class PictureStore final : public extract::PictureKeeper
 {
 public:
     PictureStore(run::Reporter& reporter, const std::u16string& DataPath, std::int32_t& PictureNumber,
                  PageFetcher& fetcher, PictureLimits limits = {});
+
+    /// From now on every picture is fetched and decided on as always, and told to `seen`, but no
+    /// file or folder is made or removed: for trying a site without touching its data folder.
+    void measureOnly(std::vector<PictureSeen>& seen) { m_seen = &seen; }
 
     /// The pictures kept from now on belong to `article`, and its limits start afresh.
     void beginArticle(const std::u16string& article);
@@ -57,6 +71,7 @@ private:
     int m_unstored = 0;
     std::u16string m_unstoredCause;
     std::optional<std::chrono::steady_clock::time_point> m_giveUpAt;
+    std::vector<PictureSeen>* m_seen = nullptr;
 };
 
 } // namespace vz::gather

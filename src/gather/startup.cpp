@@ -24,6 +24,34 @@ std::u16string noSitesMessage(const std::u16string& iniPath)
     return iniPath + u"が存在しませんでした。Config画面を開きますのでダウンロードサイトの設定を行ってください。 ";
 }
 
+std::variant<extract::LineFitting, SettingProblem> lineFittingOf(const run::RunSettings& settings)
+{
+    extract::LineFitting fitting;
+    fitting.FitToScreen = settings.FitToScreen ? u"E" : u"J";
+    if (settings.FitToScreen) {
+        extract::SetLetterWidths(fitting.LetterWidths);
+    }
+    const run::Int16Result letters = run::CInt(settings.NrLtrLine);
+    if (!letters.ok()) {
+        return SettingProblem{letters.error, u"１行文字数（NrLtrLine）", settings.NrLtrLine};
+    }
+    fitting.NrLtrLine = letters.value;
+    return fitting;
+}
+
+std::variant<std::int16_t, SettingProblem> lastArticleIndexOf(const run::RunSettings& settings)
+{
+    const std::u16string& nrPage = settings.NrPage;
+    if (nrPage.empty()) {
+        return std::int16_t{9999};
+    }
+    const run::Int16Result pages = run::CInt(nrPage);
+    if (!pages.ok()) {
+        return SettingProblem{pages.error, u"ダウンロードする記事数（NrPage）", nrPage};
+    }
+    return static_cast<std::int16_t>(pages.value == INT16_MIN ? INT16_MIN : pages.value - 1);
+}
+
 namespace {
 
 void openConfigOnEmptyTable(RunState& state, RunValues& values, Services& services)
@@ -118,21 +146,17 @@ InitResult prepare(RunState& state, RunValues& values, Services& services)
     }
     const auto siteCount = static_cast<std::int16_t>(lines->size() - 1);
     // A setting that is no number is reported with its field, its value and where it stands.
-    const auto badNumber = [&](const run::Int16Result& number, const char16_t* field, const std::u16string& value) {
-        return fail(services, number.error, path + u" の 1 行目",
-                    run::because(std::u16string(field) + u" が「" + value + u"」"));
+    const auto badNumber = [&](const SettingProblem& problem) {
+        return fail(services, problem.message, path + u" の 1 行目",
+                    run::because(problem.field + u" が「" + problem.value + u"」"));
     };
 
     const run::RunSettings settings = run::parseSettingsLine((*lines)[0]);
-    values.fitting.FitToScreen = settings.FitToScreen ? u"E" : u"J";
-    if (settings.FitToScreen) {
-        extract::SetLetterWidths(values.fitting.LetterWidths);
+    auto fitting = lineFittingOf(settings);
+    if (const auto* problem = std::get_if<SettingProblem>(&fitting)) {
+        return badNumber(*problem);
     }
-    const run::Int16Result letters = run::CInt(settings.NrLtrLine);
-    if (!letters.ok()) {
-        return badNumber(letters, u"１行文字数（NrLtrLine）", settings.NrLtrLine);
-    }
-    values.fitting.NrLtrLine = letters.value;
+    values.fitting = std::get<extract::LineFitting>(std::move(fitting));
 
     // Without a data folder the pages would land wherever the program happened to be started
     // (for a scheduler, often a folder nobody may write to); the program folder is known.
@@ -166,16 +190,11 @@ InitResult prepare(RunState& state, RunValues& values, Services& services)
         reporter.DispErr(u"ディレクトリを作成しました。", state.DataPath, u"", u"Init");
     }
 
-    const std::u16string& nrPage = settings.NrPage;
-    if (nrPage.empty()) {
-        state.LastArticleIndex = 9999;
-    } else {
-        const run::Int16Result pages = run::CInt(nrPage);
-        if (!pages.ok()) {
-            return badNumber(pages, u"ダウンロードする記事数（NrPage）", nrPage);
-        }
-        state.LastArticleIndex = static_cast<std::int16_t>(pages.value == INT16_MIN ? INT16_MIN : pages.value - 1);
+    const auto last = lastArticleIndexOf(settings);
+    if (const auto* problem = std::get_if<SettingProblem>(&last)) {
+        return badNumber(*problem);
     }
+    state.LastArticleIndex = std::get<std::int16_t>(last);
     state.Contents = settings.Contents;
     state.SeparateTopicFiles = settings.SeparateTopicFiles;
     // Options that cannot be read are reported and left at their defaults: the pages come out

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 #include "extract/line_fitting.h"
 #include "gather/picture_store.h"
@@ -52,6 +53,20 @@ struct Services
     run::FrontEnd& frontEnd;
     run::Reporter& reporter;
 };
+
+/// A value of the settings line that a run cannot take: the message, the field, the value.
+struct SettingProblem
+{
+    std::u16string message;
+    std::u16string field;
+    std::u16string value;
+};
+
+/// The line fitting the settings line asks for (FitToScreen, NrLtrLine and the letter widths).
+std::variant<extract::LineFitting, SettingProblem> lineFittingOf(const run::RunSettings& settings);
+/// The highest index of a site's links a run reads at most: the settings line's NrPage less one,
+/// or 9999 when it is empty.
+std::variant<std::int16_t, SettingProblem> lastArticleIndexOf(const run::RunSettings& settings);
 
 /// The head of a site page that declares Shift_JIS.
 std::u16string standardHead();

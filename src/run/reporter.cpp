@@ -68,9 +68,20 @@ void Reporter::DispErr(const std::u16string& message, const std::u16string& deta
         return;
     }
     m_sink.appendLine(errorListLine(message, detail1, detail2, procedure));
+    if (m_listOnly) {
+        return;
+    }
     std::string error;
     if (!appendToLog(logLine(message, detail1, detail2, procedure), error)) {
         alertUnwritable(error);
+    }
+}
+
+void Reporter::conclude(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
+                        const std::u16string& procedure)
+{
+    if (!m_silent) {
+        m_sink.appendLine(errorListLine(message, detail1, detail2, procedure));
     }
 }
 

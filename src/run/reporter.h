@@ -47,6 +47,14 @@ public:
     /// From now on reports go nowhere: for looking ahead at what a page will yield without
     /// reporting it before its turn.
     void silence() { m_silent = true; }
+    /// From now on reports go to the error list only, never to a log: for trying a site without
+    /// touching its data folder.
+    void listOnly() { m_listOnly = true; }
+
+    /// A line for the error list only: what the run concludes about a whole site once its own
+    /// reports are made, which the log does not repeat.
+    void conclude(const std::u16string& message, const std::u16string& detail1, const std::u16string& detail2,
+                  const std::u16string& procedure);
 
 private:
     bool appendToLog(const std::u16string& line, std::string& error);
@@ -56,6 +64,7 @@ private:
     ErrorSink& m_sink;
     platform::Messages& m_messages;
     bool m_silent = false;
+    bool m_listOnly = false;
     int m_writeFailures = 0;
 };
 

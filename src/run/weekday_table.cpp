@@ -64,16 +64,20 @@ ReadDefResult readDef(RunState& state, Reporter& reporter, platform::EventYield&
     if (lines->empty()) {
         return {false, u"空のファイルです"};
     }
-    const char16_t digit = static_cast<char16_t>(u'0' + todayDigit(clock.now()));
+    state.CurrentIniPath = siteListOfDay(*lines, todayDigit(clock.now()), state.ProgramFolder);
+    return {};
+}
+
+std::u16string siteListOfDay(const std::vector<std::u16string>& lines, int digit, const std::u16string& programFolder)
+{
     const std::u16string* last = nullptr;
-    for (const auto& line : *lines) {
+    for (const auto& line : lines) {
         last = &line;
-        if (!line.empty() && line.front() == digit) {
+        if (!line.empty() && line.front() == static_cast<char16_t>(u'0' + digit)) {
             break;
         }
     }
-    state.CurrentIniPath = siteListPathOf(*last, state.ProgramFolder);
-    return {};
+    return last ? siteListPathOf(*last, programFolder) : std::u16string();
 }
 
 std::u16string siteListPathOf(const std::u16string& line, const std::u16string& programFolder)

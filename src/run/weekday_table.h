@@ -50,6 +50,10 @@ struct ReadDefResult
 /// names nothing.
 std::u16string siteListPathOf(const std::u16string& line, const std::u16string& programFolder);
 
+/// The site list path the table's lines name for the weekday `digit` (1 to 7): the first line
+/// beginning with that digit, else the last line.
+std::u16string siteListOfDay(const std::vector<std::u16string>& lines, int digit, const std::u16string& programFolder);
+
 /// Sets CurrentIniPath from today's line of the weekday table, creating the table first when it
 /// is missing. Only the first character of a line is its key; when no line matches, the last line
 /// of the file is used. A line that names no path leaves CurrentIniPath empty.

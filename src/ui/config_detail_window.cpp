@@ -1,9 +1,13 @@
 #include "config_detail_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QScreen>
+#include <QTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +16,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "platform/concurrent_fetcher.h"
 #include "ui/dialog_keys.h"
 #include "ui/japanese_text_room.h"
 #include "ui/named_button.h"
@@ -20,6 +25,9 @@
 namespace vz::ui {
 
 namespace {
+
+const QString kTry = QStringLiteral("試す");
+const QString kStop = QStringLiteral("中止");
 
 // Field numbers of the site line.
 enum Field {
@@ -39,7 +47,9 @@ enum Field {
 
 } // namespace
 
-ConfigDetailWindow::ConfigDetailWindow(edit::ConfigDetail& detail, QWidget* parent) : QWidget(parent), m_detail(detail)
+ConfigDetailWindow::ConfigDetailWindow(edit::ConfigDetail& detail, QWidget* parent)
+    : QWidget(parent), m_detail(detail), m_windowThread(this),
+      m_trial(m_windowThread, [] { return std::make_unique<platform::ConcurrentFetcher>(); })
 {
     setObjectName(QStringLiteral("frmConfigDetail"));
     setWindowTitle(QStringLiteral("Details of Index"));
@@ -92,7 +102,10 @@ void ConfigDetailWindow::buildControls()
         box(field)->setToolTip(QString::fromUtf8(tip));
     }
 
-    auto* column = new QVBoxLayout(this);
+    // The fields on the left; a tried site's report beside them, once there is one.
+    auto* sides = new QHBoxLayout(this);
+    auto* column = new QVBoxLayout;
+    sides->addLayout(column);
     column->addWidget(box(IndexName));
     auto* form = new QGridLayout;
     int line = 0;
@@ -157,13 +170,23 @@ void ConfigDetailWindow::buildControls()
     cmdClose->setToolTip(QStringLiteral("変えたところを捨てて閉じます"));
     auto* cmdOK = namedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"));
     cmdOK->setToolTip(QStringLiteral("設定画面の表に入れます（ファイルへは設定画面の OK で保存します）"));
+    m_cmdTry = namedButton(QStringLiteral("cmdTry"), kTry);
+    m_cmdTry->setToolTip(QStringLiteral("この画面のままのサイトを、保存せずに試します（何も書き込みません）"));
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_cmdTry);
     bottom->addStretch();
     bottom->addWidget(cmdDelete);
     bottom->addWidget(cmdClose);
     bottom->addWidget(cmdOK);
+    // Extra height, once the report beside it asks for it, goes below the fields.
+    column->addStretch();
     column->addLayout(bottom);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    m_tryView = new SiteTryView;
+    m_tryView->hide();
+    m_tryView->setMinimumWidth(560);
+    sides->addWidget(m_tryView, 1);
+    connect(m_cmdTry, &QPushButton::clicked, this, &ConfigDetailWindow::tryOrStop);
+    sides->setSizeConstraint(QLayout::SetMinAndMaxSize);
     bindDialogKeys(*this, cmdOK, cmdClose);
 
     // The form follows the boxes, so the configuration window knows what the detail window holds.
@@ -209,6 +232,9 @@ void ConfigDetailWindow::refresh()
         return;
     }
     m_shownBinding = m_detail.binding();
+    // Another row: what was tried belongs to the row shown before.
+    m_trial.stop();
+    hideReport();
     m_filling = true;
     const edit::DetailForm form = m_detail.form;
     for (int field = 0; field < run::SiteRecord::kFieldCount; ++field) {
@@ -231,6 +257,78 @@ void ConfigDetailWindow::refresh()
         break;
     }
     m_filling = false;
+}
+
+void ConfigDetailWindow::tryOrStop()
+{
+    if (m_trial.phase() == session::SiteTrial::Phase::Running) {
+        m_trial.stop();
+        m_cmdTry->setEnabled(false); // until the trial has ended, within a second
+        return;
+    }
+    takeForm();
+    if (m_tryView->isHidden()) {
+        m_widthWithoutReport = width();
+        m_tryView->show();
+        // The window widens for the report: it stays on the screen.
+        QTimer::singleShot(0, this, [this] {
+            const QScreen* shown = screen();
+            const QRect frame = frameGeometry();
+            if (shown && frame.right() > shown->availableGeometry().right()) {
+                move(std::max(shown->availableGeometry().left(),
+                              x() - (frame.right() - shown->availableGeometry().right())),
+                     y());
+            }
+        });
+    }
+    const auto request =
+        session::SiteTrial::request(m_detail.form.toRow(), m_detail.runSettings(), m_tryView->picked());
+    if (const auto* problem = std::get_if<std::u16string>(&request)) {
+        m_tryView->showProblem(*problem);
+        return;
+    }
+    const gather::CheckRequest& asked = std::get<gather::CheckRequest>(request);
+    std::u16string error;
+    if (!m_trial.start(
+            asked, [this](gather::SiteCheck check) { trialEnded(check); }, error)) {
+        if (!error.empty()) {
+            m_tryView->showProblem(u"試せません: " + error);
+        }
+        return;
+    }
+    m_tryView->showRunning(asked.site.IndexAddress);
+    m_cmdTry->setText(kStop);
+}
+
+void ConfigDetailWindow::trialEnded(const gather::SiteCheck& check)
+{
+    m_cmdTry->setText(kTry);
+    m_cmdTry->setEnabled(true);
+    if (!m_tryView->isHidden()) {
+        m_tryView->showCheck(check);
+    }
+}
+
+void ConfigDetailWindow::setVisible(bool visible)
+{
+    // Closed: a trial of what it showed is of no use any more, and the window goes back to the
+    // width it had before the report, so that it opens so next time.
+    if (!visible && m_tryView && !m_tryView->isHidden()) {
+        m_trial.stop();
+        hideReport();
+    }
+    QWidget::setVisible(visible);
+}
+
+void ConfigDetailWindow::hideReport()
+{
+    m_tryView->clear();
+    if (!m_tryView->isHidden()) {
+        const int width = m_widthWithoutReport;
+        m_tryView->hide();
+        layout()->activate();
+        resize(std::max(width, minimumSizeHint().width()), height());
+    }
 }
 
 void ConfigDetailWindow::closeEvent(QCloseEvent* event)

@@ -89,7 +89,11 @@ TEST_F(HeadlessRunTest, TheExitStatusSaysWhetherAnythingWasGatheredAndEachCauseI
          3,
          {"HTTP ステータス 404（見つかりません）", "時間切れです"}},
         {"every article fails", {"/dead/index.html"}, 3, {"/dead/gone2.html: HTTP ステータス 404（見つかりません）"}},
-        {"no article can be cut", {"/empty/index.html"}, 0, {}},
+        // Once said nothing at all; now the site's line says why.
+        {"no article can be cut",
+         {"/empty/index.html"},
+         0,
+         {"サイト「S0」から記事を 1 件も収集できませんでした。 : インデックスから切り出した部分に、記事のアドレス"}},
         {"a page's control characters", {"/evil/index.html"}, 3, {"x\\x1B]2;owned\\x07\\x1B[2J\\x0D.html"}},
         // Last: its log is read below.
         {"one gathers",
@@ -124,7 +128,7 @@ TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
     EXPECT_EQ(bad.text.rfind("vodezeva 2026/12/07 06:30:05", 0), 0U) << bad.text;
     EXPECT_NE(bad.text.find("HTMLファイルがダウンロードできませんでした。"), std::string::npos) << bad.text;
     EXPECT_NE(bad.text.find("HTTP ステータス 404（見つかりません）"), std::string::npos) << bad.text;
-    for (const char* progress : {"取得", "ダウンロードが終了しました。", "ページは"}) {
+    for (const char* progress : {": 取得 ", "ダウンロードが終了しました。", "ページは"}) {
         EXPECT_EQ(bad.text.find(progress), std::string::npos) << progress << " in\n" << bad.text;
     }
 }

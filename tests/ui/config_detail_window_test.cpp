@@ -2,6 +2,10 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QTextBrowser>
 #include <QRadioButton>
 
 #include "cli/headless_command.h"
@@ -10,6 +14,7 @@
 #include "ui/desktop.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/site_list_file.h"
+#include "run/text.h"
 #include "support/pieces.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
@@ -54,6 +59,69 @@ private slots:
         QVERIFY(!d.isVisible() && f.in<QLineEdit>(f.config(), "SiteName0")->text().isEmpty());
     }
 
+    /// 試す tries the row as the boxes hold it, before anything is stored: the verdict names the
+    /// marker typed wrong and what almost matches it; mended, the article shows as it will be
+    /// written; a link picked from the list is tried next; 中止 stops a trial within a second.
+    void triesTheRowAsTypedAndStopsWhenAsked()
+    {
+        test::TestHttpServer server;
+        server.serve("/n/index.html", "<ul class=\"list\"><a href=\"a1.html\">1</a><br><a href=\"a2.html\">2</a></ul>");
+        server.serve("/n/a1.html",
+                     "<h1>First</h1><div><p>one <b>bold</b><img src=\"http://elsewhere.test/x.gif\"></p></div>");
+        server.serve("/n/a2.html", "<h1>Second</h1><div>two</div>");
+        EditorWindowsFixture f;
+        const std::string site = "N\t" + server.url("/n/index.html") + "\t" + server.url("/n/") +
+                                 "\tn.html\t<UL class=\"list\">\t</ul>\t<h1>\t</h1>\t<div>\t</div>\r\n";
+        f.writeFile("a.ini",
+                    u"J\t0\t" + f.path("data") + u"/\tNOAUTO\tNODAILY\t\tNOCONTENTS\t\r\n" + text::fromUtf8(site));
+        f.windows.openConfig(f.path("a.ini"), false);
+        f.click(f.config(), "cmdDetail0");
+        QWidget& d = f.detail();
+        auto* cmdTry = f.in<QPushButton>(d, "cmdTry");
+        auto* verdict = f.in<QLabel>(d, "lblVerdict");
+        QCOMPARE(cmdTry->text(), QStringLiteral("試す"));
+        const int narrow = d.width();
+
+        f.click(d, "cmdTry");
+        QTRY_COMPARE(cmdTry->text(), QStringLiteral("試す"));
+        QVERIFY(d.width() > narrow);
+        QVERIFY2(verdict->text().contains(QStringLiteral("「<UL class=\"list\">」")) &&
+                     verdict->text().contains(QStringLiteral("よく似た 「<ul class=\"list\">」")),
+                 qPrintable(verdict->text()));
+
+        f.type(f.in<QLineEdit>(d, "FilterIndex1"), QStringLiteral("<ul class=\"list\">"));
+        f.click(d, "cmdTry");
+        QTRY_VERIFY2(verdict->text().startsWith(QStringLiteral("使えます")), qPrintable(verdict->text()));
+        auto* article = f.in<QTextBrowser>(d, "txtArticle");
+        QCOMPARE(article->toPlainText(), QStringLiteral("First\none bold"));
+        QVERIFY(article->toHtml().contains(QStringLiteral("font-weight")) && !article->toHtml().contains("elsewhere"));
+        auto* links = f.in<QListWidget>(d, "lstLinks");
+        QCOMPARE(links->count(), 2);
+        QTest::mouseClick(links->viewport(), Qt::LeftButton, {}, links->visualItemRect(links->item(1)).center());
+        f.click(d, "cmdTry");
+        QTRY_VERIFY2(verdict->text().contains(QStringLiteral("「Second」")), qPrintable(verdict->text()));
+        // Tried, not stored: the row and the data folder are as they were.
+        QVERIFY(f.windows.editor().table().rows[0].FilterIndex1 == u"<UL class=\"list\">");
+        QVERIFY(!std::filesystem::exists(f.dir.path() / "data"));
+
+        f.type(f.in<QLineEdit>(d, "IndexAddress"), QString::fromStdString(server.url("/slow")));
+        f.click(d, "cmdTry");
+        QCOMPARE(cmdTry->text(), QStringLiteral("中止"));
+        QTest::qWait(200);
+        QElapsedTimer stopping;
+        stopping.start();
+        f.click(d, "cmdTry");
+        QTRY_COMPARE_WITH_TIMEOUT(cmdTry->text(), QStringLiteral("試す"), 1000);
+        QVERIFY(stopping.elapsed() < 1000 && cmdTry->isEnabled());
+        QCOMPARE(verdict->text(), QStringLiteral("中止しました。"));
+
+        // Closed, it opens again at its own width, without the report.
+        f.click(d, "cmdClose", {true});
+        f.click(f.config(), "cmdDetail0");
+        QVERIFY(d.isVisible() && d.findChild<QWidget*>("tryReport")->isHidden());
+        QCOMPARE(d.width(), narrow);
+    }
+
     /// A new user's first start: no files, the default file and its message, the configuration
     /// window, a first site entered in row 0's detail window, its switch, OK; then a run without
     /// windows gathers that site from the loopback server.
@@ -94,6 +162,9 @@ private slots:
         for (const auto& [name, field] : fields) {
             f.type(f.in<QLineEdit>(d, name), ui::toQt(site.field(field)));
         }
+        // Tried before it is stored or run: a good first article.
+        f.click(d, "cmdTry");
+        QTRY_VERIFY(f.in<QLabel>(d, "lblVerdict")->text().startsWith(QStringLiteral("使えます")));
         f.click(d, "cmdOK", {true});
         f.in<QCheckBox>(config, "valid0")->click();
         const fs::path data = f.dir.path() / "data";

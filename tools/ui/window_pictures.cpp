@@ -179,6 +179,14 @@ int main(int argc, char** argv)
     take(config, "frmConfig");
     control<QPushButton>(config, "cmdDetail0")->click();
     take(windows.detailWindow(), "frmConfigDetail");
+    // The same row tried: the report under the fields.
+    auto* cmdTry = control<QPushButton>(windows.detailWindow(), "cmdTry");
+    cmdTry->click();
+    waited.restart();
+    while (cmdTry->text() != QStringLiteral("試す") && waited.elapsed() < 60000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    take(windows.detailWindow(), "frmConfigDetail-try");
     windows.editor().detail().closeQuietly();
     windows.editor().changed();
 
