@@ -26,6 +26,7 @@
 
 #include "cli/headless_command.h"
 #include "cli/headless_front_end.h"
+#include "extract/xhtml_markup.h"
 #include "fakes/fake_front_end.h"
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
@@ -65,27 +66,7 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 /// (which fitting to a small screen adds) gone.
 std::string seen(const std::string& text)
 {
-    static const std::regex numeric("&#([0-9]+);");
-    std::string out;
-    std::size_t done = 0;
-    for (std::sregex_iterator it(text.begin(), text.end(), numeric), end; it != end; ++it) {
-        out += text.substr(done, static_cast<std::size_t>(it->position()) - done);
-        const auto cp = static_cast<char32_t>(std::stoul((*it)[1]));
-        std::u16string c;
-        if (cp >= 0x10000) {
-            c += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            c += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            c += static_cast<char16_t>(cp);
-        }
-        out += text::toUtf8(c);
-        done = static_cast<std::size_t>(it->position() + it->length());
-    }
-    out += text.substr(done);
-    for (const auto& [ref, c] : std::map<std::string, std::string>{
-             {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", "\xC2\xA0"}}) {
-        out = replaceAll(out, ref, c);
-    }
+    std::string out = text::toUtf8(extract::readCharacterReferences(text::fromUtf8(text)));
     std::erase_if(out, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     return out;
 }
