@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -22,7 +23,10 @@ struct ConcurrentFetcher::Transfer
 {
     Ticket ticket = 0;
     std::string url; ///< escaped, as sent
-    Server* server = nullptr;
+    /// While waiting or under way: its server's entry.
+    Servers::value_type* server = nullptr;
+    /// While waiting: its place in the waiting list.
+    std::optional<QueueKey> queued;
     EasyHandle easy; ///< while under way
     bool ended = false;
     bool tooBig = false;
@@ -111,17 +115,23 @@ void ConcurrentFetcher::setLimits(int transfers, int perServer)
     // Room for every open connection to stay open for the next transfer; the transfer limits
     // themselves are kept by launchQueued(), which picks the order.
     curl_multi_setopt(m_multi.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
-    launchQueued();
+    m_serversWithRoom = static_cast<int>(
+        std::count_if(m_servers.begin(), m_servers.end(), [this](const auto& entry) { return hasRoom(entry.second); }));
+    launchAndSend();
 }
 
 void ConcurrentFetcher::hurry(Ticket ticket)
 {
-    const auto at = std::find(m_queue.begin(), m_queue.end(), ticket);
-    if (at != m_queue.end()) {
-        m_queue.erase(at);
-        m_queue.push_front(ticket);
-        launchQueued();
+    const auto found = m_transfers.find(ticket);
+    if (found == m_transfers.end() || !found->second->queued) {
+        return;
     }
+    Transfer& transfer = *found->second;
+    m_queue.erase(*transfer.queued);
+    // Hurried tickets sort before all others, the latest first.
+    transfer.queued = QueueKey{false, 0, ~Ticket{0} - ++m_hurried};
+    m_queue.emplace(*transfer.queued, &transfer);
+    launchAndSend();
 }
 
 ConcurrentFetcher::~ConcurrentFetcher()
@@ -150,6 +160,18 @@ void ConcurrentFetcher::resume()
     m_stopped.store(false);
 }
 
+void ConcurrentFetcher::count(Servers::value_type*& server, int waiting, int running)
+{
+    const bool had = hasRoom(server->second);
+    server->second.waiting += waiting;
+    server->second.running += running;
+    m_serversWithRoom += static_cast<int>(hasRoom(server->second)) - static_cast<int>(had);
+    if (server->second.waiting == 0 && server->second.running == 0) {
+        m_servers.erase(server->first);
+        server = nullptr;
+    }
+}
+
 void ConcurrentFetcher::endUnstarted(Transfer& transfer, DownloadResult result)
 {
     transfer.fetched = Fetched{std::move(result), {}};
@@ -157,52 +179,45 @@ void ConcurrentFetcher::endUnstarted(Transfer& transfer, DownloadResult result)
     m_ended.push_back(transfer.ticket);
 }
 
-Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
+Fetcher::Ticket ConcurrentFetcher::start(const std::string& url, Order order)
 {
     const Ticket ticket = m_next++;
-    auto transfer = std::make_unique<Transfer>();
-    transfer->ticket = ticket;
-    transfer->url = escapeUrl(url);
-    transfer->server = &m_servers[serverOf(transfer->url)];
-    ++transfer->server->waiting;
-    transfer->limit = m_settings.limits.maxBodyBytes;
+    auto owned = std::make_unique<Transfer>();
+    Transfer& transfer = *owned;
+    m_transfers.emplace(ticket, std::move(owned));
+    transfer.ticket = ticket;
+    transfer.url = escapeUrl(url);
+    transfer.limit = m_settings.limits.maxBodyBytes;
     if (stopped()) {
         // Nothing new goes out once a stop was asked for.
-        --transfer->server->waiting;
-        endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
-        m_transfers.emplace(ticket, std::move(transfer));
+        endUnstarted(transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         return ticket;
     }
-    m_transfers.emplace(ticket, std::move(transfer));
-    m_queue.push_back(ticket);
-    launchQueued();
+    transfer.server = &*m_servers.try_emplace(serverOf(transfer.url)).first;
+    count(transfer.server, 1, 0);
+    transfer.queued = QueueKey{true, order, ticket};
+    m_queue.emplace(*transfer.queued, &transfer);
+    launchAndSend();
     return ticket;
 }
 
-void ConcurrentFetcher::launchQueued()
+int ConcurrentFetcher::launchQueued()
 {
-    // Most calls find every server that has something waiting at its limit, and the waiting list
-    // may hold hundreds of tickets while the servers are few: the servers that could start one
-    // are counted, and the list is read only as far as one of them still has room.
-    const auto hasRoom = [this](const Server& server) {
-        return server.waiting > 0 && server.running < m_settings.maxPerHost;
-    };
     if (stopped()) {
-        return; // the next poll() abandons what waits
+        return 0; // the next poll() abandons what waits
     }
-    auto withRoom =
-        std::count_if(m_servers.begin(), m_servers.end(), [&](const auto& entry) { return hasRoom(entry.second); });
-    for (auto at = m_queue.begin(); at != m_queue.end() && withRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
-        Transfer& transfer = *m_transfers.at(*at);
-        if (transfer.server->running >= m_settings.maxPerHost) {
-            ++at; // a later address on another server may go first
+    int launched = 0;
+    // A ticket whose server is at its limit waits, and one of another server behind it goes
+    // first; the walk ends as soon as no server with a waiting ticket has room.
+    for (auto at = m_queue.begin();
+         at != m_queue.end() && m_serversWithRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
+        Transfer& transfer = *at->second;
+        if (transfer.server->second.running >= m_settings.maxPerHost) {
+            ++at;
             continue;
         }
-        Server& server = *transfer.server;
-        --server.waiting;
-        if (!hasRoom(server)) {
-            --withRoom; // its last waiting ticket, or the last free place it has
-        }
+        at = m_queue.erase(at);
+        transfer.queued.reset();
         EasyHandle easy;
         if (!m_idleHandles.empty()) {
             easy = std::move(m_idleHandles.back());
@@ -210,8 +225,8 @@ void ConcurrentFetcher::launchQueued()
         } else {
             easy = makeEasyHandle(m_settings.limits);
             if (!easy) {
+                count(transfer.server, -1, 0);
                 endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
-                at = m_queue.erase(at);
                 continue;
             }
             curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
@@ -222,12 +237,23 @@ void ConcurrentFetcher::launchQueued()
         curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
         curl_multi_add_handle(m_multi.get(), easy.get());
         transfer.easy = std::move(easy);
-        ++server.running;
-        if (server.waiting > 0 && server.running == m_settings.maxPerHost) {
-            --withRoom;
-        }
+        count(transfer.server, -1, 1);
         ++m_runningTotal;
-        at = m_queue.erase(at);
+        ++launched;
+    }
+    return launched;
+}
+
+void ConcurrentFetcher::perform()
+{
+    int running = 0;
+    curl_multi_perform(m_multi.get(), &running);
+}
+
+void ConcurrentFetcher::launchAndSend()
+{
+    if (launchQueued() > 0) {
+        perform();
     }
 }
 
@@ -242,14 +268,16 @@ void ConcurrentFetcher::release(Transfer& transfer)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, nullptr);
     m_idleHandles.push_back(std::move(transfer.easy));
-    --transfer.server->running;
+    count(transfer.server, 0, -1);
     --m_runningTotal;
 }
 
 void ConcurrentFetcher::forget(Transfer& transfer)
 {
-    if (!transfer.ended && !transfer.easy) {
-        --transfer.server->waiting; // it was still waiting for its turn
+    if (transfer.queued) {
+        m_queue.erase(*transfer.queued);
+        transfer.queued.reset();
+        count(transfer.server, -1, 0);
     }
     release(transfer);
 }
@@ -313,7 +341,6 @@ void ConcurrentFetcher::abandonAll()
             endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         }
     }
-    m_queue.clear();
 }
 
 std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds wait)
@@ -322,10 +349,11 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         abandonAll();
     }
     if (m_runningTotal > 0) {
-        int running = 0;
-        curl_multi_perform(m_multi.get(), &running);
+        perform();
         collectFinished();
-        launchQueued();
+        // The places just freed are taken, and their requests sent, before the caller works on
+        // what arrived.
+        launchAndSend();
         if (m_ended.empty() && m_runningTotal > 0) {
             // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
             curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
@@ -333,9 +361,9 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
             if (stopped()) {
                 abandonAll();
             } else {
-                curl_multi_perform(m_multi.get(), &running);
+                perform();
                 collectFinished();
-                launchQueued();
+                launchAndSend();
             }
         }
     }
@@ -377,10 +405,9 @@ void ConcurrentFetcher::cancel(Ticket ticket)
         return;
     }
     forget(*found->second);
-    std::erase(m_queue, ticket);
     std::erase(m_ended, ticket);
     m_transfers.erase(found);
-    launchQueued();
+    launchAndSend();
 }
 
 } // namespace vz::platform

@@ -28,10 +28,13 @@ class Fetcher
 {
 public:
     using Ticket = std::uint64_t;
+    /// Where a transfer stands in the order its caller will use the transfers: of those waiting
+    /// for a place, the lowest goes first, and of equal ones the one asked for first.
+    using Order = std::uint64_t;
 
     virtual ~Fetcher() = default;
-    /// Queues `url` (UTF-8); its transfer starts when the limits allow, in the order of the calls.
-    virtual Ticket start(const std::string& url) = 0;
+    /// Queues `url` (UTF-8); its transfer starts when the limits allow, by `order`.
+    virtual Ticket start(const std::string& url, Order order) = 0;
     /// Lets transfers go on for at most `wait` and returns the tickets that ended since the last
     /// call, in the order they ended.
     virtual std::vector<Ticket> poll(std::chrono::milliseconds wait) = 0;
