@@ -149,10 +149,10 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
     if (item->expected.kind == Expected::Kind::Picture) {
         arrival.bytes = std::move(fetched.body);
     } else if (arrival.result.status == 0) {
-        // Converted once, as it arrives; the bytes go at once so a page is held only as text.
+        // Converted once, as it arrives; the bytes go as they are read, so a page is held only
+        // as text.
         const std::string charset = platform::charsetOfContentType(arrival.result.contentType);
-        arrival.text = platform::convertPage(fetched.body, charset).text;
-        std::string().swap(fetched.body);
+        arrival.text = platform::convertPageReleasing(std::move(fetched.body), charset).text;
     }
     m_waitingBytes += sizeOf(arrival);
     if (m_predict && arrival.result.status == 0) {
@@ -162,6 +162,14 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
             add(at, more[i], foreseen(item->order, i + 1));
         }
     }
+}
+
+void LookAhead::collect(std::chrono::milliseconds wait)
+{
+    for (const auto ticket : m_fetcher.poll(wait)) {
+        settle(ticket);
+    }
+    launch();
 }
 
 Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind, const WaitingHook& waiting,
@@ -184,6 +192,11 @@ Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind, const Wa
     if (!item->arrived) {
         m_fetcher.hurry(item->ticket);
     }
+    if (item->arrived) {
+        // Transfers that ended while the run worked are handed over now, so that their places
+        // go to the next ones before the run works again.
+        collect(std::chrono::milliseconds(0));
+    }
     const auto begun = item->arrived ? std::chrono::steady_clock::time_point{} : std::chrono::steady_clock::now();
     while (!item->arrived) {
         auto slice = std::chrono::milliseconds(100);
@@ -199,10 +212,7 @@ Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind, const Wa
             }
             slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(*giveUpAt - now));
         }
-        for (const auto ticket : m_fetcher.poll(slice)) {
-            settle(ticket);
-        }
-        launch();
+        collect(slice);
         if (waiting && !item->arrived) {
             waiting(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun));
         }

@@ -98,6 +98,8 @@ private:
     void startItem(Items::iterator item);
     void launch();
     void settle(platform::Fetcher::Ticket ticket);
+    /// Hands over what the fetcher finished within `wait` and starts what may start.
+    void collect(std::chrono::milliseconds wait);
     void drop(Items::iterator item);
 
     platform::Fetcher& m_fetcher;

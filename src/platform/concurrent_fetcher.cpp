@@ -206,30 +206,51 @@ int ConcurrentFetcher::launchQueued()
     if (stopped()) {
         return 0; // the next poll() abandons what waits
     }
+    // While more servers have transfers than the places allow each at its full limit, each
+    // first gets its share of the places, so that the last sites of a run are not left to be
+    // fetched on their own at the end, a few places at a time.
+    const int servers = static_cast<int>(m_servers.size());
+    const int share = servers > 0 ? m_settings.maxTransfers / servers : 0;
     int launched = 0;
-    // A ticket whose server is at its limit waits, and one of another server behind it goes
-    // first; the walk ends as soon as no server with a waiting ticket has room.
-    for (auto at = m_queue.begin();
-         at != m_queue.end() && m_serversWithRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
+    if (share >= 1 && share < m_settings.maxPerHost) {
+        launched += launchUpTo(share);
+    }
+    return launched + launchUpTo(m_settings.maxPerHost);
+}
+
+int ConcurrentFetcher::launchUpTo(int perServer)
+{
+    const bool full = perServer >= m_settings.maxPerHost;
+    const auto roomFor = [perServer](int waiting, int running) { return waiting > 0 && running < perServer; };
+    // At the full limit the count is kept as transfers come and go; a share is counted here, over
+    // the few servers that have transfers.
+    int shareRoom = 0;
+    if (!full) {
+        for (const auto& [key, server] : m_servers) {
+            shareRoom += roomFor(server.waiting, server.running) ? 1 : 0;
+        }
+    }
+    int launched = 0;
+    // A ticket whose server has no room waits, and one of another server behind it goes first;
+    // the walk ends as soon as no server with a waiting ticket has room.
+    for (auto at = m_queue.begin(); at != m_queue.end() && (full ? m_serversWithRoom : shareRoom) > 0 &&
+                                    m_runningTotal < m_settings.maxTransfers;) {
         Transfer& transfer = *at->second;
-        if (transfer.server->second.running >= m_settings.maxPerHost) {
+        const Server& server = transfer.server->second;
+        if (server.running >= perServer) {
             ++at;
             continue;
         }
         at = m_queue.erase(at);
         transfer.queued.reset();
-        EasyHandle easy;
-        if (!m_idleHandles.empty()) {
-            easy = std::move(m_idleHandles.back());
-            m_idleHandles.pop_back();
-        } else {
-            easy = makeEasyHandle(m_settings.limits);
-            if (!easy) {
-                count(transfer.server, -1, 0);
-                endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
-                continue;
-            }
-            curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
+        EasyHandle easy = handleForNext();
+        if (!full && !roomFor(server.waiting - 1, server.running + (easy ? 1 : 0))) {
+            --shareRoom;
+        }
+        if (!easy) {
+            count(transfer.server, -1, 0);
+            endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
+            continue;
         }
         curl_easy_setopt(easy.get(), CURLOPT_URL, transfer.url.c_str());
         curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
@@ -242,6 +263,20 @@ int ConcurrentFetcher::launchQueued()
         ++launched;
     }
     return launched;
+}
+
+EasyHandle ConcurrentFetcher::handleForNext()
+{
+    if (!m_idleHandles.empty()) {
+        EasyHandle easy = std::move(m_idleHandles.back());
+        m_idleHandles.pop_back();
+        return easy;
+    }
+    EasyHandle easy = makeEasyHandle(m_settings.limits);
+    if (easy) {
+        curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
+    }
+    return easy;
 }
 
 void ConcurrentFetcher::perform()
@@ -349,22 +384,20 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         abandonAll();
     }
     if (m_runningTotal > 0) {
-        perform();
-        collectFinished();
-        // The places just freed are taken, and their requests sent, before the caller works on
-        // what arrived.
-        launchAndSend();
-        if (m_ended.empty() && m_runningTotal > 0) {
-            // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
-            curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
-            curl_multi_poll(m_multi.get(), &wake, 1, static_cast<int>(wait.count()), nullptr);
-            if (stopped()) {
-                abandonAll();
-            } else {
-                perform();
-                collectFinished();
-                launchAndSend();
-            }
+        // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
+        curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
+        int ready = 0;
+        curl_multi_poll(m_multi.get(), &wake, 1, static_cast<int>(wait.count()), &ready);
+        if (stopped()) {
+            abandonAll();
+        } else if (ready > 0 || wait.count() > 0) {
+            // Without a wait only a socket with something to read or write is worth a round of
+            // the transfers; a wait may also have ended for one of libcurl's own timers.
+            perform();
+            collectFinished();
+            // The places just freed are taken, and their requests sent, before the caller works
+            // on what arrived.
+            launchAndSend();
         }
     }
     std::vector<Ticket> ended;

@@ -77,6 +77,11 @@ private:
 
     /// Starts waiting transfers while there is room; returns how many.
     int launchQueued();
+    /// Starts waiting transfers by their order while their servers have fewer than `perServer`
+    /// under way; returns how many.
+    int launchUpTo(int perServer);
+    /// An easy handle for the next transfer, reused when one is idle; null when none can be made.
+    EasyHandle handleForNext();
     /// Sends what launchQueued() added at once, rather than at the next poll().
     void launchAndSend();
     void perform();

@@ -59,7 +59,8 @@ const Cp932Reading& cp932Reading()
     return instance;
 }
 
-void appendReference(std::u16string& out, char32_t cp)
+// Writes "&#" and the decimal number and ";" at `at` (at most 10 units); returns the end.
+char16_t* writeReference(char16_t* at, char32_t cp)
 {
     char16_t digits[10];
     int n = 0;
@@ -67,11 +68,19 @@ void appendReference(std::u16string& out, char32_t cp)
         digits[n++] = static_cast<char16_t>(u'0' + cp % 10);
         cp /= 10;
     } while (cp != 0);
-    out += u"&#";
+    *at++ = u'&';
+    *at++ = u'#';
     while (n > 0) {
-        out += digits[--n];
+        *at++ = digits[--n];
     }
-    out += u';';
+    *at++ = u';';
+    return at;
+}
+
+void appendReference(std::u16string& out, char32_t cp)
+{
+    char16_t reference[10];
+    out.append(reference, writeReference(reference, cp));
 }
 
 // ISO-2022-JP's JIS-Roman set puts the yen sign and overline where ASCII has backslash and
@@ -104,7 +113,89 @@ void appendAsCp932Reads(std::u16string& out, std::u16string_view decoded, std::s
     }
 }
 
+// The length of the valid UTF-8 sequence at `i` and its code point; length 0 when none begins
+// there. The same rules as the UTF-8 reading of a page's encoding detection.
+std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp)
+{
+    const auto b = static_cast<std::uint8_t>(bytes[i]);
+    std::size_t length = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        cp = b & 0x0F;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        cp = b & 0x07;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || i + length > bytes.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<std::uint8_t>(bytes[i + k]);
+        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
+            return 0;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return length;
+}
+
 } // namespace
+
+std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed)
+{
+    // Every unit of the text comes from at least one byte, except a reference; the capacity is
+    // only reserved, so what the text does not need is never touched.
+    out.reserve(out.size() + bytes.size() + 16);
+    const auto& reading = cp932Reading();
+    constexpr std::size_t kBlock = 4096;
+    constexpr std::size_t kReportEvery = 64 * 1024;
+    char16_t buffer[kBlock + 16];
+    char16_t* at = buffer;
+    std::size_t i = 0;
+    std::size_t reported = 0;
+    while (i < bytes.size()) {
+        if (at >= buffer + kBlock) {
+            out.append(buffer, at);
+            at = buffer;
+            if (consumed && i - reported >= kReportEvery) {
+                consumed(i);
+                reported = i;
+            }
+        }
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            *at++ = reading.readsAs(b);
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = utf8Sequence(bytes, i, cp);
+        if (length == 0) {
+            break;
+        }
+        i += length;
+        const char16_t r = cp < 0x10000 ? reading.readsAs(static_cast<char16_t>(cp)) : kReference;
+        if (r != kReference) {
+            *at++ = r;
+        } else {
+            at = writeReference(at, cp);
+        }
+    }
+    out.append(buffer, at);
+    if (consumed) {
+        consumed(i);
+    }
+    return i;
+}
 
 std::u16string asCp932Reads(std::u16string text, bool jisRoman)
 {

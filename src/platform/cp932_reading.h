@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "platform/icu_decoding.h"
 
 /// Text as it reads once written as CP932 and read back.
 namespace vz::platform {
@@ -10,5 +14,10 @@ namespace vz::platform {
 /// yen sign and overline of ISO-2022-JP's JIS-Roman set read as the backslash and tilde CP932
 /// has in their bytes.
 std::u16string asCp932Reads(std::u16string text, bool jisRoman);
+
+/// Appends the text of the UTF-8 `bytes` as asCp932Reads gives it, in one pass without a decoded
+/// copy, as far as the bytes are valid UTF-8: returns how many bytes it read, short of the size
+/// at the first byte that begins no valid sequence.
+std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed = {});
 
 } // namespace vz::platform

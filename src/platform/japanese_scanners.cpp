@@ -274,9 +274,16 @@ Reading scanEuc(std::string_view bytes, std::size_t limit)
 
 } // namespace
 
-Readings scanAll(std::string_view bytes, std::size_t limit)
+const Reading& Readings::of(PageEncoding e) const
 {
-    return Readings{scanUtf8(bytes, limit), scanSjis(bytes, limit), scanEuc(bytes, limit)};
+    const std::size_t at = e == PageEncoding::Utf8 ? 0 : e == PageEncoding::ShiftJis ? 1 : 2;
+    std::optional<Reading>& reading = m_scanned[at];
+    if (!reading) {
+        reading = at == 0   ? scanUtf8(m_bytes, m_limit)
+                  : at == 1 ? scanSjis(m_bytes, m_limit)
+                            : scanEuc(m_bytes, m_limit);
+    }
+    return *reading;
 }
 
 } // namespace vz::platform

@@ -53,16 +53,15 @@ struct Reading
 constexpr std::size_t kHopeless = 64;
 constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 
-struct Readings
+/// How a page reads as UTF-8, CP932 and EUC-JP, each scan made when it is first asked for: most
+/// pages declare their encoding, and one that reads well in it needs no other scan.
+class Readings
 {
-    Reading utf8;
-    Reading sjis;
-    Reading euc;
+public:
+    /// A scan gives up after `limit` invalid sequences. `bytes` must outlive the readings.
+    Readings(std::string_view bytes, std::size_t limit) : m_bytes(bytes), m_limit(limit) {}
 
-    const Reading& of(PageEncoding e) const
-    {
-        return e == PageEncoding::Utf8 ? utf8 : e == PageEncoding::ShiftJis ? sjis : euc;
-    }
+    const Reading& of(PageEncoding e) const;
     static constexpr std::array<PageEncoding, 3> kOrder{PageEncoding::Utf8, PageEncoding::ShiftJis,
                                                         PageEncoding::EucJp};
 
@@ -82,9 +81,11 @@ struct Readings
         }
         return best;
     }
-};
 
-/// Scans the bytes as UTF-8, CP932 and EUC-JP; a scan gives up after `limit` invalid sequences.
-Readings scanAll(std::string_view bytes, std::size_t limit);
+private:
+    std::string_view m_bytes;
+    std::size_t m_limit;
+    mutable std::array<std::optional<Reading>, 3> m_scanned;
+};
 
 } // namespace vz::platform
