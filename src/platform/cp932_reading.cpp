@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/cp932.h"
+#include "platform/japanese_scanners.h"
 #include "platform/page_converter.h"
 
 namespace vz::platform {
@@ -113,49 +114,15 @@ void appendAsCp932Reads(std::u16string& out, std::u16string_view decoded, std::s
     }
 }
 
-// The length of the valid UTF-8 sequence at `i` and its code point; length 0 when none begins
-// there. The same rules as the UTF-8 reading of a page's encoding detection.
-std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp)
-{
-    const auto b = static_cast<std::uint8_t>(bytes[i]);
-    std::size_t length = 0;
-    std::uint8_t low = 0x80;
-    std::uint8_t high = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-        cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        cp = b & 0x0F;
-        low = b == 0xE0 ? 0xA0 : 0x80;
-        high = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        cp = b & 0x07;
-        low = b == 0xF0 ? 0x90 : 0x80;
-        high = b == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || i + length > bytes.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto c = static_cast<std::uint8_t>(bytes[i + k]);
-        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
-            return 0;
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    return length;
-}
-
 } // namespace
 
-std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed)
+std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed,
+                                   Reading* reading)
 {
     // Every unit of the text comes from at least one byte, except a reference; the capacity is
     // only reserved, so what the text does not need is never touched.
     out.reserve(out.size() + bytes.size() + 16);
-    const auto& reading = cp932Reading();
+    const auto& cp932 = cp932Reading();
     constexpr std::size_t kBlock = 4096;
     constexpr std::size_t kReportEvery = 64 * 1024;
     char16_t buffer[kBlock + 16];
@@ -173,7 +140,7 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
         }
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
-            *at++ = reading.readsAs(b);
+            *at++ = cp932.readsAs(b);
             ++i;
             continue;
         }
@@ -183,7 +150,10 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
             break;
         }
         i += length;
-        const char16_t r = cp < 0x10000 ? reading.readsAs(static_cast<char16_t>(cp)) : kReference;
+        if (reading) {
+            reading->count(classOfCodePoint(cp));
+        }
+        const char16_t r = cp < 0x10000 ? cp932.readsAs(static_cast<char16_t>(cp)) : kReference;
         if (r != kReference) {
             *at++ = r;
         } else {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/icu_decoding.h"
+#include "platform/japanese_scanners.h"
 
 /// Text as it reads once written as CP932 and read back.
 namespace vz::platform {
@@ -17,7 +18,9 @@ std::u16string asCp932Reads(std::u16string text, bool jisRoman);
 
 /// Appends the text of the UTF-8 `bytes` as asCp932Reads gives it, in one pass without a decoded
 /// copy, as far as the bytes are valid UTF-8: returns how many bytes it read, short of the size
-/// at the first byte that begins no valid sequence.
-std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed = {});
+/// at the first byte that begins no valid sequence. `reading`, when given, counts the characters
+/// read as the UTF-8 reading of encoding detection does.
+std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, const Consumed& consumed = {},
+                                   Reading* reading = nullptr);
 
 } // namespace vz::platform

@@ -68,7 +68,7 @@ Choice chooseJapanese(PageEncoding e, bool declared)
 
 } // namespace
 
-Decision decide(std::string_view bytes, std::string_view headerCharset)
+Decision decide(std::string_view bytes, std::string_view headerCharset, std::optional<Reading> utf8)
 {
     if (auto bom = byteOrderMark(bytes)) {
         return {*bom, std::nullopt};
@@ -83,7 +83,7 @@ Decision decide(std::string_view bytes, std::string_view headerCharset)
         return {Choice{}, std::nullopt};
     }
 
-    const Readings readings(bytes, kHopeless);
+    const Readings readings(bytes, kHopeless, utf8);
 
     const std::string metaCharset = charsetOfMetaTag(bytes);
     for (std::string_view label : {headerCharset, std::string_view(metaCharset)}) {

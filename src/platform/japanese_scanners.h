@@ -48,6 +48,56 @@ struct Reading
     bool clearlyJapanese() const { return valid() && kana() > 0 && plausibility() >= 0.5; }
 };
 
+/// The class of a character read from UTF-8.
+inline std::uint8_t classOfCodePoint(char32_t cp)
+{
+    if ((cp >= 0x3041 && cp <= 0x30FA)) {
+        return static_cast<std::uint8_t>(kGood | kKana);
+    }
+    if ((cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xFF01 && cp <= 0xFF5E)) {
+        return kGood;
+    }
+    if ((cp >= 0x80 && cp <= 0x9F) || (cp >= 0xE000 && cp <= 0xF8FF)) {
+        return kOdd;
+    }
+    return kNeutral;
+}
+
+/// The length of the valid UTF-8 sequence of two to four bytes at `i`, with its code point in
+/// `cp`; 0 when none begins there (an overlong form, a surrogate, past U+10FFFF, cut short).
+inline std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp)
+{
+    const auto b = static_cast<std::uint8_t>(bytes[i]);
+    std::size_t length = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        cp = b & 0x0F;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        cp = b & 0x07;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || i + length > bytes.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<std::uint8_t>(bytes[i + k]);
+        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
+            return 0;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return length;
+}
+
 // A reading with this many invalid sequences is out of the running; only when every reading is
 // the scans are repeated to the end to find the least damaged one.
 constexpr std::size_t kHopeless = 64;
@@ -55,11 +105,18 @@ constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 
 /// How a page reads as UTF-8, CP932 and EUC-JP, each scan made when it is first asked for: most
 /// pages declare their encoding, and one that reads well in it needs no other scan.
+/// The UTF-8 reading of the bytes from `from` on, going on from what the bytes before gave.
+Reading scanUtf8(std::string_view bytes, std::size_t limit, std::size_t from = 0, Reading soFar = {});
+
 class Readings
 {
 public:
-    /// A scan gives up after `limit` invalid sequences. `bytes` must outlive the readings.
-    Readings(std::string_view bytes, std::size_t limit) : m_bytes(bytes), m_limit(limit) {}
+    /// A scan gives up after `limit` invalid sequences. `bytes` must outlive the readings. `utf8`,
+    /// when given, is the UTF-8 reading, already made.
+    Readings(std::string_view bytes, std::size_t limit, std::optional<Reading> utf8 = std::nullopt)
+        : m_bytes(bytes), m_limit(limit), m_scanned{utf8, std::nullopt, std::nullopt}
+    {
+    }
 
     const Reading& of(PageEncoding e) const;
     static constexpr std::array<PageEncoding, 3> kOrder{PageEncoding::Utf8, PageEncoding::ShiftJis,

@@ -10,6 +10,7 @@
 #include "platform/charset_labels.h"
 #include "platform/cp932_reading.h"
 #include "platform/encoding_decision.h"
+#include "platform/japanese_scanners.h"
 #include "platform/icu_decoding.h"
 
 namespace vz::platform {
@@ -68,14 +69,58 @@ private:
     std::uintptr_t m_releasedTo = 0;
 };
 
+// Whether the server or the page's meta tag says UTF-8, and no byte order mark says otherwise.
+bool saysUtf8(std::string_view bytes, std::string_view declaredCharset)
+{
+    const auto isUtf8 = [](std::string_view label) {
+        const auto declared = resolveLabel(label);
+        return declared && declared->encoding == PageEncoding::Utf8;
+    };
+    const bool byteOrderMark =
+        bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+    return !byteOrderMark && (isUtf8(declaredCharset) || isUtf8(charsetOfMetaTag(bytes)));
+}
+
+// Reads the rest of the UTF-8 `body` from `valid` on, where a byte begins no character, as ICU
+// reads it, into `page`.
+void readRestOfUtf8(ConvertedPage& page, std::string_view body, std::size_t valid, const Consumed& consumed)
+{
+    if (valid == body.size()) {
+        return;
+    }
+    Decoded rest;
+    rest.invalid = decodeWith(kUtf8, body.substr(valid), rest.text, [&](std::size_t n) {
+        if (consumed) {
+            consumed(valid + n);
+        }
+    });
+    page.invalidSequences = rest.invalid;
+    page.text += asCp932Reads(std::move(rest.text), false);
+}
+
 ConvertedPage convert(std::string_view bytes, std::string_view declaredCharset, const Consumed& consumed)
 {
     ConvertedPage page;
-    Decision decision = decide(bytes, declaredCharset);
+    // A page that says it is UTF-8 nearly always is: its text is read while its UTF-8 reading is
+    // made for the decision, in one pass. Not while a large page's bytes are given back as they
+    // are read, which must wait for the decision.
+    std::optional<Reading> utf8;
+    std::size_t validUtf8 = 0;
+    if (!consumed && saysUtf8(bytes, declaredCharset)) {
+        Reading reading;
+        validUtf8 = appendUtf8AsCp932Reads(page.text, bytes, {}, &reading);
+        utf8 = validUtf8 < bytes.size() ? scanUtf8(bytes, kHopeless, validUtf8, reading) : reading;
+    }
+    Decision decision = decide(bytes, declaredCharset, utf8);
     const Choice& choice = decision.choice;
     page.encoding = choice.encoding;
     page.charset = choice.converter;
     page.declared = choice.declared;
+    if (utf8 && choice.encoding == PageEncoding::Utf8 && choice.skip == 0) {
+        readRestOfUtf8(page, bytes, validUtf8, {});
+        return page;
+    }
+    page.text.clear();
     if (decision.decoded) {
         // Decoded whole while the declared charset was checked.
         page.invalidSequences = decision.decoded->invalid;
@@ -88,17 +133,7 @@ ConvertedPage convert(std::string_view bytes, std::string_view declaredCharset, 
         // Plain ASCII reads the same in every encoding CP932 shares it with, and as UTF-8. Valid
         // UTF-8, which nearly every page in it is, is read here in one pass; from a byte that
         // begins no character on, ICU reads the rest as it would have read the whole.
-        const std::size_t valid = appendUtf8AsCp932Reads(page.text, body, fromStart);
-        if (valid < body.size()) {
-            Decoded rest;
-            rest.invalid = decodeWith(kUtf8, body.substr(valid), rest.text, [&](std::size_t n) {
-                if (fromStart) {
-                    fromStart(valid + n);
-                }
-            });
-            page.invalidSequences = rest.invalid;
-            page.text += asCp932Reads(std::move(rest.text), false);
-        }
+        readRestOfUtf8(page, body, appendUtf8AsCp932Reads(page.text, body, fromStart), fromStart);
         return page;
     }
     Decoded decoded;
