@@ -87,13 +87,6 @@ void substituteVisible(const void*, UConverterToUnicodeArgs* args, const char*, 
     }
 }
 
-void appendReference(std::string& out, char32_t cp)
-{
-    out += "&#";
-    out += std::to_string(static_cast<unsigned long>(cp));
-    out += ';';
-}
-
 } // namespace
 
 std::u16string decodeCp932(std::string_view bytes)
@@ -116,40 +109,71 @@ std::u16string decodeCp932(std::string_view bytes)
 
 namespace {
 
-// Writes behind what `bytes` holds; `unmappable`, when given, collects what CP932 cannot hold.
-void encodeInto(std::string& bytes, std::u16string_view text, std::vector<char32_t>* unmappable)
+// "&#" and the decimal number and ";" at `at`; returns the end.
+char* writeReference(char* at, char32_t cp)
+{
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + cp % 10);
+        cp /= 10;
+    } while (cp != 0);
+    *at++ = '&';
+    *at++ = '#';
+    while (n > 0) {
+        *at++ = digits[--n];
+    }
+    *at++ = ';';
+    return at;
+}
+
+// Encodes text[i...] into [at, end) while the longest character still fits; returns the index of
+// the first unit not encoded, `at` moved past the bytes written. `unmappable`, when given,
+// collects what CP932 cannot hold.
+std::size_t encodeSome(std::u16string_view text, std::size_t i, char*& at, const char* end,
+                       std::vector<char32_t>* unmappable)
 {
     const auto& codes = table();
-    bytes.reserve(bytes.size() + text.size() * 2);
     auto noteUnmappable = [&](char32_t cp) {
         if (unmappable && std::find(unmappable->begin(), unmappable->end(), cp) == unmappable->end()) {
             unmappable->push_back(cp);
         }
     };
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (; i < text.size() && end - at >= static_cast<std::ptrdiff_t>(kLongestCp932); ++i) {
         const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
+        const std::uint16_t code = codes.raw(c);
+        if (code != 0 && code < 256) {
+            *at++ = static_cast<char>(code);
+        } else if (code > 256) {
+            *at++ = static_cast<char>(code >> 8);
+            *at++ = static_cast<char>(code & 0xFF);
+        } else if (code == 256) {
+            *at++ = '\0';
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
             char32_t cp = 0xFFFD;
             if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
                 cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
                 ++i;
             }
-            appendReference(bytes, cp);
+            at = writeReference(at, cp);
             noteUnmappable(cp);
-            continue;
-        }
-        const std::uint16_t code = codes.raw(c);
-        if (code == 0) {
-            appendReference(bytes, c);
-            noteUnmappable(c);
-        } else if (code == 256) {
-            bytes += '\0';
-        } else if (code < 256) {
-            bytes += static_cast<char>(code);
         } else {
-            bytes += static_cast<char>(code >> 8);
-            bytes += static_cast<char>(code & 0xFF);
+            at = writeReference(at, c);
+            noteUnmappable(c);
         }
+    }
+    return i;
+}
+
+// Appends the text's bytes to `bytes`, a block at a time.
+void encodeInto(std::string& bytes, std::u16string_view text, std::vector<char32_t>* unmappable)
+{
+    bytes.reserve(bytes.size() + text.size() * 2);
+    char block[4096];
+    for (std::size_t i = 0; i < text.size();) {
+        char* at = block;
+        i = encodeSome(text, i, at, block + sizeof block, unmappable);
+        bytes.append(block, at);
     }
 }
 
@@ -162,9 +186,12 @@ Cp932Bytes encodeCp932(std::u16string_view text)
     return result;
 }
 
-void appendCp932(std::string& bytes, std::u16string_view text)
+std::size_t encodeCp932Part(std::u16string_view text, char* out, std::size_t room, std::size_t& written)
 {
-    encodeInto(bytes, text, nullptr);
+    char* at = out;
+    const std::size_t done = encodeSome(text, 0, at, out + room, nullptr);
+    written += static_cast<std::size_t>(at - out);
+    return done;
 }
 
 int cp932Code(char16_t c)
