@@ -1,5 +1,6 @@
 #include "cp932_reading.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -127,9 +128,12 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
     constexpr std::size_t kReportEvery = 64 * 1024;
     char16_t buffer[kBlock + 16];
     char16_t* at = buffer;
+    const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::array<std::size_t, 8> counts{};
     std::size_t i = 0;
     std::size_t reported = 0;
-    while (i < bytes.size()) {
+    while (i < n) {
         if (at >= buffer + kBlock) {
             out.append(buffer, at);
             at = buffer;
@@ -138,21 +142,29 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
                 reported = i;
             }
         }
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            *at++ = cp932.readsAs(b);
-            ++i;
+        if (data[i] < 0x80) {
+            // Markup is mostly ASCII: a run of it at a time.
+            const std::size_t end = std::min(n, i + static_cast<std::size_t>(buffer + kBlock - at));
+            for (; i < end && data[i] < 0x80; ++i) {
+                *at++ = cp932.readsAs(data[i]);
+            }
             continue;
         }
+        const unsigned b = data[i];
         char32_t cp = 0;
-        const std::size_t length = utf8Sequence(bytes, i, cp);
-        if (length == 0) {
-            break;
+        std::size_t length = 3;
+        // Japanese text is mostly three-byte sequences whose second byte may be any trail byte.
+        if (b >= 0xE1 && b <= 0xEF && b != 0xED && i + 2 < n && (data[i + 1] & 0xC0) == 0x80 &&
+            (data[i + 2] & 0xC0) == 0x80) {
+            cp = ((b & 0x0Fu) << 12) | ((data[i + 1] & 0x3Fu) << 6) | (data[i + 2] & 0x3Fu);
+        } else {
+            length = utf8Sequence(bytes, i, cp);
+            if (length == 0) {
+                break;
+            }
         }
         i += length;
-        if (reading) {
-            reading->count(classOfCodePoint(cp));
-        }
+        ++counts[classOfCodePoint(cp)];
         const char16_t r = cp < 0x10000 ? cp932.readsAs(static_cast<char16_t>(cp)) : kReference;
         if (r != kReference) {
             *at++ = r;
@@ -161,6 +173,11 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
         }
     }
     out.append(buffer, at);
+    if (reading) {
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            reading->counts[k] += counts[k];
+        }
+    }
     if (consumed) {
         consumed(i);
     }
