@@ -384,13 +384,18 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         abandonAll();
     }
     if (m_runningTotal > 0) {
+        // Transfers the last round of them finished (a local file ends at once) are told without
+        // a wait.
+        collectFinished();
+        launchAndSend();
+        const int waitMs = m_ended.empty() ? static_cast<int>(wait.count()) : 0;
         // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
         curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
         int ready = 0;
-        curl_multi_poll(m_multi.get(), &wake, 1, static_cast<int>(wait.count()), &ready);
+        curl_multi_poll(m_multi.get(), &wake, 1, waitMs, &ready);
         if (stopped()) {
             abandonAll();
-        } else if (ready > 0 || wait.count() > 0) {
+        } else if (ready > 0 || waitMs > 0) {
             // Without a wait only a socket with something to read or write is worth a round of
             // the transfers; a wait may also have ended for one of libcurl's own timers.
             perform();

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
+#include <unicode/uset.h>
 
 #include "platform/icu_converter.h"
 
@@ -32,41 +34,85 @@ constexpr std::array<std::pair<char16_t, std::uint16_t>, 7> kJisVariants{{
 }};
 
 // Code of every BMP character: 0 when CP932 cannot hold it, 1..255 (plus 256 for NUL) for a
-// single byte, the two-byte code otherwise. Built once from ICU's round-trip mapping.
+// single byte, the two-byte code otherwise; and the character each reads back as. Built once from
+// ICU's mappings: the characters ICU knows a code for are written in one conversion, and their
+// codes read back in another, which a run's start notices far less than a conversion of each
+// character of the BMP on its own.
 class CodeTable
 {
 public:
     CodeTable()
     {
+        m_readBack.fill(kNotHeld);
         auto cnv = openCp932();
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        for (std::uint32_t c = 0; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c <= 0xDFFF) {
-                continue;
-            }
-            const auto ch = static_cast<UChar>(c);
-            char out[8];
-            status = U_ZERO_ERROR;
-            const int32_t n = ucnv_fromUChars(cnv.get(), out, sizeof out, &ch, 1, &status);
-            if (U_FAILURE(status) || n <= 0 || n > 2) {
-                continue;
-            }
-            if (n == 1) {
-                m_codes[c] = static_cast<std::uint16_t>(c == 0 ? 256 : static_cast<unsigned char>(out[0]));
-            } else {
-                m_codes[c] = static_cast<std::uint16_t>((static_cast<unsigned char>(out[0]) << 8) |
-                                                        static_cast<unsigned char>(out[1]));
+        std::vector<UChar> chars;
+        USet* known = uset_openEmpty();
+        ucnv_getUnicodeSet(cnv.get(), known, UCNV_ROUNDTRIP_AND_FALLBACK_SET, &status);
+        for (int32_t item = 0; U_SUCCESS(status) && item < uset_getItemCount(known); ++item) {
+            UChar32 first = 0;
+            UChar32 last = 0;
+            uset_getItem(known, item, &first, &last, nullptr, 0, &status);
+            for (UChar32 c = first; c <= std::min<UChar32>(last, 0xFFFF); ++c) {
+                if (c < 0xD800 || c > 0xDFFF) {
+                    chars.push_back(static_cast<UChar>(c));
+                }
             }
         }
-        for (const auto& [ch, code] : kJisVariants) {
-            m_codes[ch] = code;
+        uset_close(known);
+        // Some of those ICU writes only where asked to, and is not asked to here: those give no
+        // bytes, and CP932 cannot hold them.
+        ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
+        std::string codes(chars.size() * 2, '\0');
+        std::vector<int32_t> of(codes.size());
+        char* written = codes.data();
+        const UChar* next = chars.data();
+        ucnv_fromUnicode(cnv.get(), &written, codes.data() + codes.size(), &next, chars.data() + chars.size(),
+                         of.data(), true, &status);
+        const auto bytes = static_cast<std::size_t>(written - codes.data());
+        // The codes, one after the other, read back: what each character reads back as.
+        std::vector<UChar> units(bytes);
+        std::vector<int32_t> from(bytes);
+        UChar* target = units.data();
+        const char* source = codes.data();
+        ucnv_toUnicode(cnv.get(), &target, units.data() + units.size(), &source, codes.data() + bytes, from.data(),
+                       true, &status);
+        if (U_FAILURE(status)) {
+            throw std::runtime_error("the CP932 tables cannot be built");
+        }
+        std::vector<char16_t> readBackAt(bytes, kNotHeld);
+        for (UChar* unit = units.data(); unit != target; ++unit) {
+            readBackAt[static_cast<std::size_t>(from[static_cast<std::size_t>(unit - units.data())])] = *unit;
+        }
+        for (std::size_t k = 0; k < bytes;) {
+            std::size_t n = 1;
+            while (k + n < bytes && of[k + n] == of[k]) {
+                ++n;
+            }
+            const UChar c = chars[static_cast<std::size_t>(of[k])];
+            const auto first = static_cast<unsigned char>(codes[k]);
+            if (n <= 2) {
+                m_codes[c] = static_cast<std::uint16_t>(
+                    n == 1 ? (c == 0 ? 256 : first) : (first << 8) | static_cast<unsigned char>(codes[k + 1]));
+                m_readBack[c] = readBackAt[k];
+                for (const auto& [variant, code] : kJisVariants) {
+                    if (code == m_codes[c]) {
+                        m_readBack[variant] = readBackAt[k];
+                    }
+                }
+            }
+            k += n;
+        }
+        for (const auto& [variant, code] : kJisVariants) {
+            m_codes[variant] = code;
         }
     }
     std::uint16_t raw(char16_t c) const { return m_codes[c]; }
+    const std::array<char16_t, 0x10000>& readBack() const { return m_readBack; }
 
 private:
     std::array<std::uint16_t, 0x10000> m_codes{};
+    std::array<char16_t, 0x10000> m_readBack{};
 };
 
 const CodeTable& table()
@@ -192,6 +238,11 @@ std::size_t encodeCp932Part(std::u16string_view text, char* out, std::size_t roo
     const std::size_t done = encodeSome(text, 0, at, out + room, nullptr);
     written += static_cast<std::size_t>(at - out);
     return done;
+}
+
+const std::array<char16_t, 0x10000>& cp932ReadBack()
+{
+    return table().readBack();
 }
 
 int cp932Code(char16_t c)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,6 +38,14 @@ std::size_t encodeCp932Part(std::u16string_view text, char* out, std::size_t roo
 /// signed 16-bit number (so negative) for a double-byte one. A character CP932 cannot hold counts
 /// as "?" (63), as the system's conversion would write it.
 int cp932Code(char16_t c);
+
+/// In cp932ReadBack(): the character cannot be held and is written as a reference.
+inline constexpr char16_t kNotHeld = 0xFFFF;
+
+/// What each BMP character reads as once written in CP932 and read back, by its value: itself for
+/// most, the CP932 character for the JIS forms encodeCp932 maps, kNotHeld for one CP932 cannot
+/// hold.
+const std::array<char16_t, 0x10000>& cp932ReadBack();
 
 /// Whether the character takes two bytes in CP932.
 inline bool isDoubleByte(char16_t c)

@@ -13,52 +13,23 @@
 namespace vz::platform {
 namespace {
 
-// In `readsAs`: the character cannot be held and is written as a reference.
-constexpr char16_t kReference = 0xFFFF;
+// The character cannot be held and is written as a reference.
+constexpr char16_t kReference = kNotHeld;
 
+// What each character reads as once written as CP932 and read back.
 class Cp932Reading
 {
 public:
-    Cp932Reading()
-    {
-        m_readsAs.fill(kReference);
-        std::string codes;
-        std::vector<char16_t> chars;
-        for (std::uint32_t c = 0; c < 0x10000; ++c) {
-            const auto ch = static_cast<char16_t>(c);
-            if ((c >= 0xD800 && c <= 0xDFFF) || (cp932Code(ch) == 63 && ch != u'?')) {
-                continue;
-            }
-            const int code = cp932Code(ch);
-            if (code >= 0) {
-                codes += static_cast<char>(code);
-            } else {
-                const auto both = static_cast<std::uint16_t>(code);
-                codes += static_cast<char>(both >> 8);
-                codes += static_cast<char>(both & 0xFF);
-            }
-            chars.push_back(ch);
-        }
-        // Every CP932 character decodes to exactly one UTF-16 unit, so one decode of all the
-        // codes lines up with the characters they came from.
-        const std::u16string decoded = decodeCp932(codes);
-        if (decoded.size() != chars.size()) {
-            throw std::logic_error("CP932 codes do not decode one to one");
-        }
-        for (std::size_t i = 0; i < chars.size(); ++i) {
-            m_readsAs[chars[i]] = decoded[i];
-        }
-    }
+    Cp932Reading() : m_readsAs(cp932ReadBack()) {}
     char16_t readsAs(char16_t c) const { return m_readsAs[c]; }
 
 private:
-    std::array<char16_t, 0x10000> m_readsAs{};
+    const std::array<char16_t, 0x10000>& m_readsAs;
 };
 
-const Cp932Reading& cp932Reading()
+Cp932Reading cp932Reading()
 {
-    static const Cp932Reading instance;
-    return instance;
+    return Cp932Reading();
 }
 
 // Writes "&#" and the decimal number and ";" at `at` (at most 10 units); returns the end.
