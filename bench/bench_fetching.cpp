@@ -475,7 +475,11 @@ double instructions(const fs::path& home, const SlowSite& server, int sites)
     const fs::path data = home / "sites";
     fs::remove_all(data);
     const fs::path ini = writeSiteList(home, lines, data);
-    std::vector<std::string> words = {"/usr/bin/valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null"};
+    // VZ_BENCH_CALLGRIND=PREFIX keeps each count in PREFIX.<sites> for callgrind_annotate.
+    const char* keep = std::getenv("VZ_BENCH_CALLGRIND");
+    std::vector<std::string> words = {"/usr/bin/valgrind", "--tool=callgrind",
+                                      "--callgrind-out-file=" +
+                                          (keep ? std::string(keep) + "." + std::to_string(sites) : "/dev/null")};
     for (const auto& word : headless(ini, 0)) {
         words.push_back(word);
     }

@@ -101,6 +101,7 @@ DownloadResult failure(int status, std::string description)
 
 ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings), m_multi(makeMultiHandle())
 {
+    newPool();
     if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         throw std::runtime_error("転送を起こすパイプを作れません: " + errnoText(errno));
     }
@@ -193,7 +194,11 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url, Order order)
         endUnstarted(transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         return ticket;
     }
-    transfer.server = &*m_servers.try_emplace(serverOf(transfer.url)).first;
+    const auto [server, added] = m_servers.try_emplace(serverOf(transfer.url));
+    transfer.server = &*server;
+    if (added && ++m_serversInPool >= m_settings.serversPerPool) {
+        newPool();
+    }
     count(transfer.server, 1, 0);
     transfer.queued = QueueKey{true, order, ticket};
     m_queue.emplace(*transfer.queued, &transfer);
@@ -256,6 +261,7 @@ int ConcurrentFetcher::launchUpTo(int perServer)
         curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, transfer.message);
         curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
+        curl_easy_setopt(easy.get(), CURLOPT_SHARE, currentPool());
         curl_multi_add_handle(m_multi.get(), easy.get());
         transfer.easy = std::move(easy);
         count(transfer.server, -1, 1);
@@ -305,6 +311,37 @@ void ConcurrentFetcher::release(Transfer& transfer)
     m_idleHandles.push_back(std::move(transfer.easy));
     count(transfer.server, 0, -1);
     --m_runningTotal;
+    if (m_pools.size() > 1) {
+        curl_easy_setopt(easy, CURLOPT_SHARE, currentPool());
+        dropOldPools();
+    }
+}
+
+void ConcurrentFetcher::newPool()
+{
+    m_serversInPool = 0;
+    ShareHandle pool = makeConnectionPool();
+    if (!pool) {
+        return; // the transfers stay with the pool they have
+    }
+    m_pools.push_back(std::move(pool));
+    for (const EasyHandle& easy : m_idleHandles) {
+        curl_easy_setopt(easy.get(), CURLOPT_SHARE, currentPool());
+    }
+    dropOldPools();
+}
+
+void ConcurrentFetcher::dropOldPools()
+{
+    for (auto pool = m_pools.begin(); m_pools.size() > 1 && pool != std::prev(m_pools.end());) {
+        // Refused while a transfer under way still uses it.
+        if (curl_share_cleanup(pool->get()) == CURLSHE_OK) {
+            (void)pool->release();
+            pool = m_pools.erase(pool);
+        } else {
+            ++pool;
+        }
+    }
 }
 
 void ConcurrentFetcher::forget(Transfer& transfer)
@@ -386,9 +423,10 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
     if (m_runningTotal > 0) {
         // Transfers the last round of them finished (a local file ends at once) are told without
         // a wait.
+        const std::size_t told = m_ended.size();
         collectFinished();
         launchAndSend();
-        const int waitMs = m_ended.empty() ? static_cast<int>(wait.count()) : 0;
+        const int waitMs = m_ended.size() > told ? 0 : static_cast<int>(wait.count());
         // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
         curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
         int ready = 0;

@@ -22,6 +22,8 @@ struct ConcurrentSettings
     int maxPerHost = 4;
     /// Timeouts and the body size cap, per transfer.
     CurlSettings limits;
+    /// New servers after which the transfers move on to a new pool of connections (see m_pools).
+    int serversPerPool = 64;
 };
 
 /// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
@@ -97,9 +99,23 @@ private:
     void count(Servers::value_type*& server, int waiting, int running);
     bool hasRoom(const Server& server) const { return server.waiting > 0 && server.running < m_settings.maxPerHost; }
 
+    /// Moves the transfers from now on to a new pool of connections.
+    void newPool();
+    /// Gives back the pools no easy handle uses any more, closing their connections.
+    void dropOldPools();
+    /// The pool new transfers use; null (the multi handle's own) when none could be made.
+    Curl_share* currentPool() const { return m_pools.empty() ? nullptr : m_pools.back().get(); }
+
     ConcurrentSettings m_settings;
-    // The multi handle outlives every easy handle, which must leave it before it goes.
+    // The multi handle outlives every easy handle, which must leave it before it goes; so do the
+    // pools of connections.
     MultiHandle m_multi;
+    /// Pools of kept-open connections, the one new transfers use last. libcurl walks a pool's
+    /// servers after every transfer, and keeps one for a server it closed the connections of
+    /// when the pool was full: a run over thousands of sites moves on to a new pool every so many
+    /// servers, so that walk stays short.
+    std::vector<ShareHandle> m_pools;
+    int m_serversInPool = 0;
     std::vector<EasyHandle> m_idleHandles; ///< kept for the next transfers
     std::map<Ticket, std::unique_ptr<Transfer>> m_transfers;
     std::map<QueueKey, Transfer*> m_queue; ///< asked for, not started

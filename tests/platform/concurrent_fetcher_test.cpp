@@ -71,6 +71,7 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
     };
     platform::ConcurrentFetcher fetcher(limits(8, 8));
     std::vector<platform::Fetcher::Ticket> tickets;
+    const auto begun = std::chrono::steady_clock::now();
     for (const auto& c : cases) {
         tickets.push_back(fetcher.start(c.url, 0));
     }
@@ -78,6 +79,10 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
         SCOPED_TRACE(cases[i].url);
         const platform::Fetched fetched = fetcher.take(tickets[i]);
         EXPECT_EQ(fetched.result.status, cases[i].status) << fetched.result.description;
+        if (cases[i].status == CURLE_OPERATION_TIMEDOUT) {
+            EXPECT_LT(std::chrono::steady_clock::now() - begun, TestHttpServer::kSlowDelay)
+                << "the time-out, not the server's late answer, ends the transfer";
+        }
         if (cases[i].status == 0) {
             EXPECT_EQ(fetched.body, kNews);
             EXPECT_EQ(fetched.result.contentType, cases[i].url.starts_with("http") ? "text/html" : "");
@@ -184,6 +189,28 @@ TEST(ConcurrentFetcher, StartsWaitingTransfersByOrderAndRefillsAFreedPlaceAtOnce
         order.push_back(request.path);
     }
     EXPECT_EQ(order, (std::vector<std::string>{"/first", "/middle", "/early", "/also-early", "/late"}));
+}
+
+// Every new server here moves the transfers on to a new pool of connections: the transfers go on
+// as before, the pools left behind close their connections once nothing uses them.
+TEST(ConcurrentFetcher, GoesOnAcrossNewPoolsOfConnections)
+{
+    TestHttpServer first, second;
+    auto settings = limits(2, 2);
+    settings.serversPerPool = 1;
+    platform::ConcurrentFetcher fetcher(settings);
+    std::vector<platform::Fetcher::Ticket> tickets;
+    for (int i = 0; i < 6; ++i) {
+        tickets.push_back(fetcher.start((i % 3 == 2 ? second : first).url("/data/news_utf-8.html"), 0));
+    }
+    for (const auto ticket : tickets) {
+        EXPECT_EQ(fetcher.take(ticket).body, kNews);
+    }
+    std::set<int> connections;
+    for (const auto& request : first.received()) {
+        connections.insert(request.remotePort);
+    }
+    EXPECT_GE(connections.size(), 2U) << "the first server's later transfers came in on a new connection";
 }
 
 // A server at its limit holds back only its own tickets: a later ticket of another server starts
