@@ -65,7 +65,7 @@ PageFile::PageFile(std::u16string path) : m_path(std::move(path))
     if (m_fd < 0) {
         throw OutputError(m_path, systemCause(errno));
     }
-    m_buffer = std::make_unique<char[]>(kBufferBytes);
+    m_buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
 }
 
 PageFile::~PageFile()

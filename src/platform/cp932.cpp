@@ -106,13 +106,21 @@ public:
         for (const auto& [variant, code] : kJisVariants) {
             m_codes[variant] = code;
         }
+        m_printableAsItself = true;
+        for (char16_t c = 0x20; c < 0x7F; ++c) {
+            m_printableAsItself = m_printableAsItself && m_codes[c] == c;
+        }
     }
     std::uint16_t raw(char16_t c) const { return m_codes[c]; }
+    /// Whether every printable ASCII character is its own code, as in every CP932 table there is
+    /// (not so every control character).
+    bool printableAsItself() const { return m_printableAsItself; }
     const std::array<char16_t, 0x10000>& readBack() const { return m_readBack; }
 
 private:
     std::array<std::uint16_t, 0x10000> m_codes{};
     std::array<char16_t, 0x10000> m_readBack{};
+    bool m_printableAsItself = false;
 };
 
 const CodeTable& table()
@@ -187,6 +195,10 @@ std::size_t encodeSome(std::u16string_view text, std::size_t i, char*& at, const
     };
     for (; i < text.size() && end - at >= static_cast<std::ptrdiff_t>(kLongestCp932); ++i) {
         const char16_t c = text[i];
+        if (c - 0x20u < 0x5Fu && codes.printableAsItself()) {
+            *at++ = static_cast<char>(c);
+            continue;
+        }
         const std::uint16_t code = codes.raw(c);
         if (code != 0 && code < 256) {
             *at++ = static_cast<char>(code);

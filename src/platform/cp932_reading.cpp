@@ -95,13 +95,27 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
     // only reserved, so what the text does not need is never touched.
     out.reserve(out.size() + bytes.size() + 16);
     const auto& cp932 = cp932Reading();
+    // CP932 gives every ASCII character back as itself, so markup is copied as it stands.
+    static const bool asciiAsItself = [] {
+        const auto& table = cp932ReadBack();
+        for (char16_t c = 0; c < 0x80; ++c) {
+            if (table[c] != c) {
+                return false;
+            }
+        }
+        return true;
+    }();
     constexpr std::size_t kBlock = 4096;
     constexpr std::size_t kReportEvery = 64 * 1024;
     char16_t buffer[kBlock + 16];
     char16_t* at = buffer;
     const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    std::array<std::size_t, 8> counts{};
+    // Counted apart rather than by class in an array, so that each count stays in a register.
+    std::size_t good = 0;
+    std::size_t kana = 0;
+    std::size_t neutral = 0;
+    std::size_t odd = 0;
     std::size_t i = 0;
     std::size_t reported = 0;
     while (i < n) {
@@ -116,8 +130,14 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
         if (data[i] < 0x80) {
             // Markup is mostly ASCII: a run of it at a time.
             const std::size_t end = std::min(n, i + static_cast<std::size_t>(buffer + kBlock - at));
-            for (; i < end && data[i] < 0x80; ++i) {
-                *at++ = cp932.readsAs(data[i]);
+            if (asciiAsItself) {
+                for (; i < end && data[i] < 0x80; ++i) {
+                    *at++ = data[i];
+                }
+            } else {
+                for (; i < end && data[i] < 0x80; ++i) {
+                    *at++ = cp932.readsAs(data[i]);
+                }
             }
             continue;
         }
@@ -135,7 +155,11 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
             }
         }
         i += length;
-        ++counts[classOfCodePoint(cp)];
+        const std::uint8_t cls = classOfCodePoint(cp);
+        good += cls == kGood;
+        kana += cls == (kGood | kKana);
+        neutral += cls == kNeutral;
+        odd += cls == kOdd;
         const char16_t r = cp < 0x10000 ? cp932.readsAs(static_cast<char16_t>(cp)) : kReference;
         if (r != kReference) {
             *at++ = r;
@@ -145,9 +169,10 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
     }
     out.append(buffer, at);
     if (reading) {
-        for (std::size_t k = 0; k < counts.size(); ++k) {
-            reading->counts[k] += counts[k];
-        }
+        reading->counts[kGood] += good;
+        reading->counts[kGood | kKana] += kana;
+        reading->counts[kNeutral] += neutral;
+        reading->counts[kOdd] += odd;
     }
     if (consumed) {
         consumed(i);
