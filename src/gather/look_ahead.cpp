@@ -166,12 +166,8 @@ void LookAhead::settle(platform::Fetcher::Ticket ticket)
 
 void LookAhead::collect(std::chrono::milliseconds wait)
 {
-    std::vector<platform::Fetcher::Ticket> ended = m_fetcher.poll(wait);
-    for (std::size_t i = 0; i < ended.size(); ++i) {
-        settle(ended[i]);
-        // Converting a page takes a while: places freed meanwhile are taken before the next.
-        const std::vector<platform::Fetcher::Ticket> more = m_fetcher.poll(std::chrono::milliseconds(0));
-        ended.insert(ended.end(), more.begin(), more.end());
+    for (const auto ticket : m_fetcher.poll(wait)) {
+        settle(ticket);
     }
     launch();
 }
