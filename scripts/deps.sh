@@ -22,8 +22,9 @@ vz_install_packages() {
 
 # What building the program needs.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
-                   libcpp-httplib-dev zlib1g-dev qt6-base-dev fonts-noto-cjk)
+                   qt6-base-dev fonts-noto-cjk)
 # What the tests, the benchmarks and the checks need on top; the last line is what the install
 # and package tests use to build, render and lint what gets installed.
-VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format clang libclang-rt-14-dev
+VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libcpp-httplib-dev zlib1g-dev libbenchmark-dev valgrind nkf clang-format
+                  clang libclang-rt-14-dev
                   dpkg-dev file man-db groff-base desktop-file-utils lintian)

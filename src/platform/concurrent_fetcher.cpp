@@ -37,27 +37,42 @@ struct ConcurrentFetcher::Transfer
 
 namespace {
 
-// Scheme, host and port: the unit the per-server limit counts. Empty when the address cannot be
-// read; libcurl then fails the transfer with its own words.
-std::string serverOf(const std::string& url)
+// Scheme, host and port: the unit the per-server limit counts, read as libcurl reads an address
+// (a host name in any case, a missing port the scheme's own), without asking libcurl to take the
+// address apart once more for every transfer. Empty when there is no scheme; libcurl then fails the
+// transfer with its own words.
+std::string serverOf(std::string_view url)
 {
-    const UrlHandle parsed(curl_url());
-    if (!parsed) {
+    const auto lowered = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        return out;
+    };
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string_view::npos) {
         return {};
     }
-    std::string server;
-    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
-        for (const CURLUPart part : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT}) {
-            char* value = nullptr;
-            if (curl_url_get(parsed.get(), part, &value, part == CURLUPART_PORT ? CURLU_DEFAULT_PORT : 0) ==
-                CURLUE_OK) {
-                server += value;
-                curl_free(value);
-            }
-            server += '|';
-        }
+    const std::string scheme = lowered(url.substr(0, schemeEnd));
+    std::string_view authority = url.substr(schemeEnd + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
     }
-    return server;
+    // A port follows the last colon, unless that colon is inside an IPv6 address's brackets.
+    std::string_view host = authority;
+    std::string_view port;
+    const auto colon = authority.rfind(':');
+    const auto bracket = authority.rfind(']');
+    if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket)) {
+        host = authority.substr(0, colon);
+        port = authority.substr(colon + 1);
+    }
+    if (port.empty()) {
+        port = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
+    }
+    return scheme + '|' + lowered(host) + '|' + std::string(port) + '|';
 }
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user)

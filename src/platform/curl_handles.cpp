@@ -23,11 +23,6 @@ void CurlCleanup::operator()(Curl_multi* multi) const
     curl_multi_cleanup(multi);
 }
 
-void CurlCleanup::operator()(Curl_URL* url) const
-{
-    curl_url_cleanup(url);
-}
-
 void CurlCleanup::operator()(Curl_share* share) const
 {
     curl_share_cleanup(share);
