@@ -27,6 +27,9 @@ std::optional<Choice> byteOrderMark(std::string_view bytes)
 std::optional<Choice> zeroBytePattern(std::string_view bytes)
 {
     const std::size_t n = std::min<std::size_t>(bytes.size(), 4096) & ~std::size_t{1};
+    if (bytes.substr(0, n).find('\0') == std::string_view::npos) {
+        return std::nullopt; // the usual page, told at once
+    }
     std::size_t zeroEven = 0;
     std::size_t zeroOdd = 0;
     for (std::size_t i = 0; i < n; i += 2) {
