@@ -22,16 +22,20 @@ struct ConcurrentSettings
     int maxPerHost = 4;
     /// Timeouts and the body size cap, per transfer.
     CurlSettings limits;
-    /// New servers after which the transfers move on to a new pool of connections (see m_pools).
+    /// New servers after which the transfers move on to a new pool of kept-open connections, so
+    /// that the work libcurl does for its pool after every transfer stays small in a run over
+    /// thousands of sites.
     int serversPerPool = 64;
 };
 
 /// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
 /// poll() and take(): connections are kept open and reused between transfers (HTTP/2 streams
 /// share one where the server offers it). Waiting transfers start by their order within the
-/// limits, a later one first when the servers of those before it have no room; a freed place is
-/// taken, and the request sent, within the same poll(). Each follows the rules of makeEasyHandle() (http, https and
-/// file addresses, redirects between http and https only, gzip and deflate decoded, a status of 400 or more a failure),
+/// limits, a later one first when the servers of those before it have no room; while more servers
+/// have transfers than the places allow each at its full limit, each server first gets its share
+/// of the places. A freed place is taken, and its request sent, within the same poll(). Each
+/// transfer follows the rules of makeEasyHandle() (http, https and file addresses, redirects
+/// between http and https only, gzip and deflate decoded, a status of 400 or more a failure),
 /// within the timeouts and size cap of the settings.
 ///
 /// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's

@@ -191,6 +191,37 @@ TEST(ConcurrentFetcher, StartsWaitingTransfersByOrderAndRefillsAFreedPlaceAtOnce
     EXPECT_EQ(order, (std::vector<std::string>{"/first", "/middle", "/early", "/also-early", "/late"}));
 }
 
+// While more servers wait than the places allow each at its full limit, each first gets its share
+// of the places: a server later in the order is not left until the earlier one is done.
+TEST(ConcurrentFetcher, SharesThePlacesAmongTheServersThatWait)
+{
+    TestHttpServer early, late;
+    std::atomic<int> arrived{0};
+    for (TestHttpServer* server : {&early, &late}) {
+        server->handle("/paced", [&](const httplib::Request&, httplib::Response& response) {
+            ++arrived;
+            std::this_thread::sleep_for(200ms);
+            response.set_content("paced", "text/html");
+        });
+    }
+    // One place while all are asked for, then four: the early server has six, the late one two.
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    std::vector<platform::Fetcher::Ticket> tickets;
+    for (int i = 0; i < 8; ++i) {
+        tickets.push_back(
+            fetcher.start((i < 6 ? early : late).url("/paced"), static_cast<platform::Fetcher::Order>(i)));
+    }
+    fetcher.setLimits(4, 4);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (arrived < 4 && std::chrono::steady_clock::now() < deadline) {
+        fetcher.poll(10ms);
+    }
+    EXPECT_EQ(late.received().size(), 2U);
+    for (const auto ticket : tickets) {
+        EXPECT_EQ(fetcher.take(ticket).result.status, 0);
+    }
+}
+
 // Every new server here moves the transfers on to a new pool of connections: the transfers go on
 // as before, the pools left behind close their connections once nothing uses them.
 TEST(ConcurrentFetcher, GoesOnAcrossNewPoolsOfConnections)
