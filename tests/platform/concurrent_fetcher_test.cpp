@@ -100,7 +100,8 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
 }
 
 // Transfers overlap up to the limits, in all and per server, exactly, and reuse their
-// connections; a server at its limit holds its next ticket back while another server's go.
+// connections; a server at its limit holds its next tickets back while the other server's, asked
+// for after them, go.
 TEST(ConcurrentFetcher, KeepsWithinItsLimitsAndReusesConnections)
 {
     const struct
@@ -136,7 +137,7 @@ TEST(ConcurrentFetcher, KeepsWithinItsLimitsAndReusesConnections)
         platform::ConcurrentFetcher fetcher(limits(c.transfers, c.perServer));
         std::vector<platform::Fetcher::Ticket> tickets;
         for (int i = 0; i < 12; ++i) {
-            tickets.push_back(fetcher.start(sites[i % 2].server.url("/paced"), 0));
+            tickets.push_back(fetcher.start(sites[i / 6].server.url("/paced"), 0));
         }
         for (const auto ticket : tickets) {
             EXPECT_EQ(fetcher.take(ticket).result.status, 0);
