@@ -111,17 +111,33 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
     char16_t* at = buffer;
     const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    // Counted apart rather than by class in an array, so that each count stays in a register.
-    std::size_t good = 0;
-    std::size_t kana = 0;
-    std::size_t neutral = 0;
-    std::size_t odd = 0;
+    // The characters of each class are counted in 16 bits each of one register, added up at every
+    // block of output (at most kBlock characters, so a count never runs over).
+    constexpr auto slot = [](std::uint8_t cls) {
+        return cls == kGood ? 0 : cls == (kGood | kKana) ? 16 : cls == kNeutral ? 32 : cls == kOdd ? 48 : 64;
+    };
+    static constexpr std::array<std::uint64_t, 8> kOne = [slot] {
+        std::array<std::uint64_t, 8> one{};
+        for (std::uint8_t cls = 0; cls < one.size(); ++cls) {
+            one[cls] = slot(cls) < 64 ? std::uint64_t{1} << slot(cls) : 0;
+        }
+        return one;
+    }();
+    std::uint64_t counted = 0;
+    std::array<std::size_t, 4> counts{};
+    const auto addUp = [&] {
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            counts[k] += (counted >> (16 * k)) & 0xFFFF;
+        }
+        counted = 0;
+    };
     std::size_t i = 0;
     std::size_t reported = 0;
     while (i < n) {
         if (at >= buffer + kBlock) {
             out.append(buffer, at);
             at = buffer;
+            addUp();
             if (consumed && i - reported >= kReportEvery) {
                 consumed(i);
                 reported = i;
@@ -155,11 +171,7 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
             }
         }
         i += length;
-        const std::uint8_t cls = classOfCodePoint(cp);
-        good += cls == kGood;
-        kana += cls == (kGood | kKana);
-        neutral += cls == kNeutral;
-        odd += cls == kOdd;
+        counted += kOne[classOfCodePoint(cp)];
         const char16_t r = cp < 0x10000 ? cp932.readsAs(static_cast<char16_t>(cp)) : kReference;
         if (r != kReference) {
             *at++ = r;
@@ -168,11 +180,12 @@ std::size_t appendUtf8AsCp932Reads(std::u16string& out, std::string_view bytes, 
         }
     }
     out.append(buffer, at);
+    addUp();
     if (reading) {
-        reading->counts[kGood] += good;
-        reading->counts[kGood | kKana] += kana;
-        reading->counts[kNeutral] += neutral;
-        reading->counts[kOdd] += odd;
+        reading->counts[kGood] += counts[0];
+        reading->counts[kGood | kKana] += counts[1];
+        reading->counts[kNeutral] += counts[2];
+        reading->counts[kOdd] += counts[3];
     }
     if (consumed) {
         consumed(i);
