@@ -168,6 +168,10 @@ void LookAhead::collect(std::chrono::milliseconds wait)
 {
     for (const auto ticket : m_fetcher.poll(wait)) {
         settle(ticket);
+        // What the page foresaw goes out now, and places freed while it was converted are taken,
+        // before the next page is.
+        launch();
+        m_fetcher.drive();
     }
     launch();
 }

@@ -441,7 +441,8 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         const std::size_t told = m_ended.size();
         collectFinished();
         launchAndSend();
-        const int waitMs = m_ended.size() > told ? 0 : static_cast<int>(wait.count());
+        const bool endedNow = std::exchange(m_endedWhileDriven, false) || m_ended.size() > told;
+        const int waitMs = endedNow ? 0 : static_cast<int>(wait.count());
         // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
         curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
         int ready = 0;
@@ -461,6 +462,22 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
     std::vector<Ticket> ended;
     ended.swap(m_ended);
     return ended;
+}
+
+void ConcurrentFetcher::drive()
+{
+    if (m_runningTotal == 0 || stopped()) {
+        return;
+    }
+    int ready = 0;
+    curl_multi_poll(m_multi.get(), nullptr, 0, 0, &ready);
+    if (ready > 0) {
+        const std::size_t told = m_ended.size();
+        perform();
+        collectFinished();
+        launchAndSend();
+        m_endedWhileDriven = m_endedWhileDriven || m_ended.size() > told;
+    }
 }
 
 bool ConcurrentFetcher::done(Ticket ticket) const

@@ -55,6 +55,7 @@ public:
 
     Ticket start(const std::string& url, Order order) override;
     std::vector<Ticket> poll(std::chrono::milliseconds wait) override;
+    void drive() override;
     bool done(Ticket ticket) const override;
     Fetched take(Ticket ticket) override;
     void cancel(Ticket ticket) override;
@@ -128,6 +129,8 @@ private:
     int m_serversWithRoom = 0;             ///< servers with a waiting transfer and room for it
     int m_runningTotal = 0;
     std::vector<Ticket> m_ended; ///< ended since the last poll()
+    /// Some ended in drive() since the last poll(), which then hands them over without a wait.
+    bool m_endedWhileDriven = false;
     Ticket m_next = 1;
     std::atomic<bool> m_stopped{false};
     /// stop() writes a byte here to wake a wait for the transfers; read end first.
