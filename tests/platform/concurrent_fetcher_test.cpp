@@ -192,6 +192,25 @@ TEST(ConcurrentFetcher, StartsWaitingTransfersByOrderAndRefillsAFreedPlaceAtOnce
     EXPECT_EQ(order, (std::vector<std::string>{"/first", "/middle", "/early", "/also-early", "/late"}));
 }
 
+// Between two pieces of the caller's work, drive() takes a freed place and leaves the telling of
+// what ended to the next poll(), which then tells it without waiting for the rest.
+TEST(ConcurrentFetcher, DrivingTakesFreedPlacesAndTheNextPollTellsWhatEndedAtOnce)
+{
+    TestHttpServer server;
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    const auto first = fetcher.start(server.url("/data/news_utf-8.html"), 0);
+    fetcher.start(server.url("/slow"), 1);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (server.requestCount("/slow") == 0 && std::chrono::steady_clock::now() < deadline) {
+        fetcher.drive();
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(server.requestCount("/slow"), 1U) << "the freed place was taken";
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetcher.poll(2000ms), std::vector<platform::Fetcher::Ticket>{first});
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 1000ms);
+}
+
 // While more servers wait than the places allow each at its full limit, each first gets its share
 // of the places: a server later in the order is not left until the earlier one is done.
 TEST(ConcurrentFetcher, SharesThePlacesAmongTheServersThatWait)
