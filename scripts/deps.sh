@@ -23,8 +23,10 @@ vz_install_packages() {
 # What building the program needs.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
                    qt6-base-dev fonts-noto-cjk)
+# What the sample site server and the tests' loopback server need on top.
+VZ_TOOL_PACKAGES=(libcpp-httplib-dev zlib1g-dev)
 # What the tests, the benchmarks and the checks need on top; the last line is what the install
 # and package tests use to build, render and lint what gets installed.
-VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libcpp-httplib-dev zlib1g-dev libbenchmark-dev valgrind nkf clang-format
+VZ_TEST_PACKAGES=("${VZ_TOOL_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev valgrind nkf clang-format
                   clang libclang-rt-14-dev
                   dpkg-dev file man-db groff-base desktop-file-utils lintian)
