@@ -193,15 +193,14 @@ Arrival LookAhead::take(const std::u16string& url, Expected::Kind kind, const Wa
     if (item->ticket == 0) {
         startItem(item);
     }
-    if (!item->arrived) {
-        m_fetcher.hurry(item->ticket);
-    }
     if (item->arrived) {
         // Transfers that ended while the run worked are handed over now, so that their places
         // go to the next ones before the run works again.
         collect(std::chrono::milliseconds(0));
+    } else {
+        m_fetcher.hurry(item->ticket);
     }
-    const auto begun = item->arrived ? std::chrono::steady_clock::time_point{} : std::chrono::steady_clock::now();
+    const auto begun = std::chrono::steady_clock::now();
     while (!item->arrived) {
         auto slice = std::chrono::milliseconds(100);
         if (giveUpAt) {
