@@ -12,9 +12,10 @@ case "${1:-}" in
 *) echo "usage: ./sample.sh [--epub | --vertical]" >&2; exit 2 ;;
 esac
 source scripts/deps.sh
-vz_install_packages "${VZ_BUILD_PACKAGES[@]}"
+vz_install_packages "${VZ_BUILD_PACKAGES[@]}" "${VZ_TOOL_PACKAGES[@]}"
 
-cmake -S . -B build-sample -G Ninja -DCMAKE_BUILD_TYPE=Release -DVZ_BUILD_TESTS=OFF -DVZ_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-sample -G Ninja -DCMAKE_BUILD_TYPE=Release -DVZ_BUILD_TESTS=OFF -DVZ_BUILD_BENCH=OFF \
+      -DVZ_BUILD_TOOLS=ON >/dev/null
 cmake --build build-sample --target vodezeva sample_site_server
 
 out="$PWD/out"

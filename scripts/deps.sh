@@ -23,13 +23,15 @@ vz_install_packages() {
 # What building the program needs; the last line is what its windows need to run: a font with
 # Japanese, the SVG plugin that draws the program's icon, and Qt's own texts in Japanese.
 VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
-                   libcpp-httplib-dev zlib1g-dev libzip-dev qt6-base-dev
-                   fonts-noto-cjk libqt6svg6 qt6-translations-l10n)
+                   libzip-dev qt6-base-dev fonts-noto-cjk libqt6svg6 qt6-translations-l10n)
+# What the sample site server and the tests' loopback server need on top.
+VZ_TOOL_PACKAGES=(libcpp-httplib-dev zlib1g-dev)
 # What the tests, the benchmarks and the checks need on top (an HTML5 parser and a headless
 # browser read the output pages as a reader's browser would, an XML parser and the EPUB checker the
-# book as an e-book reader would); the second line is what the install
-# and package tests use to build, render and lint what gets installed, the last a display with a
-# window manager for the window tests that need real windows.
-VZ_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev nkf clang-format clang libclang-rt-14-dev
-                  libgumbo-dev libxml2-dev epubcheck chromium dpkg-dev file man-db groff-base desktop-file-utils lintian
+# book as an e-book reader would); the second line is what the install and package tests use to
+# build, render and lint what gets installed, the last a display with a window manager for the
+# window tests that need real windows.
+VZ_TEST_PACKAGES=("${VZ_TOOL_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev valgrind nkf clang-format
+                  clang libclang-rt-14-dev libgumbo-dev libxml2-dev epubcheck chromium
+                  dpkg-dev file man-db groff-base desktop-file-utils lintian
                   xvfb xauth openbox xdotool x11-utils)

@@ -52,7 +52,9 @@ struct Arrival
 /// Fetches what the run will need before it asks, while the run works on what came before:
 /// a list of expected fetches in the order the run will ask for them, started in that order
 /// within a window, and grown as pages arrive (an index page tells the site's articles, an
-/// article its pictures). Whatever is asked for and was not expected is fetched at once.
+/// article its pictures). Each fetch tells the fetcher its place in that order, so a picture the
+/// run needs next goes out before the articles of later sites that were started long before it.
+/// Whatever is asked for and was not expected is fetched at once.
 /// At most `window` fetches are under way or waiting to be taken, and no new one starts while
 /// the pages waiting hold more than `byteBudget` bytes, so memory stays bounded whatever the
 /// size of a site.
@@ -76,11 +78,11 @@ public:
     void forgetPicturesOf(const std::u16string& article);
 
     /// Told while take() waits: how long it has waited so far, about ten times a second.
-    using Waiting = std::function<void(std::chrono::milliseconds waited)>;
+    using WaitingHook = std::function<void(std::chrono::milliseconds waited)>;
     /// The first expected fetch of `url` (a page for any kind but Picture), fetched now when
     /// none was expected, waiting for it to arrive. Past `giveUpAt` the fetch is abandoned and
     /// ends as timed out.
-    Arrival take(const std::u16string& url, Expected::Kind kind, const Waiting& waiting = {},
+    Arrival take(const std::u16string& url, Expected::Kind kind, const WaitingHook& waiting = {},
                  std::optional<std::chrono::steady_clock::time_point> giveUpAt = std::nullopt);
 
     /// Whether the fetcher was asked to stop: whatever is taken from now on ends stopped.
@@ -90,18 +92,27 @@ public:
     std::size_t underWay() const { return m_started; }
 
 private:
+    struct Item;
+    using Items = std::list<Item>;
+    /// Expected fetches not started yet, by their place in the run's order.
+    using Waiting = std::multimap<platform::Fetcher::Order, Items::iterator>;
     struct Item
     {
         Expected expected;
+        platform::Fetcher::Order order = 0;
         platform::Fetcher::Ticket ticket = 0; ///< 0 until started
+        std::optional<Waiting::iterator> waiting;
         bool arrived = false;
         Arrival arrival;
     };
-    using Items = std::list<Item>;
 
+    /// Adds an expected fetch before `at`, waiting to be started.
+    Items::iterator add(Items::iterator at, const Expected& expected, platform::Fetcher::Order order);
     void startItem(Items::iterator item);
     void launch();
     void settle(platform::Fetcher::Ticket ticket);
+    /// Hands over what the fetcher finished within `wait` and starts what may start.
+    void collect(std::chrono::milliseconds wait);
     void drop(Items::iterator item);
 
     platform::Fetcher& m_fetcher;
@@ -109,6 +120,9 @@ private:
     std::size_t m_byteBudget;
     Predict m_predict;
     Items m_items;
+    Waiting m_waiting;
+    /// Fetches expected from the start so far, which number the first level of the order.
+    platform::Fetcher::Order m_expected = 0;
     std::map<platform::Fetcher::Ticket, Items::iterator> m_byTicket;
     std::size_t m_started = 0;
     std::size_t m_waitingBytes = 0;

@@ -21,6 +21,8 @@ std::u16string systemCause(int error)
     return text::fromUtf8(platform::errnoText(error));
 }
 
+constexpr std::size_t kBufferBytes = 64 * 1024;
+
 } // namespace
 
 OutputError::OutputError(std::u16string path, std::u16string cause)
@@ -63,6 +65,7 @@ PageFile::PageFile(std::u16string path) : m_path(std::move(path))
     if (m_fd < 0) {
         throw OutputError(m_path, systemCause(errno));
     }
+    m_buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
 }
 
 PageFile::~PageFile()
@@ -81,13 +84,22 @@ void PageFile::abandon()
 
 void PageFile::append(std::initializer_list<std::u16string_view> pieces)
 {
-    std::string bytes;
-    for (const std::u16string_view piece : pieces) {
-        platform::appendCp932(bytes, piece);
+    for (std::u16string_view piece : pieces) {
+        while (!piece.empty()) {
+            if (kBufferBytes - m_buffered < platform::kLongestCp932) {
+                flush();
+            }
+            piece.remove_prefix(
+                platform::encodeCp932Part(piece, m_buffer.get() + m_buffered, kBufferBytes - m_buffered, m_buffered));
+        }
     }
+}
+
+void PageFile::flush()
+{
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+    while (done < m_buffered) {
+        const ssize_t n = ::write(m_fd, m_buffer.get() + done, m_buffered - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -99,10 +111,12 @@ void PageFile::append(std::initializer_list<std::u16string_view> pieces)
         }
         done += static_cast<std::size_t>(n);
     }
+    m_buffered = 0;
 }
 
 void PageFile::commit()
 {
+    flush();
     if (m_mode >= 0) {
         ::fchmod(m_fd, static_cast<mode_t>(m_mode));
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,7 +32,9 @@ void appendOutput(const std::u16string& path, const std::u16string& text);
 /// A site page as it is gathered: written into a temporary file beside its place and moved into
 /// place by commit(), so the page a reader finds is the old one or the new one, whole. Dropped
 /// without commit() (a write failed, the run stopped before anything was gathered), the
-/// temporary goes and the old page stays as it was.
+/// temporary goes and the old page stays as it was. The file stays open while the site is
+/// gathered and is written through a buffer of its own, so an article costs no system call of
+/// its own and a long one is never held a second time as bytes.
 class PageFile
 {
 public:
@@ -49,10 +52,14 @@ public:
 
 private:
     void abandon();
+    /// Writes out what the buffer holds. Throws OutputError.
+    void flush();
 
     std::u16string m_path;
     std::filesystem::path m_temp;
     int m_fd = -1;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_buffered = 0;
     /// The old page's permissions, which the new one keeps.
     int m_mode = -1;
 };

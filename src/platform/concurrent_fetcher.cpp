@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -22,7 +23,10 @@ struct ConcurrentFetcher::Transfer
 {
     Ticket ticket = 0;
     std::string url; ///< escaped, as sent
-    Server* server = nullptr;
+    /// While waiting or under way: its server's entry.
+    Servers::value_type* server = nullptr;
+    /// While waiting: its place in the waiting list.
+    std::optional<QueueKey> queued;
     EasyHandle easy; ///< while under way
     bool ended = false;
     bool tooBig = false;
@@ -33,27 +37,42 @@ struct ConcurrentFetcher::Transfer
 
 namespace {
 
-// Scheme, host and port: the unit the per-server limit counts. Empty when the address cannot be
-// read; libcurl then fails the transfer with its own words.
-std::string serverOf(const std::string& url)
+// Scheme, host and port: the unit the per-server limit counts, read as libcurl reads an address
+// (a host name in any case, a missing port the scheme's own), without asking libcurl to take the
+// address apart once more for every transfer. Empty when there is no scheme; libcurl then fails the
+// transfer with its own words.
+std::string serverOf(std::string_view url)
 {
-    const UrlHandle parsed(curl_url());
-    if (!parsed) {
+    const auto lowered = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        return out;
+    };
+    const auto schemeEnd = url.find("://");
+    if (schemeEnd == std::string_view::npos) {
         return {};
     }
-    std::string server;
-    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
-        for (const CURLUPart part : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT}) {
-            char* value = nullptr;
-            if (curl_url_get(parsed.get(), part, &value, part == CURLUPART_PORT ? CURLU_DEFAULT_PORT : 0) ==
-                CURLUE_OK) {
-                server += value;
-                curl_free(value);
-            }
-            server += '|';
-        }
+    const std::string scheme = lowered(url.substr(0, schemeEnd));
+    std::string_view authority = url.substr(schemeEnd + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
     }
-    return server;
+    // A port follows the last colon, unless that colon is inside an IPv6 address's brackets.
+    std::string_view host = authority;
+    std::string_view port;
+    const auto colon = authority.rfind(':');
+    const auto bracket = authority.rfind(']');
+    if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket)) {
+        host = authority.substr(0, colon);
+        port = authority.substr(colon + 1);
+    }
+    if (port.empty()) {
+        port = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
+    }
+    return scheme + '|' + lowered(host) + '|' + std::string(port) + '|';
 }
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user)
@@ -97,6 +116,7 @@ DownloadResult failure(int status, std::string description)
 
 ConcurrentFetcher::ConcurrentFetcher(ConcurrentSettings settings) : m_settings(settings), m_multi(makeMultiHandle())
 {
+    newPool();
     if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         throw std::runtime_error("転送を起こすパイプを作れません: " + errnoText(errno));
     }
@@ -111,17 +131,23 @@ void ConcurrentFetcher::setLimits(int transfers, int perServer)
     // Room for every open connection to stay open for the next transfer; the transfer limits
     // themselves are kept by launchQueued(), which picks the order.
     curl_multi_setopt(m_multi.get(), CURLMOPT_MAXCONNECTS, static_cast<long>(m_settings.maxTransfers * 4));
-    launchQueued();
+    m_serversWithRoom = static_cast<int>(
+        std::count_if(m_servers.begin(), m_servers.end(), [this](const auto& entry) { return hasRoom(entry.second); }));
+    launchAndSend();
 }
 
 void ConcurrentFetcher::hurry(Ticket ticket)
 {
-    const auto at = std::find(m_queue.begin(), m_queue.end(), ticket);
-    if (at != m_queue.end()) {
-        m_queue.erase(at);
-        m_queue.push_front(ticket);
-        launchQueued();
+    const auto found = m_transfers.find(ticket);
+    if (found == m_transfers.end() || !found->second->queued) {
+        return;
     }
+    Transfer& transfer = *found->second;
+    m_queue.erase(*transfer.queued);
+    // Hurried tickets sort before all others, the latest first.
+    transfer.queued = QueueKey{false, 0, ~Ticket{0} - ++m_hurried};
+    m_queue.emplace(*transfer.queued, &transfer);
+    launchAndSend();
 }
 
 ConcurrentFetcher::~ConcurrentFetcher()
@@ -150,6 +176,18 @@ void ConcurrentFetcher::resume()
     m_stopped.store(false);
 }
 
+void ConcurrentFetcher::count(Servers::value_type*& server, int waiting, int running)
+{
+    const bool had = hasRoom(server->second);
+    server->second.waiting += waiting;
+    server->second.running += running;
+    m_serversWithRoom += static_cast<int>(hasRoom(server->second)) - static_cast<int>(had);
+    if (server->second.waiting == 0 && server->second.running == 0) {
+        m_servers.erase(server->first);
+        server = nullptr;
+    }
+}
+
 void ConcurrentFetcher::endUnstarted(Transfer& transfer, DownloadResult result)
 {
     transfer.fetched = Fetched{std::move(result), {}};
@@ -157,77 +195,121 @@ void ConcurrentFetcher::endUnstarted(Transfer& transfer, DownloadResult result)
     m_ended.push_back(transfer.ticket);
 }
 
-Fetcher::Ticket ConcurrentFetcher::start(const std::string& url)
+Fetcher::Ticket ConcurrentFetcher::start(const std::string& url, Order order)
 {
     const Ticket ticket = m_next++;
-    auto transfer = std::make_unique<Transfer>();
-    transfer->ticket = ticket;
-    transfer->url = escapeUrl(url);
-    transfer->server = &m_servers[serverOf(transfer->url)];
-    ++transfer->server->waiting;
-    transfer->limit = m_settings.limits.maxBodyBytes;
+    auto owned = std::make_unique<Transfer>();
+    Transfer& transfer = *owned;
+    m_transfers.emplace(ticket, std::move(owned));
+    transfer.ticket = ticket;
+    transfer.url = escapeUrl(url);
+    transfer.limit = m_settings.limits.maxBodyBytes;
     if (stopped()) {
         // Nothing new goes out once a stop was asked for.
-        --transfer->server->waiting;
-        endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
-        m_transfers.emplace(ticket, std::move(transfer));
+        endUnstarted(transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         return ticket;
     }
-    m_transfers.emplace(ticket, std::move(transfer));
-    m_queue.push_back(ticket);
-    launchQueued();
+    const auto [server, added] = m_servers.try_emplace(serverOf(transfer.url));
+    transfer.server = &*server;
+    if (added && ++m_serversInPool >= m_settings.serversPerPool) {
+        newPool();
+    }
+    count(transfer.server, 1, 0);
+    transfer.queued = QueueKey{true, order, ticket};
+    m_queue.emplace(*transfer.queued, &transfer);
+    launchAndSend();
     return ticket;
 }
 
-void ConcurrentFetcher::launchQueued()
+int ConcurrentFetcher::launchQueued()
 {
-    // Most calls find every server that has something waiting at its limit, and the waiting list
-    // may hold hundreds of tickets while the servers are few: the servers that could start one
-    // are counted, and the list is read only as far as one of them still has room.
-    const auto hasRoom = [this](const Server& server) {
-        return server.waiting > 0 && server.running < m_settings.maxPerHost;
-    };
     if (stopped()) {
-        return; // the next poll() abandons what waits
+        return 0; // the next poll() abandons what waits
     }
-    auto withRoom =
-        std::count_if(m_servers.begin(), m_servers.end(), [&](const auto& entry) { return hasRoom(entry.second); });
-    for (auto at = m_queue.begin(); at != m_queue.end() && withRoom > 0 && m_runningTotal < m_settings.maxTransfers;) {
-        Transfer& transfer = *m_transfers.at(*at);
-        if (transfer.server->running >= m_settings.maxPerHost) {
-            ++at; // a later address on another server may go first
+    // While more servers have transfers than the places allow each at its full limit, each
+    // first gets its share of the places, so that the last sites of a run are not left to be
+    // fetched on their own at the end, a few places at a time.
+    const int servers = static_cast<int>(m_servers.size());
+    const int share = servers > 0 ? m_settings.maxTransfers / servers : 0;
+    int launched = 0;
+    if (share >= 1 && share < m_settings.maxPerHost) {
+        launched += launchUpTo(share);
+    }
+    return launched + launchUpTo(m_settings.maxPerHost);
+}
+
+int ConcurrentFetcher::launchUpTo(int perServer)
+{
+    const bool full = perServer >= m_settings.maxPerHost;
+    const auto roomFor = [perServer](int waiting, int running) { return waiting > 0 && running < perServer; };
+    // At the full limit the count is kept as transfers come and go; a share is counted here, over
+    // the few servers that have transfers.
+    int shareRoom = 0;
+    if (!full) {
+        for (const auto& [key, server] : m_servers) {
+            shareRoom += roomFor(server.waiting, server.running) ? 1 : 0;
+        }
+    }
+    int launched = 0;
+    // A ticket whose server has no room waits, and one of another server behind it goes first;
+    // the walk ends as soon as no server with a waiting ticket has room.
+    for (auto at = m_queue.begin(); at != m_queue.end() && (full ? m_serversWithRoom : shareRoom) > 0 &&
+                                    m_runningTotal < m_settings.maxTransfers;) {
+        Transfer& transfer = *at->second;
+        const Server& server = transfer.server->second;
+        if (server.running >= perServer) {
+            ++at;
             continue;
         }
-        Server& server = *transfer.server;
-        --server.waiting;
-        if (!hasRoom(server)) {
-            --withRoom; // its last waiting ticket, or the last free place it has
+        at = m_queue.erase(at);
+        transfer.queued.reset();
+        EasyHandle easy = handleForNext();
+        if (!full && !roomFor(server.waiting - 1, server.running + (easy ? 1 : 0))) {
+            --shareRoom;
         }
-        EasyHandle easy;
-        if (!m_idleHandles.empty()) {
-            easy = std::move(m_idleHandles.back());
-            m_idleHandles.pop_back();
-        } else {
-            easy = makeEasyHandle(m_settings.limits);
-            if (!easy) {
-                endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
-                at = m_queue.erase(at);
-                continue;
-            }
-            curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
+        if (!easy) {
+            count(transfer.server, -1, 0);
+            endUnstarted(transfer, failure(CURLE_FAILED_INIT, curlErrorText(CURLE_FAILED_INIT)));
+            continue;
         }
         curl_easy_setopt(easy.get(), CURLOPT_URL, transfer.url.c_str());
         curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, transfer.message);
         curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
+        curl_easy_setopt(easy.get(), CURLOPT_SHARE, currentPool());
         curl_multi_add_handle(m_multi.get(), easy.get());
         transfer.easy = std::move(easy);
-        ++server.running;
-        if (server.waiting > 0 && server.running == m_settings.maxPerHost) {
-            --withRoom;
-        }
+        count(transfer.server, -1, 1);
         ++m_runningTotal;
-        at = m_queue.erase(at);
+        ++launched;
+    }
+    return launched;
+}
+
+EasyHandle ConcurrentFetcher::handleForNext()
+{
+    if (!m_idleHandles.empty()) {
+        EasyHandle easy = std::move(m_idleHandles.back());
+        m_idleHandles.pop_back();
+        return easy;
+    }
+    EasyHandle easy = makeEasyHandle(m_settings.limits);
+    if (easy) {
+        curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
+    }
+    return easy;
+}
+
+void ConcurrentFetcher::perform()
+{
+    int running = 0;
+    curl_multi_perform(m_multi.get(), &running);
+}
+
+void ConcurrentFetcher::launchAndSend()
+{
+    if (launchQueued() > 0) {
+        perform();
     }
 }
 
@@ -242,14 +324,47 @@ void ConcurrentFetcher::release(Transfer& transfer)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, nullptr);
     m_idleHandles.push_back(std::move(transfer.easy));
-    --transfer.server->running;
+    count(transfer.server, 0, -1);
     --m_runningTotal;
+    if (m_pools.size() > 1) {
+        curl_easy_setopt(easy, CURLOPT_SHARE, currentPool());
+        dropOldPools();
+    }
+}
+
+void ConcurrentFetcher::newPool()
+{
+    m_serversInPool = 0;
+    ShareHandle pool = makeConnectionPool();
+    if (!pool) {
+        return; // the transfers stay with the pool they have
+    }
+    m_pools.push_back(std::move(pool));
+    for (const EasyHandle& easy : m_idleHandles) {
+        curl_easy_setopt(easy.get(), CURLOPT_SHARE, currentPool());
+    }
+    dropOldPools();
+}
+
+void ConcurrentFetcher::dropOldPools()
+{
+    for (auto pool = m_pools.begin(); m_pools.size() > 1 && pool != std::prev(m_pools.end());) {
+        // Refused while a transfer under way still uses it.
+        if (curl_share_cleanup(pool->get()) == CURLSHE_OK) {
+            (void)pool->release();
+            pool = m_pools.erase(pool);
+        } else {
+            ++pool;
+        }
+    }
 }
 
 void ConcurrentFetcher::forget(Transfer& transfer)
 {
-    if (!transfer.ended && !transfer.easy) {
-        --transfer.server->waiting; // it was still waiting for its turn
+    if (transfer.queued) {
+        m_queue.erase(*transfer.queued);
+        transfer.queued.reset();
+        count(transfer.server, -1, 0);
     }
     release(transfer);
 }
@@ -313,7 +428,6 @@ void ConcurrentFetcher::abandonAll()
             endUnstarted(*transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         }
     }
-    m_queue.clear();
 }
 
 std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds wait)
@@ -322,26 +436,48 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         abandonAll();
     }
     if (m_runningTotal > 0) {
-        int running = 0;
-        curl_multi_perform(m_multi.get(), &running);
+        // Transfers the last round of them finished (a local file ends at once) are told without
+        // a wait.
+        const std::size_t told = m_ended.size();
         collectFinished();
-        launchQueued();
-        if (m_ended.empty() && m_runningTotal > 0) {
-            // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
-            curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
-            curl_multi_poll(m_multi.get(), &wake, 1, static_cast<int>(wait.count()), nullptr);
-            if (stopped()) {
-                abandonAll();
-            } else {
-                curl_multi_perform(m_multi.get(), &running);
-                collectFinished();
-                launchQueued();
-            }
+        launchAndSend();
+        const bool endedNow = std::exchange(m_endedWhileDriven, false) || m_ended.size() > told;
+        const int waitMs = endedNow ? 0 : static_cast<int>(wait.count());
+        // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
+        curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
+        int ready = 0;
+        curl_multi_poll(m_multi.get(), &wake, 1, waitMs, &ready);
+        if (stopped()) {
+            abandonAll();
+        } else if (ready > 0 || waitMs > 0) {
+            // Without a wait only a socket with something to read or write is worth a round of
+            // the transfers; a wait may also have ended for one of libcurl's own timers.
+            perform();
+            collectFinished();
+            // The places just freed are taken, and their requests sent, before the caller works
+            // on what arrived.
+            launchAndSend();
         }
     }
     std::vector<Ticket> ended;
     ended.swap(m_ended);
     return ended;
+}
+
+void ConcurrentFetcher::drive()
+{
+    if (m_runningTotal == 0 || stopped()) {
+        return;
+    }
+    int ready = 0;
+    curl_multi_poll(m_multi.get(), nullptr, 0, 0, &ready);
+    if (ready > 0) {
+        const std::size_t told = m_ended.size();
+        perform();
+        collectFinished();
+        launchAndSend();
+        m_endedWhileDriven = m_endedWhileDriven || m_ended.size() > told;
+    }
 }
 
 bool ConcurrentFetcher::done(Ticket ticket) const
@@ -377,10 +513,9 @@ void ConcurrentFetcher::cancel(Ticket ticket)
         return;
     }
     forget(*found->second);
-    std::erase(m_queue, ticket);
     std::erase(m_ended, ticket);
     m_transfers.erase(found);
-    launchQueued();
+    launchAndSend();
 }
 
 } // namespace vz::platform

@@ -2,10 +2,11 @@
 
 #include <atomic>
 #include <cstddef>
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/curl_handles.h"
@@ -21,14 +22,21 @@ struct ConcurrentSettings
     int maxPerHost = 4;
     /// Timeouts and the body size cap, per transfer.
     CurlSettings limits;
+    /// New servers after which the transfers move on to a new pool of kept-open connections, so
+    /// that the work libcurl does for its pool after every transfer stays small in a run over
+    /// thousands of sites.
+    int serversPerPool = 64;
 };
 
 /// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
 /// poll() and take(): connections are kept open and reused between transfers (HTTP/2 streams
-/// share one where the server offers it). Transfers start in the order they were asked for,
-/// within the limits. Each follows the rules of makeEasyHandle() (http, https and file addresses,
-/// redirects between http and https only, gzip and deflate decoded, a status of 400 or more a
-/// failure), within the timeouts and size cap of the settings.
+/// share one where the server offers it). Waiting transfers start by their order within the
+/// limits, a later one first when the servers of those before it have no room; while more servers
+/// have transfers than the places allow each at its full limit, each server first gets its share
+/// of the places. A freed place is taken, and its request sent, within the same poll(). Each
+/// transfer follows the rules of makeEasyHandle() (http, https and file addresses, redirects
+/// between http and https only, gzip and deflate decoded, a status of 400 or more a failure),
+/// within the timeouts and size cap of the settings.
 ///
 /// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's
 /// error number (28 for a timeout, 42 when stopped, 47 for too many redirects, 63 for an
@@ -45,8 +53,9 @@ public:
     ConcurrentFetcher(const ConcurrentFetcher&) = delete;
     ConcurrentFetcher& operator=(const ConcurrentFetcher&) = delete;
 
-    Ticket start(const std::string& url) override;
+    Ticket start(const std::string& url, Order order) override;
     std::vector<Ticket> poll(std::chrono::milliseconds wait) override;
+    void drive() override;
     bool done(Ticket ticket) const override;
     Fetched take(Ticket ticket) override;
     void cancel(Ticket ticket) override;
@@ -68,24 +77,60 @@ public:
     };
 
 private:
-    void launchQueued();
+    /// Place in the waiting list: hurried tickets first (the latest hurried first), then by
+    /// order, then by ticket.
+    using QueueKey = std::tuple<bool, Order, Ticket>;
+    using Servers = std::unordered_map<std::string, Server>;
+
+    /// Starts waiting transfers while there is room; returns how many.
+    int launchQueued();
+    /// Starts waiting transfers by their order while their servers have fewer than `perServer`
+    /// under way; returns how many.
+    int launchUpTo(int perServer);
+    /// An easy handle for the next transfer, reused when one is idle; null when none can be made.
+    EasyHandle handleForNext();
+    /// Sends what launchQueued() added at once, rather than at the next poll().
+    void launchAndSend();
+    void perform();
     void collectFinished();
     void release(Transfer& transfer);
-    /// Stops a transfer under way or takes a waiting one out of the count.
+    /// Stops a transfer under way or takes a waiting one out of the list.
     void forget(Transfer& transfer);
     void abandonAll();
     /// Ends a transfer that never started, with `result`.
     void endUnstarted(Transfer& transfer, DownloadResult result);
+    /// Changes a server's counts, keeping m_serversWithRoom right; a server with nothing under
+    /// way or waiting is forgotten, so a run over thousands of sites keeps only the few busy ones.
+    void count(Servers::value_type*& server, int waiting, int running);
+    bool hasRoom(const Server& server) const { return server.waiting > 0 && server.running < m_settings.maxPerHost; }
+
+    /// Moves the transfers from now on to a new pool of connections.
+    void newPool();
+    /// Gives back the pools no easy handle uses any more, closing their connections.
+    void dropOldPools();
+    /// The pool new transfers use; null (the multi handle's own) when none could be made.
+    Curl_share* currentPool() const { return m_pools.empty() ? nullptr : m_pools.back().get(); }
 
     ConcurrentSettings m_settings;
-    // The multi handle outlives every easy handle, which must leave it before it goes.
+    // The multi handle outlives every easy handle, which must leave it before it goes; so do the
+    // pools of connections.
     MultiHandle m_multi;
+    /// Pools of kept-open connections, the one new transfers use last. libcurl walks a pool's
+    /// servers after every transfer, and keeps one for a server it closed the connections of
+    /// when the pool was full: a run over thousands of sites moves on to a new pool every so many
+    /// servers, so that walk stays short.
+    std::vector<ShareHandle> m_pools;
+    int m_serversInPool = 0;
     std::vector<EasyHandle> m_idleHandles; ///< kept for the next transfers
     std::map<Ticket, std::unique_ptr<Transfer>> m_transfers;
-    std::deque<Ticket> m_queue;              ///< asked for, not started, oldest first
-    std::map<std::string, Server> m_servers; ///< nodes stay put: transfers point at theirs
+    std::map<QueueKey, Transfer*> m_queue; ///< asked for, not started
+    Ticket m_hurried = 0;                  ///< hurry() calls so far
+    Servers m_servers;                     ///< with transfers under way or waiting
+    int m_serversWithRoom = 0;             ///< servers with a waiting transfer and room for it
     int m_runningTotal = 0;
     std::vector<Ticket> m_ended; ///< ended since the last poll()
+    /// Some ended in drive() since the last poll(), which then hands them over without a wait.
+    bool m_endedWhileDriven = false;
     Ticket m_next = 1;
     std::atomic<bool> m_stopped{false};
     /// stop() writes a byte here to wake a wait for the transfers; read end first.

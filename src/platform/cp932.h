@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,14 +25,27 @@ struct Cp932Bytes
 /// pound, not sign, em dash) are written as the CP932 characters they stand for.
 Cp932Bytes encodeCp932(std::u16string_view text);
 
-/// The text's CP932 bytes, as encodeCp932 writes them, appended to `bytes`: output made of
-/// several pieces is encoded into one buffer without a copy of each piece's bytes.
-void appendCp932(std::string& bytes, std::u16string_view text);
+/// The most bytes one character takes as encodeCp932 writes it ("&#1114111;").
+inline constexpr std::size_t kLongestCp932 = 10;
+
+/// Encodes the start of `text` as encodeCp932 does into the `room` bytes at `out`, as far as the
+/// longest character still fits: returns how many units of the text it encoded (never half a
+/// surrogate pair) and adds the bytes written to `written`. Output of any length goes through a
+/// buffer of a fixed size this way.
+std::size_t encodeCp932Part(std::u16string_view text, char* out, std::size_t room, std::size_t& written);
 
 /// The character's CP932 code: 0 to 255 for a single-byte character, the two bytes read as a
 /// signed 16-bit number (so negative) for a double-byte one. A character CP932 cannot hold counts
 /// as "?" (63), as the system's conversion would write it.
 int cp932Code(char16_t c);
+
+/// In cp932ReadBack(): the character cannot be held and is written as a reference.
+inline constexpr char16_t kNotHeld = 0xFFFF;
+
+/// What each BMP character reads as once written in CP932 and read back, by its value: itself for
+/// most, the CP932 character for the JIS forms encodeCp932 maps, kNotHeld for one CP932 cannot
+/// hold.
+const std::array<char16_t, 0x10000>& cp932ReadBack();
 
 /// Whether the character takes two bytes in CP932.
 inline bool isDoubleByte(char16_t c)

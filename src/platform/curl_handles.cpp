@@ -23,9 +23,18 @@ void CurlCleanup::operator()(Curl_multi* multi) const
     curl_multi_cleanup(multi);
 }
 
-void CurlCleanup::operator()(Curl_URL* url) const
+void CurlCleanup::operator()(Curl_share* share) const
 {
-    curl_url_cleanup(url);
+    curl_share_cleanup(share);
+}
+
+ShareHandle makeConnectionPool()
+{
+    ShareHandle pool(curl_share_init());
+    if (pool && curl_share_setopt(pool.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK) {
+        pool.reset();
+    }
+    return pool;
 }
 
 MultiHandle makeMultiHandle()
@@ -66,6 +75,10 @@ EasyHandle makeEasyHandle(const CurlSettings& limits)
     curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.timeout.count()));
+    // Names are looked up again for each new connection (a connection is kept for the transfers
+    // after it): libcurl's cache of names is walked after every transfer, so a run over
+    // thousands of sites would pay for each site again and again.
+    curl_easy_setopt(handle, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
     // Refuses a body whose announced length is too large before any of it arrives.
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
     return easy;

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-// libcurl's own names for its handles (what CURL, CURLM and CURLU stand for when CURL_STRICTER is
+// libcurl's own names for its handles (what CURL, CURLM and CURLSH stand for when CURL_STRICTER is
 // defined), so the owners below can be named without <curl/curl.h>.
 struct Curl_easy;
 struct Curl_multi;
-struct Curl_URL;
+struct Curl_share;
 
 namespace vz::platform {
 
@@ -28,16 +28,20 @@ struct CurlCleanup
 {
     void operator()(Curl_easy* easy) const;
     void operator()(Curl_multi* multi) const;
-    void operator()(Curl_URL* url) const;
+    void operator()(Curl_share* share) const;
 };
 
 using EasyHandle = std::unique_ptr<Curl_easy, CurlCleanup>;
 using MultiHandle = std::unique_ptr<Curl_multi, CurlCleanup>;
-using UrlHandle = std::unique_ptr<Curl_URL, CurlCleanup>;
+using ShareHandle = std::unique_ptr<Curl_share, CurlCleanup>;
 
 /// Sets libcurl up (once per process; later calls only repeat the first answer) and makes a multi
 /// handle. Throws std::runtime_error when either fails.
 MultiHandle makeMultiHandle();
+
+/// A pool of connections that the easy handles given it share in place of their multi handle's;
+/// null when libcurl cannot make one.
+ShareHandle makeConnectionPool();
 
 /// An easy handle with the rules every transfer follows: http, https and file addresses; up to ten
 /// redirects, between http and https only; gzip and deflate bodies decoded; a status of 400 or

@@ -12,17 +12,24 @@ DownloaderFetcher::DownloaderFetcher(Downloader& downloader, std::string scratch
 {
 }
 
-Fetcher::Ticket DownloaderFetcher::start(const std::string& url)
+Fetcher::Ticket DownloaderFetcher::start(const std::string& url, Order order)
 {
     const Ticket ticket = m_next++;
     m_urls[ticket] = url;
-    m_queue.push_back(ticket);
+    m_orders[ticket] = order;
+    // Behind every waiting ticket of the same or a lower order.
+    const auto at = std::find_if(m_queue.begin(), m_queue.end(), [&](Ticket waiting) {
+        const auto found = m_orders.find(waiting);
+        return found != m_orders.end() && found->second > order;
+    });
+    m_queue.insert(at, ticket);
     return ticket;
 }
 
 void DownloaderFetcher::runOne(Ticket ticket)
 {
     std::erase(m_queue, ticket);
+    m_orders.erase(ticket);
     Fetched fetched;
     if (stopped()) {
         fetched.result = DownloadResult{kTransferStopped, {}, "中止しました"};
@@ -79,6 +86,7 @@ Fetched DownloaderFetcher::take(Ticket ticket)
 void DownloaderFetcher::cancel(Ticket ticket)
 {
     std::erase(m_queue, ticket);
+    m_orders.erase(ticket);
     m_urls.erase(ticket);
     m_done.erase(ticket);
 }
@@ -88,6 +96,7 @@ void DownloaderFetcher::hurry(Ticket ticket)
     if (std::find(m_queue.begin(), m_queue.end(), ticket) != m_queue.end()) {
         std::erase(m_queue, ticket);
         m_queue.push_front(ticket);
+        m_orders[ticket] = 0;
     }
 }
 

@@ -23,7 +23,7 @@ public:
     /// `scratch` is the file every download goes through (UTF-8).
     DownloaderFetcher(Downloader& downloader, std::string scratch);
 
-    Ticket start(const std::string& url) override;
+    Ticket start(const std::string& url, Order order) override;
     std::vector<Ticket> poll(std::chrono::milliseconds wait) override;
     bool done(Ticket ticket) const override;
     Fetched take(Ticket ticket) override;
@@ -41,6 +41,7 @@ private:
     std::string m_scratch;
     std::deque<Ticket> m_queue;
     std::map<Ticket, std::string> m_urls;
+    std::map<Ticket, Order> m_orders; ///< of the tickets waiting
     std::map<Ticket, Fetched> m_done;
     Ticket m_next = 1;
     std::atomic<bool> m_stopped{false};

@@ -27,6 +27,9 @@ std::optional<Choice> byteOrderMark(std::string_view bytes)
 std::optional<Choice> zeroBytePattern(std::string_view bytes)
 {
     const std::size_t n = std::min<std::size_t>(bytes.size(), 4096) & ~std::size_t{1};
+    if (bytes.substr(0, n).find('\0') == std::string_view::npos) {
+        return std::nullopt; // the usual page, told at once
+    }
     std::size_t zeroEven = 0;
     std::size_t zeroOdd = 0;
     for (std::size_t i = 0; i < n; i += 2) {
@@ -68,7 +71,7 @@ Choice chooseJapanese(PageEncoding e, bool declared)
 
 } // namespace
 
-Decision decide(std::string_view bytes, std::string_view headerCharset)
+Decision decide(std::string_view bytes, std::string_view headerCharset, std::optional<Reading> utf8)
 {
     if (auto bom = byteOrderMark(bytes)) {
         return {*bom, std::nullopt};
@@ -83,7 +86,7 @@ Decision decide(std::string_view bytes, std::string_view headerCharset)
         return {Choice{}, std::nullopt};
     }
 
-    const Readings readings = scanAll(bytes, kHopeless);
+    const Readings readings(bytes, kHopeless, utf8);
 
     const std::string metaCharset = charsetOfMetaTag(bytes);
     for (std::string_view label : {headerCharset, std::string_view(metaCharset)}) {
@@ -110,9 +113,12 @@ Decision decide(std::string_view bytes, std::string_view headerCharset)
         }
         // A page mislabelled with another Japanese encoding whose bytes it happens to fit reads
         // as half-width kana and odd symbols there; the right encoding reads as plain Japanese.
-        const auto other = readings.bestValid(declared->encoding);
-        if (other && readings.of(*other).clearlyJapanese() && own.plausibility() < 0) {
-            continue;
+        // Only a poor reading in the declared encoding needs the others scanned.
+        if (own.plausibility() < 0) {
+            const auto other = readings.bestValid(declared->encoding);
+            if (other && readings.of(*other).clearlyJapanese()) {
+                continue;
+            }
         }
         return {chooseJapanese(declared->encoding, true), std::nullopt};
     }
@@ -122,8 +128,9 @@ Decision decide(std::string_view bytes, std::string_view headerCharset)
     }
     // Nothing reads without damage: take the reading with the fewest invalid sequences, scanning
     // to the end when every scan gave up early.
-    const bool allAbandoned = readings.utf8.abandoned && readings.sjis.abandoned && readings.euc.abandoned;
-    const Readings full = allAbandoned ? scanAll(bytes, kNoLimit) : readings;
+    const bool allAbandoned = std::all_of(Readings::kOrder.begin(), Readings::kOrder.end(),
+                                          [&](PageEncoding e) { return readings.of(e).abandoned; });
+    const Readings full = allAbandoned ? Readings(bytes, kNoLimit) : readings;
     PageEncoding least = PageEncoding::Utf8;
     for (PageEncoding e : Readings::kOrder) {
         if (full.of(e).invalid() < full.of(least).invalid()) {

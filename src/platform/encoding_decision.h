@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/icu_decoding.h"
+#include "platform/japanese_scanners.h"
 #include "platform/page_converter.h"
 
 /// Which encoding a page is read in.
@@ -28,7 +29,8 @@ struct Decision
 
 /// A byte order mark decides first, then UTF-16's zero bytes, ISO-2022-JP's escapes, the
 /// server's and then the page's declared charset when the bytes bear it out, and last the
-/// reading that looks most like Japanese text.
-Decision decide(std::string_view bytes, std::string_view headerCharset);
+/// reading that looks most like Japanese text. `utf8`, when given, is the bytes' UTF-8 reading,
+/// already made.
+Decision decide(std::string_view bytes, std::string_view headerCharset, std::optional<Reading> utf8 = std::nullopt);
 
 } // namespace vz::platform

@@ -28,13 +28,20 @@ class Fetcher
 {
 public:
     using Ticket = std::uint64_t;
+    /// Where a transfer stands in the order its caller will use the transfers: of those waiting
+    /// for a place, the lowest goes first, and of equal ones the one asked for first.
+    using Order = std::uint64_t;
 
     virtual ~Fetcher() = default;
-    /// Queues `url` (UTF-8); its transfer starts when the limits allow, in the order of the calls.
-    virtual Ticket start(const std::string& url) = 0;
+    /// Queues `url` (UTF-8); its transfer starts when the limits allow, by `order`.
+    virtual Ticket start(const std::string& url, Order order) = 0;
     /// Lets transfers go on for at most `wait` and returns the tickets that ended since the last
     /// call, in the order they ended.
     virtual std::vector<Ticket> poll(std::chrono::milliseconds wait) = 0;
+    /// Lets the transfers go on for a moment without waiting, between two pieces of the caller's
+    /// own work: a place freed meanwhile is taken at once, and what ended is told by the next
+    /// poll(). Nothing for a fetcher whose transfers only go on inside poll() and take().
+    virtual void drive() {}
     /// Whether the ticket's transfer has ended.
     virtual bool done(Ticket ticket) const = 0;
     /// Waits for the ticket's transfer to end, hands over its result and forgets the ticket.

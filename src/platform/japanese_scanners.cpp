@@ -136,70 +136,6 @@ std::size_t skipAscii(std::string_view bytes, std::size_t i)
     return i;
 }
 
-std::uint8_t unicodeClass(char32_t cp)
-{
-    if ((cp >= 0x3041 && cp <= 0x30FA)) {
-        return static_cast<std::uint8_t>(kGood | kKana);
-    }
-    if ((cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xFF01 && cp <= 0xFF5E)) {
-        return kGood;
-    }
-    if ((cp >= 0x80 && cp <= 0x9F) || (cp >= 0xE000 && cp <= 0xF8FF)) {
-        return kOdd;
-    }
-    return kNeutral;
-}
-
-Reading scanUtf8(std::string_view bytes, std::size_t limit)
-{
-    Reading r;
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const std::uint8_t b = byteAt(bytes, i);
-        if (b < 0x80) {
-            i = skipAscii(bytes, i + 1);
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint8_t low = 0x80;
-        std::uint8_t high = 0xBF;
-        char32_t cp = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            cp = b & 0x0F;
-            low = b == 0xE0 ? 0xA0 : 0x80;
-            high = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            cp = b & 0x07;
-            low = b == 0xF0 ? 0x90 : 0x80;
-            high = b == 0xF4 ? 0x8F : 0xBF;
-        }
-        bool ok = length != 0 && i + length <= n;
-        for (std::size_t k = 1; ok && k < length; ++k) {
-            const std::uint8_t c = byteAt(bytes, i + k);
-            const std::uint8_t lo = k == 1 ? low : 0x80;
-            const std::uint8_t hi = k == 1 ? high : 0xBF;
-            ok = c >= lo && c <= hi;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (!ok) {
-            if (r.noteInvalid(limit)) {
-                return r;
-            }
-            ++i;
-            continue;
-        }
-        r.count(unicodeClass(cp));
-        i += length;
-    }
-    return r;
-}
-
 Reading scanSjis(std::string_view bytes, std::size_t limit)
 {
     const auto& table = sjisTable();
@@ -274,9 +210,42 @@ Reading scanEuc(std::string_view bytes, std::size_t limit)
 
 } // namespace
 
-Readings scanAll(std::string_view bytes, std::size_t limit)
+Reading scanUtf8(std::string_view bytes, std::size_t limit, std::size_t from, Reading soFar)
 {
-    return Readings{scanUtf8(bytes, limit), scanSjis(bytes, limit), scanEuc(bytes, limit)};
+    Reading r = soFar;
+    const std::size_t n = bytes.size();
+    std::size_t i = from;
+    while (i < n) {
+        const std::uint8_t b = byteAt(bytes, i);
+        if (b < 0x80) {
+            i = skipAscii(bytes, i + 1);
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = utf8Sequence(bytes, i, cp);
+        if (length == 0) {
+            if (r.noteInvalid(limit)) {
+                return r;
+            }
+            ++i;
+            continue;
+        }
+        r.count(classOfCodePoint(cp));
+        i += length;
+    }
+    return r;
+}
+
+const Reading& Readings::of(PageEncoding e) const
+{
+    const std::size_t at = e == PageEncoding::Utf8 ? 0 : e == PageEncoding::ShiftJis ? 1 : 2;
+    std::optional<Reading>& reading = m_scanned[at];
+    if (!reading) {
+        reading = at == 0   ? scanUtf8(m_bytes, m_limit)
+                  : at == 1 ? scanSjis(m_bytes, m_limit)
+                            : scanEuc(m_bytes, m_limit);
+    }
+    return *reading;
 }
 
 } // namespace vz::platform

@@ -48,21 +48,91 @@ struct Reading
     bool clearlyJapanese() const { return valid() && kana() > 0 && plausibility() >= 0.5; }
 };
 
+/// The class of a character read from UTF-8: most blocks of 256 code points are of one class, and
+/// the kana share theirs with the Japanese punctuation, so nearly every character costs one look.
+inline std::uint8_t classOfCodePoint(char32_t cp)
+{
+    constexpr std::uint8_t kMixed = 0xFF;
+    static constexpr std::array<std::uint8_t, 256> kByBlock = [] {
+        std::array<std::uint8_t, 256> blocks{};
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            blocks[b] = (b >= 0x4E && b <= 0x9F)   ? kGood
+                        : (b >= 0xE0 && b <= 0xF8) ? kOdd
+                        : (b == 0x00 || b == 0xFF) ? kMixed
+                                                   : kNeutral;
+        }
+        blocks[0x30] = kGood; // U+3000 to U+30FF, the kana among them
+        return blocks;
+    }();
+    const auto in = [cp](char32_t first, char32_t last) { return cp - first <= last - first; };
+    if (cp >= 0x10000) {
+        return kNeutral;
+    }
+    const std::uint8_t block = kByBlock[cp >> 8];
+    if (block == kMixed) [[unlikely]] {
+        return in(0xFF01, 0xFF5E) ? kGood : in(0x80, 0x9F) ? kOdd : kNeutral;
+    }
+    // Kana and kanji alternate in Japanese text: the flag is added without a branch to mispredict.
+    const bool kana = (block == kGood) & in(0x3041, 0x30FA);
+    return static_cast<std::uint8_t>(block | (kKana * static_cast<std::uint8_t>(kana)));
+}
+
+/// The length of the valid UTF-8 sequence of two to four bytes at `i`, with its code point in
+/// `cp`; 0 when none begins there (an overlong form, a surrogate, past U+10FFFF, cut short).
+inline std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp)
+{
+    const auto b = static_cast<std::uint8_t>(bytes[i]);
+    std::size_t length = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        cp = b & 0x0F;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        cp = b & 0x07;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || i + length > bytes.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<std::uint8_t>(bytes[i + k]);
+        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
+            return 0;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return length;
+}
+
 // A reading with this many invalid sequences is out of the running; only when every reading is
 // the scans are repeated to the end to find the least damaged one.
 constexpr std::size_t kHopeless = 64;
 constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
 
-struct Readings
-{
-    Reading utf8;
-    Reading sjis;
-    Reading euc;
+/// How a page reads as UTF-8, CP932 and EUC-JP, each scan made when it is first asked for: most
+/// pages declare their encoding, and one that reads well in it needs no other scan.
+/// The UTF-8 reading of the bytes from `from` on, going on from what the bytes before gave.
+Reading scanUtf8(std::string_view bytes, std::size_t limit, std::size_t from = 0, Reading soFar = {});
 
-    const Reading& of(PageEncoding e) const
+class Readings
+{
+public:
+    /// A scan gives up after `limit` invalid sequences. `bytes` must outlive the readings. `utf8`,
+    /// when given, is the UTF-8 reading, already made.
+    Readings(std::string_view bytes, std::size_t limit, std::optional<Reading> utf8 = std::nullopt)
+        : m_bytes(bytes), m_limit(limit), m_scanned{utf8, std::nullopt, std::nullopt}
     {
-        return e == PageEncoding::Utf8 ? utf8 : e == PageEncoding::ShiftJis ? sjis : euc;
     }
+
+    const Reading& of(PageEncoding e) const;
     static constexpr std::array<PageEncoding, 3> kOrder{PageEncoding::Utf8, PageEncoding::ShiftJis,
                                                         PageEncoding::EucJp};
 
@@ -82,9 +152,11 @@ struct Readings
         }
         return best;
     }
-};
 
-/// Scans the bytes as UTF-8, CP932 and EUC-JP; a scan gives up after `limit` invalid sequences.
-Readings scanAll(std::string_view bytes, std::size_t limit);
+private:
+    std::string_view m_bytes;
+    std::size_t m_limit;
+    mutable std::array<std::optional<Reading>, 3> m_scanned;
+};
 
 } // namespace vz::platform

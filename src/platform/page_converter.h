@@ -51,6 +51,10 @@ inline constexpr char16_t kInvalidStandIn = u'\u3013';
 /// half-width kana and odd symbols in the declared one. Never fails: garbage gives stand-ins.
 ConvertedPage convertPage(std::string_view bytes, std::string_view declaredCharset = {});
 
+/// As convertPage, taking the bytes over: those of a large page are given back to the system as
+/// they are decoded, so that the page is never held whole both as bytes and as text.
+ConvertedPage convertPageReleasing(std::string bytes, std::string_view declaredCharset = {});
+
 /// The charset parameter of a Content-Type header value ("text/html; charset=EUC-JP" gives
 /// "EUC-JP"); empty when there is none.
 std::string charsetOfContentType(std::string_view contentType);

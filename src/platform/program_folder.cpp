@@ -38,13 +38,13 @@ ProgramFolderResult ensureFolder(const fs::path& folder, const char* from)
 
 } // namespace
 
-ProgramFolderResult findProgramFolder()
+ProgramFolderResult findProgramFolder(const fs::path& program)
 {
     if (const char* home = env("VODEZEVA_HOME")) {
         return ensureFolder(fs::path(home), "VODEZEVA_HOME");
     }
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path exe = program.empty() ? fs::read_symlink("/proc/self/exe", ec) : program;
     if (!ec && fs::exists(exe.parent_path() / "vodeZeva.def", ec)) {
         return {exe.parent_path(), {}};
     }

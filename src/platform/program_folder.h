@@ -13,9 +13,9 @@ struct ProgramFolderResult
 };
 
 /// The folder that holds the weekday table and the default site list file:
-/// $VODEZEVA_HOME when set (created when missing); else the executable's own folder when it holds a "vodeZeva.def"
-/// (a portable install); else $XDG_CONFIG_HOME/vodezeva (default ~/.config/vodezeva), created
-/// when missing.
-ProgramFolderResult findProgramFolder();
+/// $VODEZEVA_HOME when set (created when missing); else the folder of `program` (by default the
+/// running executable) when it holds a "vodeZeva.def" (a portable install); else
+/// $XDG_CONFIG_HOME/vodezeva (default ~/.config/vodezeva), created when missing.
+ProgramFolderResult findProgramFolder(const std::filesystem::path& program = {});
 
 } // namespace vz::platform

@@ -29,10 +29,10 @@ class RecordingFetcher : public platform::Fetcher
 {
 public:
     explicit RecordingFetcher(platform::Fetcher& inner) : m_inner(inner) {}
-    Ticket start(const std::string& url) override
+    Ticket start(const std::string& url, Order order) override
     {
         started.push_back(url);
-        return m_inner.start(url);
+        return m_inner.start(url, order);
     }
     std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
     bool done(Ticket ticket) const override { return m_inner.done(ticket); }

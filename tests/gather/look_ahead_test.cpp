@@ -20,9 +20,10 @@ using Kind = gather::Expected::Kind;
 class ScriptedFetcher : public platform::Fetcher
 {
 public:
-    Ticket start(const std::string& url) override
+    Ticket start(const std::string& url, Order order) override
     {
         started.push_back(url);
+        orders[url] = order;
         pending[++m_last] = url;
         return m_last;
     }
@@ -45,6 +46,7 @@ public:
     void resume() override {}
 
     std::vector<std::string> started, abandoned;
+    std::map<std::string, Order> orders;
     std::map<Ticket, std::string> pending; ///< started and neither taken nor abandoned
 
 private:
@@ -98,6 +100,45 @@ TEST(LookAhead, PutsWhatAnArrivalForeseesRightAfterIt)
     EXPECT_EQ(fetcher.started, (std::vector<std::string>{"index0", "index1", "a1"}));
     ahead.take(u"a1", Kind::Article);
     EXPECT_EQ(fetcher.started.back(), "a2");
+}
+
+// The fetcher is told the run's order: an article's pictures come before the next article, and a
+// site's articles before the next site, however late they were foreseen.
+TEST(LookAhead, TellsTheFetcherTheOrderTheRunWillTakeItsFetchesIn)
+{
+    ScriptedFetcher fetcher;
+    gather::LookAhead ahead(fetcher, 10, 1 << 20, [](const Expected& done, const gather::Arrival&) {
+        if (done.url == u"index0") {
+            return pages(0, {u"a0", u"a1"});
+        }
+        if (done.url == u"a0") {
+            return std::vector<Expected>{Expected{u"p0", Kind::Picture, 0, false, u"a0"},
+                                         Expected{u"p1", Kind::Picture, 0, false, u"a0"}};
+        }
+        return done.url == u"index1" ? pages(1, {u"b0"}) : std::vector<Expected>{};
+    });
+    ahead.expect({Expected{u"index0", Kind::Index, 0, false}, Expected{u"index1", Kind::Index, 1, false}});
+    ahead.take(u"index1", Kind::Index);
+    ahead.take(u"index0", Kind::Index);
+    ahead.take(u"a0", Kind::Article);
+    std::vector<std::string> byOrder = fetcher.started;
+    std::stable_sort(byOrder.begin(), byOrder.end(),
+                     [&](const std::string& a, const std::string& b) { return fetcher.orders[a] < fetcher.orders[b]; });
+    EXPECT_EQ(byOrder, (std::vector<std::string>{"index0", "a0", "p0", "p1", "a1", "index1", "b0"}));
+}
+
+// No new fetch starts while the pages that arrived and wait to be taken hold the budget.
+TEST(LookAhead, StartsNothingNewWhileWhatWaitsHoldsItsBudget)
+{
+    ScriptedFetcher fetcher;
+    // Each page arrives as "<p>" + its address + "</p>": 8 characters, 16 bytes.
+    gather::LookAhead ahead(fetcher, 10, 2 * 16, nullptr);
+    ahead.expect(pages(0, {u"aa", u"bb", u"cc"}));
+    ahead.take(u"cc", Kind::Article); // aa and bb arrive first and wait
+    ahead.expect(pages(0, {u"dd", u"ee"}));
+    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc"}));
+    ahead.take(u"aa", Kind::Article);
+    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc", "dd", "ee"}));
 }
 
 // Stopping or moving on to the next site abandons what was under way for the sites left behind,

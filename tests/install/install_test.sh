@@ -37,6 +37,7 @@ check_tree() {
     expect_file "$doc/examples/systemd/vodezeva.service"
     expect_file "$doc/examples/systemd/vodezeva.timer"
     if [ "$gui" = ON ]; then
+        expect_file "$root/libexec/vodezeva/vodezeva-windows"
         expect_file "$root/share/applications/vodezeva.desktop"
         expect_file "$root/share/icons/hicolor/scalable/apps/vodezeva.svg"
     elif [ -e "$root/share/applications/vodezeva.desktop" ]; then
@@ -45,6 +46,10 @@ check_tree() {
     [ "$failures" -eq 0 ] || return 0
 
     "$root/bin/vodezeva" --version | grep -q '^vodeZeva ' || fail "the installed program does not run"
+    # The command without windows never loads Qt; the windows are a program the command starts.
+    if command -v ldd >/dev/null && ldd "$root/bin/vodezeva" | grep -q libQt; then
+        fail "the command loads Qt"
+    fi
 
     # The installed texts name where things were installed, not where they were built.
     expect_text "$doc/examples/systemd/vodezeva.service" "ExecStart=$prefix/bin/vodezeva --headless"

@@ -71,13 +71,18 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
     };
     platform::ConcurrentFetcher fetcher(limits(8, 8));
     std::vector<platform::Fetcher::Ticket> tickets;
+    const auto begun = std::chrono::steady_clock::now();
     for (const auto& c : cases) {
-        tickets.push_back(fetcher.start(c.url));
+        tickets.push_back(fetcher.start(c.url, 0));
     }
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].url);
         const platform::Fetched fetched = fetcher.take(tickets[i]);
         EXPECT_EQ(fetched.result.status, cases[i].status) << fetched.result.description;
+        if (cases[i].status == CURLE_OPERATION_TIMEDOUT) {
+            EXPECT_LT(std::chrono::steady_clock::now() - begun, TestHttpServer::kSlowDelay)
+                << "the time-out, not the server's late answer, ends the transfer";
+        }
         if (cases[i].status == 0) {
             EXPECT_EQ(fetched.body, kNews);
             EXPECT_EQ(fetched.result.contentType, cases[i].url.starts_with("http") ? "text/html" : "");
@@ -94,43 +99,169 @@ TEST(ConcurrentFetcher, EndsEveryTransferWithItsStatusAndABodyOnlyOnSuccess)
     EXPECT_EQ(platform::escapeUrl(" http://h/a b/\xE3\x83\x8B?q=1\t"), "http://h/a%20b/%E3%83%8B?q=1");
 }
 
-// Transfers overlap up to the limits, in all and per server, and reuse their connections.
+// Transfers overlap up to the limits, in all and per server, exactly, and reuse their
+// connections; a server at its limit holds its next tickets back while the other server's, asked
+// for after them, go.
 TEST(ConcurrentFetcher, KeepsWithinItsLimitsAndReusesConnections)
 {
     const struct
     {
         int transfers;
-        int perHost;
-        int expectedAtOnce;
-    } cases[] = {{8, 4, 4}, {1, 1, 1}, {3, 8, 3}};
+        int perServer;
+        int mostInAll;
+    } cases[] = {{8, 2, 4}, {8, 4, 8}, {3, 2, 3}, {1, 1, 1}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.transfers);
-        TestHttpServer server;
-        std::atomic<int> now{0};
-        std::atomic<int> most{0};
-        server.handle("/paced", [&](const httplib::Request&, httplib::Response& response) {
-            const int at = ++now;
-            for (int seen = most; at > seen && !most.compare_exchange_weak(seen, at);) {
+        SCOPED_TRACE(testing::Message() << c.transfers << " in all, " << c.perServer << " a server");
+        std::atomic<int> inAll{0};
+        std::atomic<int> mostInAll{0};
+        const auto raise = [](std::atomic<int>& most, int now) {
+            for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
             }
-            std::this_thread::sleep_for(30ms);
-            --now;
-            response.set_content("page " + std::to_string(at), "text/html");
-        });
-        platform::ConcurrentFetcher fetcher(limits(c.transfers, c.perHost));
+        };
+        struct Site
+        {
+            TestHttpServer server;
+            std::atomic<int> now{0};
+            std::atomic<int> most{0};
+        } sites[2];
+        for (Site& site : sites) {
+            site.server.handle("/paced", [&](const httplib::Request&, httplib::Response& response) {
+                raise(site.most, ++site.now);
+                raise(mostInAll, ++inAll);
+                std::this_thread::sleep_for(30ms);
+                --inAll;
+                --site.now;
+                response.set_content("page", "text/html");
+            });
+        }
+        platform::ConcurrentFetcher fetcher(limits(c.transfers, c.perServer));
         std::vector<platform::Fetcher::Ticket> tickets;
-        for (int i = 0; i < 16; ++i) {
-            tickets.push_back(fetcher.start(server.url("/paced")));
+        for (int i = 0; i < 12; ++i) {
+            tickets.push_back(fetcher.start(sites[i / 6].server.url("/paced"), 0));
         }
         for (const auto ticket : tickets) {
             EXPECT_EQ(fetcher.take(ticket).result.status, 0);
         }
-        EXPECT_EQ(most, c.expectedAtOnce);
-        std::set<int> connections;
-        for (const auto& request : server.received()) {
-            connections.insert(request.remotePort);
+        EXPECT_EQ(mostInAll, c.mostInAll);
+        for (Site& site : sites) {
+            EXPECT_EQ(site.most, std::min(c.perServer, c.transfers));
+            std::set<int> connections;
+            for (const auto& request : site.server.received()) {
+                connections.insert(request.remotePort);
+            }
+            EXPECT_LE(connections.size(), static_cast<std::size_t>(site.most));
         }
-        EXPECT_LE(connections.size(), static_cast<std::size_t>(c.expectedAtOnce));
     }
+}
+
+// Waiting transfers go out by their order, a hurried one first; and a place freed in a poll()
+// is taken at once: the next request is on its way before the caller works on what arrived.
+TEST(ConcurrentFetcher, StartsWaitingTransfersByOrderAndRefillsAFreedPlaceAtOnce)
+{
+    TestHttpServer server;
+    server.handle("/first", [](const httplib::Request&, httplib::Response& response) {
+        std::this_thread::sleep_for(50ms);
+        response.set_content("first", "text/html");
+    });
+    for (const char* path : {"/late", "/early", "/middle", "/also-early"}) {
+        server.serve(path, path);
+    }
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    const auto first = fetcher.start(server.url("/first"), 5);
+    fetcher.start(server.url("/late"), 30);
+    fetcher.start(server.url("/early"), 10);
+    const auto middle = fetcher.start(server.url("/middle"), 20);
+    fetcher.start(server.url("/also-early"), 10);
+    fetcher.hurry(middle);
+    while (!fetcher.done(first)) {
+        fetcher.poll(100ms);
+    }
+    // No poll() from here on: the next request must already have left.
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (server.received().size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(server.received().size(), 2U) << "the freed place waited for the next poll()";
+    for (int i = 0; i < 20 && server.received().size() < 5; ++i) {
+        fetcher.poll(100ms);
+    }
+    std::vector<std::string> order;
+    for (const auto& request : server.received()) {
+        order.push_back(request.path);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"/first", "/middle", "/early", "/also-early", "/late"}));
+}
+
+// Between two pieces of the caller's work, drive() takes a freed place and leaves the telling of
+// what ended to the next poll(), which then tells it without waiting for the rest.
+TEST(ConcurrentFetcher, DrivingTakesFreedPlacesAndTheNextPollTellsWhatEndedAtOnce)
+{
+    TestHttpServer server;
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    const auto first = fetcher.start(server.url("/data/news_utf-8.html"), 0);
+    fetcher.start(server.url("/slow"), 1);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (server.requestCount("/slow") == 0 && std::chrono::steady_clock::now() < deadline) {
+        fetcher.drive();
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(server.requestCount("/slow"), 1U) << "the freed place was taken";
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetcher.poll(2000ms), std::vector<platform::Fetcher::Ticket>{first});
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 1000ms);
+}
+
+// While more servers wait than the places allow each at its full limit, each first gets its share
+// of the places: a server later in the order is not left until the earlier one is done.
+TEST(ConcurrentFetcher, SharesThePlacesAmongTheServersThatWait)
+{
+    TestHttpServer early, late;
+    std::atomic<int> arrived{0};
+    for (TestHttpServer* server : {&early, &late}) {
+        server->handle("/paced", [&](const httplib::Request&, httplib::Response& response) {
+            ++arrived;
+            std::this_thread::sleep_for(200ms);
+            response.set_content("paced", "text/html");
+        });
+    }
+    // One place while all are asked for, then four: the early server has six, the late one two.
+    platform::ConcurrentFetcher fetcher(limits(1, 1));
+    std::vector<platform::Fetcher::Ticket> tickets;
+    for (int i = 0; i < 8; ++i) {
+        tickets.push_back(
+            fetcher.start((i < 6 ? early : late).url("/paced"), static_cast<platform::Fetcher::Order>(i)));
+    }
+    fetcher.setLimits(4, 4);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (arrived < 4 && std::chrono::steady_clock::now() < deadline) {
+        fetcher.poll(10ms);
+    }
+    EXPECT_EQ(late.received().size(), 2U);
+    for (const auto ticket : tickets) {
+        EXPECT_EQ(fetcher.take(ticket).result.status, 0);
+    }
+}
+
+// Every new server here moves the transfers on to a new pool of connections: the transfers go on
+// as before, the pools left behind close their connections once nothing uses them.
+TEST(ConcurrentFetcher, GoesOnAcrossNewPoolsOfConnections)
+{
+    TestHttpServer first, second;
+    auto settings = limits(2, 2);
+    settings.serversPerPool = 1;
+    platform::ConcurrentFetcher fetcher(settings);
+    std::vector<platform::Fetcher::Ticket> tickets;
+    for (int i = 0; i < 6; ++i) {
+        tickets.push_back(fetcher.start((i % 3 == 2 ? second : first).url("/data/news_utf-8.html"), 0));
+    }
+    for (const auto ticket : tickets) {
+        EXPECT_EQ(fetcher.take(ticket).body, kNews);
+    }
+    std::set<int> connections;
+    for (const auto& request : first.received()) {
+        connections.insert(request.remotePort);
+    }
+    EXPECT_GE(connections.size(), 2U) << "the first server's later transfers came in on a new connection";
 }
 
 // A server at its limit holds back only its own tickets: a later ticket of another server starts
@@ -145,13 +276,13 @@ TEST(ConcurrentFetcher, StartsAnotherServersTicketPastABusyServers)
     platform::ConcurrentFetcher fetcher(limits(1, 1));
     std::vector<platform::Fetcher::Ticket> waiting;
     for (int i = 0; i < 6; ++i) {
-        waiting.push_back(fetcher.start(busy.url("/paced")));
+        waiting.push_back(fetcher.start(busy.url("/paced"), 0));
     }
-    const auto first = fetcher.start(other.url("/data/news_utf-8.html"));
+    const auto first = fetcher.start(other.url("/data/news_utf-8.html"), 0);
     for (int i = 0; i < 6; ++i) {
-        waiting.push_back(fetcher.start(busy.url("/paced")));
+        waiting.push_back(fetcher.start(busy.url("/paced"), 0));
     }
-    const auto second = fetcher.start(other.url("/data/news_utf-8.html"));
+    const auto second = fetcher.start(other.url("/data/news_utf-8.html"), 0);
     fetcher.setLimits(8, 3);
     for (const auto ticket : {first, second}) {
         while (!fetcher.done(ticket)) {
@@ -170,9 +301,9 @@ TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
     const auto begun = std::chrono::steady_clock::now();
     {
         platform::ConcurrentFetcher fetcher(platform::ConcurrentSettings{});
-        const auto slow = fetcher.start(server.url("/slow"));
-        const auto page = fetcher.start(server.url("/data/news_utf-8.html"));
-        const auto leftRunning = fetcher.start(server.url("/slow"));
+        const auto slow = fetcher.start(server.url("/slow"), 0);
+        const auto page = fetcher.start(server.url("/data/news_utf-8.html"), 0);
+        const auto leftRunning = fetcher.start(server.url("/slow"), 0);
         while (!fetcher.done(page)) {
             fetcher.poll(100ms);
         }
@@ -186,7 +317,7 @@ TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
         // A stop from another thread (or a signal) wakes the wait at once; until resume() nothing
         // new goes out.
         platform::ConcurrentFetcher fetcher(platform::ConcurrentSettings{});
-        const auto slow = fetcher.start(server.url("/slow"));
+        const auto slow = fetcher.start(server.url("/slow"), 0);
         fetcher.poll(50ms);
         std::thread stopper([&fetcher] {
             std::this_thread::sleep_for(200ms);
@@ -197,10 +328,10 @@ TEST(ConcurrentFetcher, AbandonsATransferWithoutWaitingForIt)
         EXPECT_EQ(fetched.result.status, platform::kTransferStopped);
         EXPECT_EQ(fetched.result.description, "中止しました（42）");
         EXPECT_TRUE(fetched.body.empty());
-        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"))).result.status, platform::kTransferStopped);
+        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"), 0)).result.status, platform::kTransferStopped);
         EXPECT_EQ(server.requestCount("/status/404"), 0U);
         fetcher.resume();
-        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"))).result.status, 404);
+        EXPECT_EQ(fetcher.take(fetcher.start(server.url("/status/404"), 0)).result.status, 404);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - begun, 2s);
 }

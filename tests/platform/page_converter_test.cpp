@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/charset_labels.h"
 #include "platform/cp932.h"
+#include "platform/cp932_reading.h"
+#include "platform/icu_decoding.h"
 #include "run/text.h"
 #include "support/temp_dir.h"
 #include "test_paths.h"
@@ -72,6 +75,8 @@ TEST(PageConverter, ADeclaredCharsetIsHonouredWhereTheBytesAreValidInIt)
     const std::string sjisHalfWidth = "<p>\xC6\xAD\xB0\xBD \xC3\xDE\xB0\xC0</p>";
     const std::string sjis = sample("news_shift_jis.html");
     const std::string sjisMeta = "<meta charset=\"Shift_JIS\">";
+    // EUC-JP (遒ゎい twice) whose bytes are valid UTF-8, as characters for private use.
+    const std::string eucAsPrivateUse = "<meta charset=\"utf-8\"><p>\xEE\xA4\xA4\xEE\xA4\xA4</p>";
     const std::tuple<const char*, std::string, const char*, PageEncoding, bool> cases[] = {
         {"Latin-1 meta tag", latin, "", PageEncoding::Other, true},
         {"Latin-1 header", latinWithoutMeta, "ISO-8859-1", PageEncoding::Other, true},
@@ -79,6 +84,7 @@ TEST(PageConverter, ADeclaredCharsetIsHonouredWhereTheBytesAreValidInIt)
         {"Shift_JIS meta tag on EUC-JP kana", sjisMeta + eucKana, "", PageEncoding::EucJp, false},
         {"Shift_JIS meta tag on half-width kana", sjisMeta + sjisHalfWidth, "", PageEncoding::ShiftJis, true},
         {"EUC-JP header on half-width kana", sjisHalfWidth, "EUC-JP", PageEncoding::EucJp, true},
+        {"UTF-8 meta tag on EUC-JP", eucAsPrivateUse, "", PageEncoding::EucJp, false},
         {"UTF-8 header on a Shift_JIS page", sjis, "UTF-8", PageEncoding::ShiftJis, false},
         {"unknown label", sjis, "x-no-such-charset", PageEncoding::ShiftJis, false},
         {"UTF-16 label on an 8-bit page", sjis, "UTF-16", PageEncoding::ShiftJis, false},
@@ -95,6 +101,37 @@ TEST(PageConverter, ADeclaredCharsetIsHonouredWhereTheBytesAreValidInIt)
     EXPECT_NE(convertPage(eucKana, "Shift_JIS").text.find(u"これはてすとです。"), std::u16string::npos);
 }
 
+// A large page is read in pieces, and its bytes are given back as they are read: it reads as the
+// same page in small does, however its characters fall across the pieces.
+TEST(PageConverter, ALargePageReadsAsItsRepeatedPartsDo)
+{
+    const std::string stray = "<meta charset=\"utf-8\"><p>\xE3\x81\x82\xE3\x81\x84\xFF\xE3\x81\x86\xF0\x9F\x98\x80</p>";
+    const std::pair<const char*, std::string> parts[] = {
+        {"Shift_JIS", sample("news_shift_jis.html")},         {"EUC-JP", sample("news_euc-jp.html")},
+        {"ISO-2022-JP", sample("news_iso-2022-jp.html")},     {"UTF-8", sample("news_utf-8.html")},
+        {"UTF-16LE", sample("news_utf-16le.html").substr(2)}, {"UTF-8 with a stray byte", stray},
+    };
+    for (const auto& [name, part] : parts) {
+        SCOPED_TRACE(name);
+        const auto small = convertPage(part);
+        // Past the size from which bytes are given back, and an odd number of parts so that they
+        // straddle the pieces at ever other places.
+        const std::size_t times = (3 * 1024 * 1024 / part.size()) | 1;
+        std::string bytes;
+        std::u16string text;
+        for (std::size_t i = 0; i < times; ++i) {
+            bytes += part;
+            text += small.text;
+        }
+        for (const bool releasing : {false, true}) {
+            const auto page = releasing ? platform::convertPageReleasing(bytes) : convertPage(bytes);
+            EXPECT_EQ(page.encoding, small.encoding) << platform::encodingName(page.encoding);
+            EXPECT_EQ(page.invalidSequences, small.invalidSequences * times);
+            EXPECT_TRUE(page.text == text) << (releasing ? "given back as read" : "kept");
+        }
+    }
+}
+
 TEST(PageConverter, FindsCharsetLabelsInHeadersAndMetaTags)
 {
     EXPECT_EQ(platform::charsetOfContentType("text/html;Charset=\"Shift_JIS\""), "Shift_JIS");
@@ -105,7 +142,8 @@ TEST(PageConverter, FindsCharsetLabelsInHeadersAndMetaTags)
     EXPECT_EQ(platform::charsetOfMetaTag("<p>charset=EUC-JP</p>"), "") << "only meta tags declare";
 }
 
-// Whatever the bytes, the text comes out, and it is text CP932 holds as it is.
+// Whatever the bytes, the text comes out, and it is text CP932 holds as it is; read as UTF-8, it
+// is what ICU's decoder gives.
 TEST(PageConverter, GarbageNeverFailsAndGivesPureCp932Text)
 {
     std::mt19937 random(7);
@@ -122,6 +160,11 @@ TEST(PageConverter, GarbageNeverFailsAndGivesPureCp932Text)
         const auto encoded = platform::encodeCp932(page.text);
         ASSERT_TRUE(encoded.unmappable.empty()) << "round " << round;
         ASSERT_EQ(platform::decodeCp932(encoded.bytes), page.text) << "round " << round;
+        if (page.encoding == PageEncoding::Utf8 && !bytes.starts_with("\xEF\xBB\xBF")) {
+            auto decoded = platform::decodeWith(platform::kUtf8, bytes);
+            ASSERT_EQ(page.text, platform::asCp932Reads(std::move(decoded.text), false)) << "round " << round;
+            ASSERT_EQ(page.invalidSequences, decoded.invalid) << "round " << round;
+        }
     }
 }
 
