@@ -1,0 +1,314 @@
+#include "response_cache.h"
+
+#include <algorithm>
+
+#include <sqlite3.h>
+
+namespace vz::platform {
+
+namespace {
+
+/// Writes per transaction: one transaction per write would wait for the disk on every page.
+constexpr int kWritesPerCommit = 64;
+/// The kept format; a file of another version is emptied rather than misread.
+constexpr int kFormatVersion = 1;
+
+/// A prepared statement, finalized when it goes.
+class Statement
+{
+public:
+    Statement(sqlite3* db, const char* sql)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    /// Ready to be bound and stepped again.
+    Statement& reset()
+    {
+        sqlite3_reset(m_stmt);
+        return *this;
+    }
+    Statement& text(int at, const std::string& value)
+    {
+        sqlite3_bind_text(m_stmt, at, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& blob(int at, const std::string& value)
+    {
+        sqlite3_bind_blob64(m_stmt, at, value.data(), value.size(), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& integer(int at, long long value)
+    {
+        sqlite3_bind_int64(m_stmt, at, value);
+        return *this;
+    }
+    /// SQLITE_ROW, SQLITE_DONE or an error.
+    int step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
+    std::string column(int at) const
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, at));
+        const int size = sqlite3_column_bytes(m_stmt, at);
+        return data && size > 0 ? std::string(data, static_cast<std::size_t>(size)) : std::string();
+    }
+    long long number(int at) const { return sqlite3_column_int64(m_stmt, at); }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<ResponseCache> ResponseCache::open(const std::string& path, long long now, CacheLimits limits)
+{
+    sqlite3* db = nullptr;
+    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    std::unique_ptr<ResponseCache> cache(new ResponseCache(db, now, limits));
+    if (opened != SQLITE_OK) {
+        cache->fail("開けません");
+        return cache;
+    }
+    sqlite3_busy_timeout(db, limits.busyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    // A lost write costs a fetch, never the output: the file need not wait for the disk.
+    if (!cache->exec("PRAGMA synchronous=OFF") || !cache->exec("PRAGMA journal_mode=TRUNCATE")) {
+        return cache;
+    }
+    Statement version(db, "PRAGMA user_version");
+    const int found = version.step() == SQLITE_ROW ? static_cast<int>(version.number(0)) : -1;
+    if (found < 0) {
+        cache->fail("読めません");
+        return cache;
+    }
+    if (found != kFormatVersion &&
+        !(cache->exec("DROP TABLE IF EXISTS responses") && cache->exec("DROP TABLE IF EXISTS gathered") &&
+          cache->exec(("PRAGMA user_version=" + std::to_string(kFormatVersion)).c_str()))) {
+        return cache;
+    }
+    if (!cache->exec("CREATE TABLE IF NOT EXISTS responses(url TEXT PRIMARY KEY, final_url TEXT NOT NULL, "
+                     "etag TEXT NOT NULL, last_modified TEXT NOT NULL, content_type TEXT NOT NULL, "
+                     "stored INTEGER NOT NULL, body BLOB NOT NULL)") ||
+        !cache->exec("CREATE INDEX IF NOT EXISTS responses_by_age ON responses(stored)") ||
+        !cache->exec("CREATE TABLE IF NOT EXISTS gathered(site TEXT NOT NULL, url TEXT NOT NULL, "
+                     "seen INTEGER NOT NULL, PRIMARY KEY(site, url))")) {
+        return cache;
+    }
+    cache->prune();
+    return cache;
+}
+
+ResponseCache::ResponseCache(sqlite3* db, long long now, CacheLimits limits) : m_db(db), m_now(now), m_limits(limits) {}
+
+ResponseCache::~ResponseCache()
+{
+    flush();
+    sqlite3_close_v2(m_db);
+}
+
+void ResponseCache::fail(const std::string& what)
+{
+    if (m_problem.empty()) {
+        const char* reason = m_db ? sqlite3_errmsg(m_db) : "";
+        m_problem = "キャッシュファイルを使えません（" + what + (reason && *reason ? std::string("、") + reason : "") +
+                    "）。キャッシュなしで続けます";
+    }
+    if (m_db) {
+        if (m_inTransaction) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_inTransaction = false;
+}
+
+bool ResponseCache::exec(const char* sql)
+{
+    if (!m_db) {
+        return false;
+    }
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        fail("読み書きできません");
+        return false;
+    }
+    return true;
+}
+
+bool ResponseCache::beginWrite()
+{
+    if (!m_db) {
+        return false;
+    }
+    if (!m_inTransaction) {
+        if (!exec("BEGIN IMMEDIATE")) {
+            return false;
+        }
+        m_inTransaction = true;
+    }
+    return true;
+}
+
+void ResponseCache::countWrite()
+{
+    if (++m_writes >= kWritesPerCommit) {
+        flush();
+    }
+}
+
+void ResponseCache::flush()
+{
+    m_writes = 0;
+    if (m_db && m_inTransaction) {
+        m_inTransaction = false;
+        exec("COMMIT");
+    }
+}
+
+void ResponseCache::prune()
+{
+    if (!beginWrite()) {
+        return;
+    }
+    // A date ahead of now (a clock put back) counts as old: it would otherwise never age.
+    Statement old(m_db, "DELETE FROM responses WHERE stored < ?1 OR stored > ?2");
+    Statement gone(m_db, "DELETE FROM gathered WHERE seen < ?1 OR seen > ?2");
+    const long long day = 24 * 3600;
+    if (old.integer(1, m_now - m_limits.maxAgeSeconds).integer(2, m_now + day).step() != SQLITE_DONE ||
+        gone.integer(1, m_now - m_limits.gatheredAgeSeconds).integer(2, m_now + day).step() != SQLITE_DONE) {
+        fail("古い記録を消せません");
+        return;
+    }
+    Statement total(m_db, "SELECT COALESCE(SUM(LENGTH(CAST(body AS BLOB))), 0) FROM responses");
+    if (total.step() != SQLITE_ROW) {
+        fail("読めません");
+        return;
+    }
+    m_bytes = static_cast<std::uint64_t>(std::max(total.number(0), 0LL));
+    // Bounds lowered since the last run take effect at once.
+    while (m_bytes > m_limits.maxBytes && m_db) {
+        Statement oldest(m_db, "DELETE FROM responses WHERE rowid = (SELECT rowid FROM responses ORDER BY stored, "
+                               "rowid LIMIT 1) RETURNING LENGTH(CAST(body AS BLOB))");
+        const int stepped = oldest.step();
+        if (stepped != SQLITE_ROW) {
+            if (stepped != SQLITE_DONE) {
+                fail("古い記録を消せません");
+            }
+            m_bytes = 0;
+            break;
+        }
+        const auto size = static_cast<std::uint64_t>(std::max(oldest.number(0), 0LL));
+        m_bytes -= std::min(size, m_bytes);
+        oldest.step(); // finishes the statement
+    }
+    flush();
+}
+
+std::optional<StoredResponse> ResponseCache::find(const std::string& url)
+{
+    if (!m_db || !m_responsesOn) {
+        return std::nullopt;
+    }
+    Statement query(m_db, "SELECT final_url, etag, last_modified, content_type, body FROM responses "
+                          "WHERE url = ?1 AND LENGTH(CAST(body AS BLOB)) <= ?2");
+    query.text(1, url).integer(2, static_cast<long long>(m_limits.maxEntryBytes));
+    const int stepped = query.step();
+    if (stepped == SQLITE_DONE) {
+        return std::nullopt;
+    }
+    if (stepped != SQLITE_ROW) {
+        fail("読めません");
+        return std::nullopt;
+    }
+    return StoredResponse{url, query.column(0), query.column(1), query.column(2), query.column(3), query.column(4)};
+}
+
+void ResponseCache::store(const StoredResponse& response)
+{
+    if (!m_responsesOn || (response.etag.empty() && response.lastModified.empty()) ||
+        response.body.size() > m_limits.maxEntryBytes || response.body.size() > m_limits.maxBytes || !beginWrite()) {
+        return;
+    }
+    Statement before(m_db, "SELECT LENGTH(CAST(body AS BLOB)) FROM responses WHERE url = ?1");
+    before.text(1, response.url);
+    const int found = before.step();
+    if (found == SQLITE_ROW) {
+        const auto size = static_cast<std::uint64_t>(std::max(before.number(0), 0LL));
+        m_bytes -= std::min(size, m_bytes);
+    } else if (found != SQLITE_DONE) {
+        fail("読めません");
+        return;
+    }
+    Statement put(m_db, "INSERT OR REPLACE INTO responses(url, final_url, etag, last_modified, content_type, stored, "
+                        "body) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    put.text(1, response.url)
+        .text(2, response.finalUrl)
+        .text(3, response.etag)
+        .text(4, response.lastModified)
+        .text(5, response.contentType)
+        .integer(6, m_now)
+        .blob(7, response.body);
+    if (put.step() != SQLITE_DONE) {
+        fail("書き込めません");
+        return;
+    }
+    m_bytes += response.body.size();
+    if (m_bytes > m_limits.maxBytes) {
+        prune();
+    }
+    countWrite();
+}
+
+void ResponseCache::confirm(const std::string& url)
+{
+    if (!m_responsesOn || !beginWrite()) {
+        return;
+    }
+    Statement touch(m_db, "UPDATE responses SET stored = ?2 WHERE url = ?1");
+    if (touch.text(1, url).integer(2, m_now).step() != SQLITE_DONE) {
+        fail("書き込めません");
+        return;
+    }
+    countWrite();
+}
+
+std::unordered_set<std::string> ResponseCache::gathered(const std::string& site)
+{
+    std::unordered_set<std::string> urls;
+    if (!m_db) {
+        return urls;
+    }
+    Statement query(m_db, "SELECT url FROM gathered WHERE site = ?1");
+    query.text(1, site);
+    int stepped = SQLITE_ROW;
+    while ((stepped = query.step()) == SQLITE_ROW) {
+        urls.insert(query.column(0));
+    }
+    if (stepped != SQLITE_DONE) {
+        fail("読めません");
+        urls.clear();
+    }
+    return urls;
+}
+
+void ResponseCache::markGathered(const std::string& site, const std::vector<std::string>& urls)
+{
+    if (urls.empty() || !beginWrite()) {
+        return;
+    }
+    Statement put(m_db, "INSERT OR REPLACE INTO gathered(site, url, seen) VALUES(?1, ?2, ?3)");
+    for (const std::string& url : urls) {
+        if (put.reset().text(1, site).text(2, url).integer(3, m_now).step() != SQLITE_DONE) {
+            fail("書き込めません");
+            return;
+        }
+    }
+    countWrite();
+}
+
+} // namespace vz::platform
