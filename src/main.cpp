@@ -130,6 +130,7 @@ int main(int argc, char** argv)
     options.jobs = line.jobs.value_or(vz::session::kDefaultJobs);
     options.epub = line.epub;
     options.vertical = line.vertical;
+    options.noCache = line.noCache;
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     const vz::cli::StopOnSignal stopOnSignal(fetcher);
