@@ -103,6 +103,24 @@ std::unique_ptr<ResponseCache> ResponseCache::open(const std::string& path, long
     return cache;
 }
 
+std::unique_ptr<ResponseCache> ResponseCache::openToRead(const std::string& path, CacheLimits limits)
+{
+    sqlite3* db = nullptr;
+    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<ResponseCache> cache(new ResponseCache(db, 0, limits));
+    cache->m_readOnly = true;
+    if (opened != SQLITE_OK) {
+        cache->fail("開けません");
+        return cache;
+    }
+    sqlite3_busy_timeout(db, limits.busyTimeoutMs);
+    Statement version(db, "PRAGMA user_version");
+    if (version.step() != SQLITE_ROW || version.number(0) != kFormatVersion) {
+        cache->fail("読めません");
+    }
+    return cache;
+}
+
 ResponseCache::ResponseCache(sqlite3* db, long long now, CacheLimits limits) : m_db(db), m_now(now), m_limits(limits) {}
 
 ResponseCache::~ResponseCache()
@@ -142,7 +160,7 @@ bool ResponseCache::exec(const char* sql)
 
 bool ResponseCache::beginWrite()
 {
-    if (!m_db) {
+    if (!m_db || m_readOnly) {
         return false;
     }
     if (!m_inTransaction) {

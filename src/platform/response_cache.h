@@ -54,6 +54,8 @@ public:
     /// Opens (or creates) the file; `now` is seconds since 1970 and dates what is stored. Entries
     /// past their age are dropped at once. Never null: a cache that could not be opened is off.
     static std::unique_ptr<ResponseCache> open(const std::string& path, long long now, CacheLimits limits = {});
+    /// Opens an existing file only to read it: nothing is stored, confirmed, recorded or pruned.
+    static std::unique_ptr<ResponseCache> openToRead(const std::string& path, CacheLimits limits = {});
     ~ResponseCache();
     ResponseCache(const ResponseCache&) = delete;
     ResponseCache& operator=(const ResponseCache&) = delete;
@@ -96,6 +98,7 @@ private:
     CacheLimits m_limits;
     std::string m_problem;
     bool m_responsesOn = true;
+    bool m_readOnly = false;
     bool m_inTransaction = false;
     int m_writes = 0;
     std::uint64_t m_bytes = 0;
