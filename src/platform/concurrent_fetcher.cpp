@@ -44,6 +44,9 @@ struct ConcurrentFetcher::Transfer
     std::optional<StoredResponse> stored;
     /// The validators did not hold: the request goes without them.
     bool unconditional = false;
+    /// It ran out of time after the server took the connection: trying again would only cost the
+    /// whole limit once more.
+    bool answeredTooSlowly = false;
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> requestHeaders{nullptr, curl_slist_free_all};
 };
 
@@ -433,6 +436,7 @@ void ConcurrentFetcher::collectFinished()
             curl_off_t connected = 0;
             curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONNECT_TIME_T, &connected);
             const bool connecting = connected == 0;
+            transfer.answeredTooSlowly = !connecting;
             result = failure(
                 code, std::string(connecting ? "接続が" : "") + "時間切れです（" +
                           secondsText(connecting ? m_settings.limits.connectTimeout : m_settings.limits.timeout) +
@@ -456,7 +460,8 @@ void ConcurrentFetcher::collectFinished()
             transfer.fetched.body = std::string(); // a failure hands over no partial body
         }
         release(transfer);
-        if (result.status != 0 && isTransient(result.status) && retryLater(transfer, false)) {
+        if (result.status != 0 && isTransient(result.status) && !transfer.answeredTooSlowly &&
+            retryLater(transfer, false)) {
             continue;
         }
         transfer.ended = true;
@@ -468,6 +473,7 @@ void ConcurrentFetcher::prepareRequest(Transfer& transfer)
 {
     transfer.headers = ResponseHeaders{};
     transfer.stored.reset();
+    transfer.answeredTooSlowly = false;
     CURL* easy = transfer.easy.get();
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     const bool web = transfer.url.starts_with("http://") || transfer.url.starts_with("https://");

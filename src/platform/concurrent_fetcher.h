@@ -48,7 +48,9 @@ struct ConcurrentSettings
 /// With a cache (useCache()), an address with a kept response is asked for with its validators,
 /// and a 304 hands over the kept body and type, as a full answer would; a 200 with validators is
 /// kept. A transfer that failed for a transient reason (see isTransient()) is queued again after
-/// the retry wait, at most RetrySettings::extraTries times; meanwhile it has not ended.
+/// the retry wait, at most RetrySettings::extraTries times; meanwhile it has not ended. A time-out
+/// goes again only when it ran out while connecting: a server that took the connection and then
+/// answered too slowly would cost the whole limit again.
 ///
 /// Not for use from two threads at once, except stop(), which any thread or a signal handler may
 /// call: it only marks the stop and wakes the owner's wait through a pipe of its own.

@@ -33,7 +33,8 @@ struct ResponseHeaders
 };
 
 /// Whether a failed transfer may succeed when tried again: a connection reset or cut short, a
-/// time-out, 429 and every 5xx. Other 4xx never.
+/// time-out, 429 and every 5xx. Other 4xx never. (The fetcher tries a time-out again only when it
+/// ran out while connecting.)
 bool isTransient(int status);
 
 /// The wait before try number `retry` (1 for the first retry): Retry-After when it gives one
