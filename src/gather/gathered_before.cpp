@@ -22,9 +22,15 @@ RunCache::RunCache(platform::Fetcher& fetcher, run::Reporter& reporter, const st
 
 RunCache::~RunCache()
 {
-    if (!m_cache) {
+    close();
+}
+
+void RunCache::close()
+{
+    if (!m_cache || m_closed) {
         return;
     }
+    m_closed = true;
     m_fetcher.useCache(nullptr);
     m_cache->flush();
     if (!m_cache->problem().empty()) {

@@ -30,12 +30,16 @@ public:
 
     /// Null when the run uses no cache file.
     platform::ResponseCache* get() const { return m_cache.get(); }
+    /// Takes the cache from the fetcher, keeps what was written and reports what kept it from
+    /// working; once, before the run's last words.
+    void close();
 
 private:
     platform::Fetcher& m_fetcher;
     run::Reporter& m_reporter;
     std::u16string m_path;
     std::unique_ptr<platform::ResponseCache> m_cache;
+    bool m_closed = false;
 };
 
 /// What earlier runs of the sites of one site list gathered, for skipping it. A site is known by

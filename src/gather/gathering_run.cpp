@@ -388,8 +388,8 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     const int jobs = std::max(context.values.jobs, 1);
     context.fetcher.setLimits(jobs, std::min(jobs, kMaxPerServer));
     const bool onlyNew = context.values.options.onlyNew();
-    const RunCache cache(context.fetcher, services.reporter, state.ProgramFolder,
-                         platform::toEpoch(services.clock.nowUtc()), context.values.cacheResponses, onlyNew);
+    RunCache cache(context.fetcher, services.reporter, state.ProgramFolder, platform::toEpoch(services.clock.nowUtc()),
+                   context.values.cacheResponses, onlyNew);
     GatheredBefore gatheredBefore(cache.get(), onlyNew, state.CurrentIniPath);
     Foresight foresight(state, table, services.reporter, context.values.pictures.perArticle, gatheredBefore);
     LookAhead ahead(context.fetcher, jobs == 1 ? 1 : static_cast<std::size_t>(jobs) * kWindowPerJob, kLookAheadBytes,
@@ -415,6 +415,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
             break;
         }
     }
+    cache.close();
     if (book) {
         // Stopped or not, the book holds what the pages hold.
         MakeEpub(state, *book, bookInfo(state.CurrentIniPath, started, services.clock.nowUtc()), services.reporter);

@@ -520,7 +520,9 @@ bool ConcurrentFetcher::revalidate(Transfer& transfer)
             return false;
         }
         transfer.fetched.body = std::move(transfer.stored->body);
-        m_cache->confirm(transfer.url);
+        if (m_cache) {
+            m_cache->confirm(transfer.url);
+        }
         return true;
     }
     transfer.stored.reset();

@@ -160,5 +160,18 @@ TEST_F(HeadlessRunTest, OnlyNewArticlesSkipsWhatEarlierRunsGathered)
     }
 }
 
+// A cache file the run cannot use is said once, and the run gathers as without it.
+TEST_F(HeadlessRunTest, ADamagedCacheFileIsReportedAndTheRunGoesOn)
+{
+    writeBytes(home.path() / "vodeZeva.cache", std::string(4096, 'x'));
+    const Printed printed = run({"/news/index.html"});
+    EXPECT_EQ(printed.status, 0) << printed.text;
+    EXPECT_NE(printed.text.find("S0: 取得 2、失敗 0"), std::string::npos) << printed.text;
+    const std::string said = "キャッシュファイルを使えません";
+    EXPECT_NE(printed.text.find(said), std::string::npos) << printed.text;
+    EXPECT_EQ(printed.text.find(said), printed.text.rfind(said)) << "once";
+    EXPECT_EQ(readBytes(home.path() / "vodeZeva.cache"), std::string(4096, 'x'));
+}
+
 } // namespace
 } // namespace vz::test
