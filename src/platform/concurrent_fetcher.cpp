@@ -526,7 +526,7 @@ bool ConcurrentFetcher::revalidate(Transfer& transfer)
         return true;
     }
     transfer.stored.reset();
-    if (m_cache && status == 200 && (!transfer.headers.etag.empty() || !transfer.headers.lastModified.empty())) {
+    if (m_cache && status == 200 && (transfer.url.starts_with("http://") || transfer.url.starts_with("https://"))) {
         char* contentType = nullptr;
         curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONTENT_TYPE, &contentType);
         m_cache->store(StoredResponse{transfer.url, finalUrl, transfer.headers.etag, transfer.headers.lastModified,

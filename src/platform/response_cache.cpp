@@ -1,6 +1,7 @@
 #include "response_cache.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <sqlite3.h>
 
@@ -10,6 +11,7 @@ namespace {
 
 /// Writes per transaction: one transaction per write would wait for the disk on every page.
 constexpr int kWritesPerCommit = 64;
+constexpr std::chrono::milliseconds kLongestTransaction{500};
 /// The kept format; a file of another version is emptied rather than misread.
 constexpr int kFormatVersion = 1;
 
@@ -168,13 +170,15 @@ bool ResponseCache::beginWrite()
             return false;
         }
         m_inTransaction = true;
+        m_transactionStart = std::chrono::steady_clock::now();
     }
     return true;
 }
 
 void ResponseCache::countWrite()
 {
-    if (++m_writes >= kWritesPerCommit) {
+    // A transaction kept open long would keep another program's run from the file.
+    if (++m_writes >= kWritesPerCommit || std::chrono::steady_clock::now() - m_transactionStart > kLongestTransaction) {
         flush();
     }
 }
@@ -248,18 +252,36 @@ std::optional<StoredResponse> ResponseCache::find(const std::string& url)
 
 void ResponseCache::store(const StoredResponse& response)
 {
-    if (!m_responsesOn || (response.etag.empty() && response.lastModified.empty()) ||
-        response.body.size() > m_limits.maxEntryBytes || response.body.size() > m_limits.maxBytes || !beginWrite()) {
+    if (!m_db || !m_responsesOn || m_readOnly) {
         return;
     }
+    const bool keep = (!response.etag.empty() || !response.lastModified.empty()) &&
+                      response.body.size() <= m_limits.maxEntryBytes && response.body.size() <= m_limits.maxBytes;
     Statement before(m_db, "SELECT LENGTH(CAST(body AS BLOB)) FROM responses WHERE url = ?1");
     before.text(1, response.url);
     const int found = before.step();
+    if (found != SQLITE_ROW && found != SQLITE_DONE) {
+        fail("読めません");
+        return;
+    }
+    if (found == SQLITE_DONE && !keep) {
+        return; // nothing kept and nothing to keep: no write at all
+    }
+    if (!beginWrite()) {
+        return;
+    }
     if (found == SQLITE_ROW) {
         const auto size = static_cast<std::uint64_t>(std::max(before.number(0), 0LL));
         m_bytes -= std::min(size, m_bytes);
-    } else if (found != SQLITE_DONE) {
-        fail("読めません");
+    }
+    if (!keep) {
+        // What was kept no longer stands for the address: it must not answer a later 304.
+        Statement drop(m_db, "DELETE FROM responses WHERE url = ?1");
+        if (drop.text(1, response.url).step() != SQLITE_DONE) {
+            fail("書き込めません");
+            return;
+        }
+        countWrite();
         return;
     }
     Statement put(m_db, "INSERT OR REPLACE INTO responses(url, final_url, etag, last_modified, content_type, stored, "

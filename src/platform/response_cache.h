@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -68,7 +69,8 @@ public:
 
     /// The response kept for exactly this address, if any.
     std::optional<StoredResponse> find(const std::string& url);
-    /// Keeps a response that carries a validator; replaces the one kept for its address.
+    /// Keeps a response that carries a validator, in place of the one kept for its address; a
+    /// response without one, or too large, drops what was kept for its address.
     void store(const StoredResponse& response);
     /// The server confirmed the kept response: it counts as new again.
     void confirm(const std::string& url);
@@ -101,6 +103,7 @@ private:
     bool m_readOnly = false;
     bool m_inTransaction = false;
     int m_writes = 0;
+    std::chrono::steady_clock::time_point m_transactionStart;
     std::uint64_t m_bytes = 0;
 };
 

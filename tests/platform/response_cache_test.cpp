@@ -140,6 +140,11 @@ TEST(ResponseCache, StaysWithinItsBoundsAndIsLeftAloneWhenItCannotBeUsed)
         EXPECT_EQ(cache->find("http://h/4")->body, std::string(900, 'e'));
         EXPECT_FALSE(cache->find("http://h/big"));
         EXPECT_FALSE(cache->find("http://h/none"));
+        // An answer without validators drops what was kept for its address.
+        ASSERT_TRUE(cache->find("http://h/3"));
+        cache->store({"http://h/3", "http://h/3", "", "", "", "now without"});
+        EXPECT_FALSE(cache->find("http://h/3"));
+        EXPECT_EQ(cache->bytes(), 900U);
     }
     EXPECT_LE(std::filesystem::file_size(file), 64U * 1024);
     {
