@@ -114,6 +114,24 @@ TEST(ResponseCache, ASecondRunAsksWithTheValidatorsAndGetsTheSameBytes)
     EXPECT_EQ(cache->find(server.url("/changing"))->body, "version 2");
     EXPECT_FALSE(cache->find(server.url("/changing?x")));
     EXPECT_FALSE(cache->find(server.url("/plain")));
+
+    // A kept body stands only for the address it was kept for, reached the same way: when the
+    // redirect leads elsewhere now, a 304 from there does not hand it over.
+    std::atomic<bool> elsewhere{false};
+    server.handle("/moved", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect(server.url(elsewhere ? "/anything" : "/etag"));
+    });
+    server.handle("/anything", [](const httplib::Request& request, httplib::Response& response) {
+        if (request.has_header("If-None-Match")) {
+            response.status = 304;
+            return;
+        }
+        response.set_content("its own", "text/html");
+    });
+    EXPECT_EQ(fetch(fetcher, server.url("/moved")), etagBody);
+    elsewhere = true;
+    EXPECT_EQ(fetch(fetcher, server.url("/moved")), "its own");
+    EXPECT_EQ(server.requestCount("/anything"), 2U) << "asked again without validators";
 }
 
 // The file is bounded in size and age, and one that is damaged or held by another program is
