@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 #include <sqlite3.h>
 
@@ -69,40 +70,51 @@ private:
 
 std::unique_ptr<ResponseCache> ResponseCache::open(const std::string& path, long long now, CacheLimits limits)
 {
-    sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<ResponseCache> cache(new ResponseCache(db, now, limits));
+    std::unique_ptr<ResponseCache> cache(new ResponseCache(nullptr, now, limits));
+    cache->m_path = path;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) || ec) {
+        cache->connect();
+    } else {
+        // A run with nothing to keep leaves no file behind.
+        cache->m_deferred = true;
+    }
+    return cache;
+}
+
+bool ResponseCache::connect()
+{
+    const int opened = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (opened != SQLITE_OK) {
-        cache->fail("開けません");
-        return cache;
+        fail("開けません");
+        return false;
     }
-    sqlite3_busy_timeout(db, limits.busyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(m_db, m_limits.busyTimeoutMs);
+    sqlite3_extended_result_codes(m_db, 1);
     // A lost write costs a fetch, never the output: the file need not wait for the disk.
-    if (!cache->exec("PRAGMA synchronous=OFF") || !cache->exec("PRAGMA journal_mode=TRUNCATE")) {
-        return cache;
+    if (!exec("PRAGMA synchronous=OFF") || !exec("PRAGMA journal_mode=TRUNCATE")) {
+        return false;
     }
-    Statement version(db, "PRAGMA user_version");
+    Statement version(m_db, "PRAGMA user_version");
     const int found = version.step() == SQLITE_ROW ? static_cast<int>(version.number(0)) : -1;
     if (found < 0) {
-        cache->fail("読めません");
-        return cache;
+        fail("読めません");
+        return false;
     }
-    if (found != kFormatVersion &&
-        !(cache->exec("DROP TABLE IF EXISTS responses") && cache->exec("DROP TABLE IF EXISTS gathered") &&
-          cache->exec(("PRAGMA user_version=" + std::to_string(kFormatVersion)).c_str()))) {
-        return cache;
+    if (found != kFormatVersion && !(exec("DROP TABLE IF EXISTS responses") && exec("DROP TABLE IF EXISTS gathered") &&
+                                     exec(("PRAGMA user_version=" + std::to_string(kFormatVersion)).c_str()))) {
+        return false;
     }
-    if (!cache->exec("CREATE TABLE IF NOT EXISTS responses(url TEXT PRIMARY KEY, final_url TEXT NOT NULL, "
-                     "etag TEXT NOT NULL, last_modified TEXT NOT NULL, content_type TEXT NOT NULL, "
-                     "stored INTEGER NOT NULL, body BLOB NOT NULL)") ||
-        !cache->exec("CREATE INDEX IF NOT EXISTS responses_by_age ON responses(stored)") ||
-        !cache->exec("CREATE TABLE IF NOT EXISTS gathered(site TEXT NOT NULL, url TEXT NOT NULL, "
-                     "seen INTEGER NOT NULL, PRIMARY KEY(site, url))")) {
-        return cache;
+    if (!exec("CREATE TABLE IF NOT EXISTS responses(url TEXT PRIMARY KEY, final_url TEXT NOT NULL, "
+              "etag TEXT NOT NULL, last_modified TEXT NOT NULL, content_type TEXT NOT NULL, "
+              "stored INTEGER NOT NULL, body BLOB NOT NULL)") ||
+        !exec("CREATE INDEX IF NOT EXISTS responses_by_age ON responses(stored)") ||
+        !exec("CREATE TABLE IF NOT EXISTS gathered(site TEXT NOT NULL, url TEXT NOT NULL, "
+              "seen INTEGER NOT NULL, PRIMARY KEY(site, url))")) {
+        return false;
     }
-    cache->prune();
-    return cache;
+    prune();
+    return m_db != nullptr;
 }
 
 std::unique_ptr<ResponseCache> ResponseCache::openToRead(const std::string& path, CacheLimits limits)
@@ -162,6 +174,10 @@ bool ResponseCache::exec(const char* sql)
 
 bool ResponseCache::beginWrite()
 {
+    if (!m_db && m_deferred) {
+        m_deferred = false;
+        connect();
+    }
     if (!m_db || m_readOnly) {
         return false;
     }
@@ -252,11 +268,14 @@ std::optional<StoredResponse> ResponseCache::find(const std::string& url)
 
 void ResponseCache::store(const StoredResponse& response)
 {
-    if (!m_db || !m_responsesOn || m_readOnly) {
+    if (!m_responsesOn || m_readOnly) {
         return;
     }
     const bool keep = (!response.etag.empty() || !response.lastModified.empty()) &&
                       response.body.size() <= m_limits.maxEntryBytes && response.body.size() <= m_limits.maxBytes;
+    if (!m_db && !(keep && beginWrite())) {
+        return; // off, or no file yet and nothing to put in one
+    }
     Statement before(m_db, "SELECT LENGTH(CAST(body AS BLOB)) FROM responses WHERE url = ?1");
     before.text(1, response.url);
     const int found = before.step();

@@ -52,8 +52,9 @@ inline constexpr const char* kCacheFileName = "vodeZeva.cache";
 class ResponseCache
 {
 public:
-    /// Opens (or creates) the file; `now` is seconds since 1970 and dates what is stored. Entries
-    /// past their age are dropped at once. Never null: a cache that could not be opened is off.
+    /// Opens the file, or makes it at the first write; `now` is seconds since 1970 and dates what
+    /// is stored. Entries past their age are dropped at once. Never null: a cache that could not
+    /// be opened is off.
     static std::unique_ptr<ResponseCache> open(const std::string& path, long long now, CacheLimits limits = {});
     /// Opens an existing file only to read it: nothing is stored, confirmed, recorded or pruned.
     static std::unique_ptr<ResponseCache> openToRead(const std::string& path, CacheLimits limits = {});
@@ -61,7 +62,8 @@ public:
     ResponseCache(const ResponseCache&) = delete;
     ResponseCache& operator=(const ResponseCache&) = delete;
 
-    bool working() const { return m_db != nullptr; }
+    /// Whether it can be used: open, or still to be made at the first write.
+    bool working() const { return m_db != nullptr || m_deferred; }
     /// What switched it off; empty while it works.
     const std::string& problem() const { return m_problem; }
     /// Whether responses are looked up and kept; the articles of earlier runs still are when not.
@@ -87,6 +89,8 @@ public:
 
 private:
     ResponseCache(sqlite3* db, long long now, CacheLimits limits);
+    /// Opens or makes m_path, its tables and its bounds; false (after fail()) when it cannot.
+    bool connect();
     /// Switches the cache off after a failure, keeping the first reason.
     void fail(const std::string& what);
     bool exec(const char* sql);
@@ -101,6 +105,9 @@ private:
     std::string m_problem;
     bool m_responsesOn = true;
     bool m_readOnly = false;
+    std::string m_path;
+    /// There was no file: it is made at the first write.
+    bool m_deferred = false;
     bool m_inTransaction = false;
     int m_writes = 0;
     std::chrono::steady_clock::time_point m_transactionStart;

@@ -146,6 +146,14 @@ TEST(ResponseCache, StaysWithinItsBoundsAndIsLeftAloneWhenItCannotBeUsed)
     limits.maxAgeSeconds = 100;
     limits.busyTimeoutMs = 50;
     {
+        // With nothing to keep, no file is made.
+        const auto cache = platform::ResponseCache::open(file, 1000, limits);
+        EXPECT_FALSE(cache->find("http://h/0"));
+        cache->store({"http://h/0", "http://h/0", "", "", "", "no validator"});
+        cache->markGathered("site", {});
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+    {
         const auto cache = platform::ResponseCache::open(file, 1000, limits);
         for (int n = 0; n < 5; ++n) {
             cache->store({"http://h/" + std::to_string(n), "http://h/" + std::to_string(n), "\"e\"", "", "text/html",
