@@ -13,9 +13,11 @@
 //   4. 4,000 sites against 1,000, each an index page and its one article: the program's
 //      instructions (counted by valgrind's callgrind), whose growth should stay near linear;
 //   5. the program's start without windows (--help, --version, a headless run of one local page)
-//      against curl --version: time and peak memory.
+//      against curl --version: time and peak memory;
+//   6. the sites of 1, each response with an ETag, gathered twice into one program folder: the
+//      second run's body bytes against the first's, its conditional requests, its data folder.
 //
-// Run: build/bench/bench_fetching [1 to 5: only that workload]
+// Run: build/bench/bench_fetching [1 to 6: only that workload]
 
 #include <algorithm>
 #include <atomic>
@@ -64,7 +66,8 @@ void verdict(const char* what, double ratio, double goal)
 class SlowSite
 {
 public:
-    SlowSite(const std::string& address, milliseconds latency) : m_address(address)
+    /// With `validators`, every body goes out with an ETag, and a request that names it gets a 304.
+    SlowSite(const std::string& address, milliseconds latency, bool validators = false) : m_address(address)
     {
         m_server.set_keep_alive_max_count(100000);
         m_server.set_tcp_nodelay(true);
@@ -72,7 +75,7 @@ public:
         // An idle kept-alive connection holds one of the server's threads; a client keeping many
         // open must never find them all taken.
         m_server.new_task_queue = [] { return new httplib::ThreadPool(64); };
-        m_server.Get(".*", [this, latency](const httplib::Request& request, httplib::Response& response) {
+        m_server.Get(".*", [this, latency, validators](const httplib::Request& request, httplib::Response& response) {
             if (latency.count() > 0) {
                 std::this_thread::sleep_for(latency);
             }
@@ -82,6 +85,18 @@ public:
                 return;
             }
             ++m_requests;
+            if (validators) {
+                const std::string tag = "\"" + std::to_string(std::hash<std::string>{}(*found->second)) + "\"";
+                response.set_header("ETag", tag);
+                if (request.has_header("If-None-Match")) {
+                    ++m_conditional;
+                }
+                if (request.get_header_value("If-None-Match") == tag) {
+                    response.status = 304;
+                    return;
+                }
+            }
+            m_bytes += found->second->size();
             const bool page = request.path.ends_with(".html");
             response.set_content(*found->second, page ? "text/html" : "image/gif");
         });
@@ -111,6 +126,9 @@ public:
         m_bodies["/" + path] = std::make_shared<const std::string>(std::move(body));
     }
     int requests() const { return m_requests; }
+    /// Requests that named a validator, and the body bytes sent in full.
+    int conditional() const { return m_conditional; }
+    long long bytes() const { return m_bytes; }
 
 private:
     std::string m_address;
@@ -119,6 +137,8 @@ private:
     std::thread m_thread;
     std::map<std::string, std::shared_ptr<const std::string>> m_bodies;
     std::atomic<int> m_requests{0};
+    std::atomic<int> m_conditional{0};
+    std::atomic<long long> m_bytes{0};
 };
 
 /// Japanese prose in UTF-8, with a line break now and then.
@@ -391,6 +411,53 @@ void tenSites(const fs::path& home, std::mt19937& rng)
     g_missed += compare(one.files, eight.files) == "identical" && compare(one.files, many.files) == "identical" ? 0 : 1;
 }
 
+void twiceOver(const fs::path& home, std::mt19937& rng)
+{
+    constexpr milliseconds kLatency{100};
+    constexpr int kSites = 10, kArticles = 10, kPictures = 2;
+    std::vector<std::unique_ptr<SlowSite>> hosts;
+    std::string sites;
+    for (int s = 0; s < kSites; ++s) {
+        hosts.push_back(std::make_unique<SlowSite>("127.0.0." + std::to_string(s + 1), kLatency, true));
+        SlowSite& site = *hosts.back();
+        std::string list = "<ul><!--list-->";
+        for (int a = 0; a < kArticles; ++a) {
+            list += "<li><a href=\"" + site.base() + "a/" + std::to_string(a) + ".html\">" + std::to_string(a) + "</a>";
+            site.serve("a/" + std::to_string(a) + ".html", article(a, 30000, kPictures, rng));
+            for (int p = 0; p < kPictures; ++p) {
+                site.serve("a/img/" + std::to_string(a) + "-" + std::to_string(p) + ".gif", picture(rng));
+            }
+        }
+        site.serve("index.html", list + "<!--/list--></ul>");
+        sites += siteLine(s, site.base() + "index.html", site.base() + "a/", true, true);
+    }
+    const auto total = [&](auto count) {
+        long long n = 0;
+        for (const auto& host : hosts) {
+            n += (*host.*count)();
+        }
+        return n;
+    };
+    const fs::path own = home / "twice";
+    fs::create_directories(own);
+    fs::remove(own / "vodeZeva.cache");
+    const RunResult first = runProgram(own, sites, own / "data", 0);
+    const long long firstBytes = total(&SlowSite::bytes);
+    const long long requestsBefore = total(&SlowSite::requests);
+    const long long conditionalBefore = total(&SlowSite::conditional);
+    const RunResult second = runProgram(own, sites, own / "data", 0);
+    const long long secondBytes = total(&SlowSite::bytes) - firstBytes;
+    const long long requests = total(&SlowSite::requests) - requestsBefore;
+    const long long conditional = total(&SlowSite::conditional) - conditionalBefore;
+    std::printf("6. the sites of 1 with an ETag on every response, gathered twice\n");
+    std::printf("  first run : %6.2f s, %lld body bytes\n", first.seconds, firstBytes);
+    std::printf("  second run: %6.2f s, %lld body bytes; %lld of %lld requests conditional; data folder %s\n",
+                second.seconds, secondBytes, conditional, requests, compare(first.files, second.files).c_str());
+    verdict("second run's bytes against the first's",
+            static_cast<double>(secondBytes) / static_cast<double>(firstBytes), 0.05);
+    g_missed += compare(first.files, second.files) == "identical" && conditional == requests ? 0 : 1;
+}
+
 /// curl fetching `urls`, `atOnce` at a time, into nothing: the peer of a run at no latency. It
 /// asks for compressed bodies as the program does, so the server does the same work for both.
 RunResult runCurl(const fs::path& home, const std::vector<std::string>& urls, int atOnce)
@@ -598,6 +665,9 @@ int main(int argc, char** argv)
         }
         if (only == 0 || only == 5) {
             startUp(home);
+        }
+        if (only == 0 || only == 6) {
+            twiceOver(home, rng);
         }
     } catch (const std::exception& e) {
         std::printf("failed: %s\n", e.what());

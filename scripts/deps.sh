@@ -22,7 +22,7 @@ vz_install_packages() {
 
 # What building the program needs; the last line is what its windows need to run: a font with
 # Japanese, the SVG plugin that draws the program's icon, and Qt's own texts in Japanese.
-VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev ca-certificates
+VZ_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libcurl4-openssl-dev libsqlite3-dev ca-certificates
                    libzip-dev qt6-base-dev fonts-noto-cjk libqt6svg6 qt6-translations-l10n)
 # What the sample site server and the tests' loopback server need on top.
 VZ_TOOL_PACKAGES=(libcpp-httplib-dev zlib1g-dev)

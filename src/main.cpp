@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "platform/error_text.h"
 #include "platform/program_folder.h"
+#include "platform/response_cache.h"
 #include "run/text.h"
 #include "session/jobs_setting.h"
 #include "version.h"
@@ -74,7 +76,20 @@ int runCheck(const vz::cli::CommandLine& line)
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     const vz::cli::StopOnSignal stopOnSignal(fetcher);
-    return vz::cli::runCheck(options, stdout, messages, clock, fetcher);
+    // A trial writes nothing anywhere, the cache file included: it only asks with what the runs kept.
+    const std::filesystem::path cachePath = *folder.folder / vz::platform::kCacheFileName;
+    std::error_code ec;
+    std::unique_ptr<vz::platform::ResponseCache> cache;
+    if (!line.noCache && std::filesystem::is_regular_file(cachePath, ec)) {
+        cache = vz::platform::ResponseCache::openToRead(cachePath.string());
+        fetcher.useCache(cache.get());
+    }
+    const int status = vz::cli::runCheck(options, stdout, messages, clock, fetcher);
+    fetcher.useCache(nullptr);
+    if (cache && !cache->problem().empty()) {
+        std::fprintf(stderr, "vodezeva: %s: %s\n", cachePath.c_str(), cache->problem().c_str());
+    }
+    return status;
 }
 
 } // namespace
@@ -130,6 +145,7 @@ int main(int argc, char** argv)
     options.jobs = line.jobs.value_or(vz::session::kDefaultJobs);
     options.epub = line.epub;
     options.vertical = line.vertical;
+    options.noCache = line.noCache;
     vz::platform::SystemClock clock;
     vz::platform::ConcurrentFetcher fetcher;
     const vz::cli::StopOnSignal stopOnSignal(fetcher);

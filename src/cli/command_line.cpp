@@ -28,6 +28,8 @@ with AUTO in the site list file it gathers at once and closes when done.
   --epub          with --headless: also write the day's gathering as one EPUB
                   book beside the pages, whatever the site list's options say
   --vertical      with --headless: the same, with the book's text vertical
+  --no-cache      with --headless or --check: fetch every page and picture in
+                  full this once, and keep nothing in the cache file
   --check [SITE]...
                   try each switched-on site (or each SITE, a row number as the
                   configuration window counts rows from 1, or a name) as a run
@@ -44,7 +46,9 @@ Files:
   of the program itself when it holds a vodeZeva.def; else
   $XDG_CONFIG_HOME/vodezeva (default ~/.config/vodezeva), created when missing.
   A site list file's options (the book, vertical text) are kept beside it in
-  FILE.options, one key=value a line.
+  FILE.options, one key=value a line. Responses are kept across runs in the
+  program folder's vodeZeva.cache (SQLite), so that unchanged pages are not
+  fetched again (--check only reads it); deleting that file clears it.
 
 Environment:
   SOURCE_DATE_EPOCH  when set, taken as the current time (seconds since 1970,
@@ -98,6 +102,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.epub = true;
         } else if (arg == "--vertical") {
             line.vertical = true;
+        } else if (arg == "--no-cache") {
+            line.noCache = true;
         } else if (arg == "--quiet" || arg == "-q") {
             line.quiet = true;
         } else if (arg == "--ini") {
@@ -120,6 +126,9 @@ CommandLine parseCommandLine(int argc, char** argv)
     if ((line.epub || line.vertical) && !line.headless) {
         // The windows take the book from the site list's options, set in the configuration window.
         return fail(line.epub ? "--epub goes with --headless" : "--vertical goes with --headless");
+    }
+    if (line.noCache && !line.headless && !line.check) {
+        return fail("--no-cache goes with --headless or --check");
     }
     if (line.check && line.headless) {
         return fail("--check and --headless go apart");

@@ -19,6 +19,9 @@ struct CommandLine
     /// --epub and --vertical: the day's book, whatever the site list's options say (headless only).
     bool epub = false;
     bool vertical = false;
+    /// --no-cache: with --headless or --check, responses are neither asked for with validators
+    /// nor kept.
+    bool noCache = false;
     /// --check [SITE]...: the sites tried without windows, as text or (--json) as one JSON document.
     bool check = false;
     bool json = false;

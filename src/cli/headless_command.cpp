@@ -48,6 +48,7 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
     }
 
     session.values().jobs = options.jobs;
+    session.values().cacheResponses = !options.noCache;
     run::SiteListOptions& chosen = session.values().options;
     if (options.epub || options.vertical) {
         chosen.setFlag(run::SiteListOptions::kEpub, true);

@@ -21,6 +21,8 @@ struct HeadlessOptions
     /// (--vertical) makes it vertical.
     bool epub = false;
     bool vertical = false;
+    /// --no-cache: responses are neither asked for with validators nor kept.
+    bool noCache = false;
 };
 
 /// Exit statuses of the headless command.

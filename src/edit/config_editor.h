@@ -71,6 +71,7 @@ public:
     bool verticalEnabled() const { return options.epub(); }
     void setEpub(bool on) { options.setFlag(run::SiteListOptions::kEpub, on); }
     void setVertical(bool on) { options.setFlag(run::SiteListOptions::kVertical, on); }
+    void setOnlyNew(bool on) { options.setFlag(run::SiteListOptions::kOnlyNew, on); }
     /// When set, the window was opened from the weekday table editor, which reloads after OK.
     bool fFromDef = false;
 

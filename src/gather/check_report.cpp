@@ -176,6 +176,8 @@ std::u16string fateText(LinkFate fate)
         return u"取得しない: ページの中のアドレスは http と https だけ";
     case LinkFate::PastLimit:
         return u"読まない: 記事数の上限より後";
+    case LinkFate::Gathered:
+        return u"飛ばす: 前回までに取得した記事";
     }
     return {};
 }
@@ -193,6 +195,8 @@ const char* fateKey(LinkFate fate)
         return "refused";
     case LinkFate::PastLimit:
         return "past-limit";
+    case LinkFate::Gathered:
+        return "gathered-before";
     }
     return "";
 }

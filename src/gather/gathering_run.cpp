@@ -9,6 +9,7 @@
 #include "extract/tag_filters.h"
 #include "gather/contents_page.h"
 #include "gather/epub_book.h"
+#include "gather/gathered_before.h"
 #include "gather/output_file.h"
 #include "gather/look_ahead.h"
 #include "gather/page_fetch.h"
@@ -39,8 +40,10 @@ constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込め�
 class Foresight
 {
 public:
-    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet, int picturesPerArticle)
-        : m_state(state), m_table(table), m_quiet(std::move(quiet)), m_picturesPerArticle(picturesPerArticle)
+    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet, int picturesPerArticle,
+              GatheredBefore& gatheredBefore)
+        : m_state(state), m_table(table), m_quiet(std::move(quiet)), m_picturesPerArticle(picturesPerArticle),
+          m_gatheredBefore(gatheredBefore)
     {
         m_quiet.silence();
     }
@@ -65,7 +68,9 @@ public:
         }
         const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(done.row)];
         if (done.kind == Expected::Kind::Index) {
-            return sitePages(done.row, cutIndex(m_quiet, site, arrival.text, m_state.LastArticleIndex).walk);
+            LinkWalk walk = cutIndex(m_quiet, site, arrival.text, m_state.LastArticleIndex).walk;
+            m_gatheredBefore.skip(site, walk);
+            return sitePages(done.row, walk);
         }
         std::vector<Expected> pictures;
         if (done.kind == Expected::Kind::Article && done.cut) {
@@ -81,6 +86,7 @@ private:
     const run::SiteTable& m_table;
     run::Reporter m_quiet;
     int m_picturesPerArticle;
+    GatheredBefore& m_gatheredBefore;
 };
 
 /// Whether a stop was asked for (the stop button, a signal, the window closing). It reaches the
@@ -102,9 +108,9 @@ class SiteGatherer
 {
 public:
     SiteGatherer(RunContext& context, const run::SiteRecord& site, PageFetcher& fetcher, PictureStore& pictures,
-                 EpubBook* book)
+                 EpubBook* book, GatheredBefore& gatheredBefore)
         : m_ctx(context), m_site(site), m_fe(context.services.frontEnd), m_fetcher(fetcher), m_pictures(pictures),
-          m_book(book), m_outputFilePath(context.state.DataPath + site.FileName)
+          m_book(book), m_gatheredBefore(gatheredBefore), m_outputFilePath(context.state.DataPath + site.FileName)
     {
     }
 
@@ -143,7 +149,7 @@ public:
             outcome.gathered = 0;
             m_snag = SiteSnag::at(SiteSnag::Kind::NotWritten, e.path(), e.cause());
         }
-        if (outcome.gathered == 0) {
+        if (outcome.gathered == 0 && !m_nothingNew) {
             concludeEmpty();
         }
         return outcome;
@@ -185,6 +191,11 @@ private:
         if (stopAsked(m_ctx)) {
             return;
         }
+        const auto walked = m_walk.walked();
+        if (m_skipped > 0 && std::none_of(walked.begin(), walked.end(), [](const LinkStep& s) { return s.tried(); })) {
+            m_nothingNew = true;
+            m_page->append({kNothingNew, m_site.TagOption == kRemoveAll ? u"\n\r\r\n" : u"\r\n"});
+        }
 
         const int last = m_walk.last;
         for (const LinkStep& step : m_walk.walked()) {
@@ -203,6 +214,7 @@ private:
                 const ArticleOutcome article =
                     page.stopped ? ArticleOutcome::Abandoned : gatherArticle(step.address, std::move(page.text));
                 if (article == ArticleOutcome::Written) {
+                    m_written.push_back(step.address);
                     ++outcome.gathered;
                     m_anyWritten = true;
                 } else if (article == ArticleOutcome::Failed) {
@@ -222,6 +234,7 @@ private:
             m_page->append({u"</html>\r\n"});
         }
         m_page->commit();
+        m_gatheredBefore.record(m_site, m_walk, m_written);
     }
 
     /// Walks the site's links: cut out of its index page, or its index address alone.
@@ -242,6 +255,7 @@ private:
             cutIndex(m_ctx.services.reporter, m_site, std::move(index.text), m_ctx.state.LastArticleIndex);
         m_walk = cut.walk;
         snag(walkSnag(m_walk, cut.highest, static_cast<int>(cut.unlisted.size())));
+        m_skipped = m_gatheredBefore.skip(m_site, m_walk);
     }
 
     void startPage()
@@ -322,6 +336,7 @@ private:
     PictureStore& m_pictures;
     /// The day's book, when one is made.
     EpubBook* m_book;
+    GatheredBefore& m_gatheredBefore;
     const std::u16string m_outputFilePath;
     /// The site page, written beside its place until the site is done.
     std::optional<PageFile> m_page;
@@ -331,6 +346,10 @@ private:
     /// The first thing that kept the site from giving an article, while none was written.
     SiteSnag m_snag;
     bool m_anyWritten = false;
+    /// Articles skipped as gathered before; the site had nothing new when none other is left.
+    int m_skipped = 0;
+    bool m_nothingNew = false;
+    std::vector<std::u16string> m_written;
 };
 
 } // namespace
@@ -368,7 +387,11 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
     // While a site is worked on in order, what comes after it is already being fetched.
     const int jobs = std::max(context.values.jobs, 1);
     context.fetcher.setLimits(jobs, std::min(jobs, kMaxPerServer));
-    Foresight foresight(state, table, services.reporter, context.values.pictures.perArticle);
+    const bool onlyNew = context.values.options.onlyNew();
+    RunCache cache(context.fetcher, services.reporter, state.ProgramFolder, platform::toEpoch(services.clock.nowUtc()),
+                   context.values.cacheResponses, onlyNew);
+    GatheredBefore gatheredBefore(cache.get(), onlyNew, state.CurrentIniPath);
+    Foresight foresight(state, table, services.reporter, context.values.pictures.perArticle, gatheredBefore);
     LookAhead ahead(context.fetcher, jobs == 1 ? 1 : static_cast<std::size_t>(jobs) * kWindowPerJob, kLookAheadBytes,
                     [&foresight](const Expected& done, const Arrival& arrival) { return foresight(done, arrival); });
     for (int row = 0; row <= lastRow; ++row) {
@@ -384,7 +407,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
         if (gathered(row) && !stopAsked(context)) {
             ahead.forgetBefore(row);
             SiteGatherer site(context, table.rows[static_cast<std::size_t>(row)], fetcher, pictures,
-                              book ? &*book : nullptr);
+                              book ? &*book : nullptr, gatheredBefore);
             outcomes.push_back(site.gather());
             services.frontEnd.siteFinished(outcomes.back().IndexName, outcomes.back().gathered, outcomes.back().failed);
         }
@@ -392,6 +415,7 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
             break;
         }
     }
+    cache.close();
     if (book) {
         // Stopped or not, the book holds what the pages hold.
         MakeEpub(state, *book, bookInfo(state.CurrentIniPath, started, services.clock.nowUtc()), services.reporter);

@@ -42,6 +42,7 @@ enum class LinkFate {
     Repeat,    ///< skipped: the same as the link just before it
     Refused,   ///< asked for but refused unfetched: a page may name only http and https addresses
     PastLimit, ///< beyond the number of articles the run or the site allows
+    Gathered,  ///< skipped: an earlier run gathered it, and the site list wants only new ones
 };
 
 struct LinkStep

@@ -33,6 +33,9 @@ struct RunValues
     /// Pages and pictures fetched at once during a run (at most 4 from one server); 1 fetches
     /// one at a time. The desktop program's setting and the headless command's --jobs.
     int jobs = 8;
+    /// Responses are kept across runs and asked for again with their validators; off for one run
+    /// with --no-cache.
+    bool cacheResponses = true;
     PictureLimits pictures;
     /// Held from Init to the end of the run that follows, so that no other program writes the same
     /// data folder meanwhile (its pages, log and pictures would be mixed with this run's).

@@ -16,6 +16,7 @@
 #include <curl/curl.h>
 
 #include "platform/error_text.h"
+#include "platform/response_cache.h"
 
 namespace vz::platform {
 
@@ -33,6 +34,20 @@ struct ConcurrentFetcher::Transfer
     std::uint64_t limit = 0;
     Fetched fetched;
     char message[CURL_ERROR_SIZE] = "";
+    Order order = 0;
+    /// Tries so far after the first.
+    int retries = 0;
+    /// While waiting to be tried again: its place in that list.
+    std::optional<std::multimap<std::chrono::steady_clock::time_point, Transfer*>::iterator> retryAt;
+    ResponseHeaders headers;
+    /// The kept response whose validators went with the request.
+    std::optional<StoredResponse> stored;
+    /// The validators did not hold: the request goes without them.
+    bool unconditional = false;
+    /// It ran out of time after the server took the connection: trying again would only cost the
+    /// whole limit once more.
+    bool answeredTooSlowly = false;
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> requestHeaders{nullptr, curl_slist_free_all};
 };
 
 namespace {
@@ -73,6 +88,14 @@ std::string serverOf(std::string_view url)
         port = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
     }
     return scheme + '|' + lowered(host) + '|' + std::string(port) + '|';
+}
+
+std::size_t takeHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
+    if (auto* transfer = static_cast<ConcurrentFetcher::Transfer*>(user)) {
+        transfer->headers.take(std::string_view(data, size * count));
+    }
+    return size * count;
 }
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user)
@@ -204,21 +227,27 @@ Fetcher::Ticket ConcurrentFetcher::start(const std::string& url, Order order)
     transfer.ticket = ticket;
     transfer.url = escapeUrl(url);
     transfer.limit = m_settings.limits.maxBodyBytes;
+    transfer.order = order;
     if (stopped()) {
         // Nothing new goes out once a stop was asked for.
         endUnstarted(transfer, failure(kTransferStopped, curlErrorText(kTransferStopped)));
         return ticket;
     }
+    enqueue(transfer);
+    launchAndSend();
+    return ticket;
+}
+
+void ConcurrentFetcher::enqueue(Transfer& transfer)
+{
     const auto [server, added] = m_servers.try_emplace(serverOf(transfer.url));
     transfer.server = &*server;
     if (added && ++m_serversInPool >= m_settings.serversPerPool) {
         newPool();
     }
     count(transfer.server, 1, 0);
-    transfer.queued = QueueKey{true, order, ticket};
+    transfer.queued = QueueKey{true, transfer.order, transfer.ticket};
     m_queue.emplace(*transfer.queued, &transfer);
-    launchAndSend();
-    return ticket;
 }
 
 int ConcurrentFetcher::launchQueued()
@@ -277,8 +306,9 @@ int ConcurrentFetcher::launchUpTo(int perServer)
         curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, transfer.message);
         curl_easy_setopt(easy.get(), CURLOPT_PRIVATE, &transfer);
         curl_easy_setopt(easy.get(), CURLOPT_SHARE, currentPool());
-        curl_multi_add_handle(m_multi.get(), easy.get());
         transfer.easy = std::move(easy);
+        prepareRequest(transfer);
+        curl_multi_add_handle(m_multi.get(), transfer.easy.get());
         count(transfer.server, -1, 1);
         ++m_runningTotal;
         ++launched;
@@ -296,6 +326,7 @@ EasyHandle ConcurrentFetcher::handleForNext()
     EasyHandle easy = makeEasyHandle(m_settings.limits);
     if (easy) {
         curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendBody);
+        curl_easy_setopt(easy.get(), CURLOPT_HEADERFUNCTION, takeHeader);
     }
     return easy;
 }
@@ -323,6 +354,9 @@ void ConcurrentFetcher::release(Transfer& transfer)
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, nullptr);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+    transfer.requestHeaders.reset();
     m_idleHandles.push_back(std::move(transfer.easy));
     count(transfer.server, 0, -1);
     --m_runningTotal;
@@ -361,6 +395,10 @@ void ConcurrentFetcher::dropOldPools()
 
 void ConcurrentFetcher::forget(Transfer& transfer)
 {
+    if (transfer.retryAt) {
+        m_retrying.erase(*transfer.retryAt);
+        transfer.retryAt.reset();
+    }
     if (transfer.queued) {
         m_queue.erase(*transfer.queued);
         transfer.queued.reset();
@@ -398,12 +436,19 @@ void ConcurrentFetcher::collectFinished()
             curl_off_t connected = 0;
             curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONNECT_TIME_T, &connected);
             const bool connecting = connected == 0;
+            transfer.answeredTooSlowly = !connecting;
             result = failure(
                 code, std::string(connecting ? "接続が" : "") + "時間切れです（" +
                           secondsText(connecting ? m_settings.limits.connectTimeout : m_settings.limits.timeout) +
                           "、" + std::to_string(code) + "）");
         } else if (code != CURLE_OK) {
             result = failure(code, curlErrorText(code));
+        } else if (!revalidate(transfer)) {
+            release(transfer);
+            retryLater(transfer, true);
+            continue;
+        } else if (transfer.stored) {
+            result.contentType = transfer.stored->contentType;
         } else {
             char* contentType = nullptr;
             if (curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK &&
@@ -414,10 +459,131 @@ void ConcurrentFetcher::collectFinished()
         if (result.status != 0) {
             transfer.fetched.body = std::string(); // a failure hands over no partial body
         }
-        transfer.ended = true;
         release(transfer);
+        if (result.status != 0 && isTransient(result.status) && !transfer.answeredTooSlowly &&
+            retryLater(transfer, false)) {
+            continue;
+        }
+        transfer.ended = true;
         m_ended.push_back(transfer.ticket);
     }
+}
+
+void ConcurrentFetcher::prepareRequest(Transfer& transfer)
+{
+    transfer.headers = ResponseHeaders{};
+    transfer.stored.reset();
+    transfer.answeredTooSlowly = false;
+    CURL* easy = transfer.easy.get();
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    const bool web = transfer.url.starts_with("http://") || transfer.url.starts_with("https://");
+    if (!m_cache || !web || transfer.unconditional) {
+        return;
+    }
+    transfer.stored = m_cache->find(transfer.url);
+    if (!transfer.stored) {
+        return;
+    }
+    // What the file holds goes back to a server as headers: only values that cannot break them.
+    const auto safe = [](const std::string& value) {
+        return !value.empty() && value.size() <= 512 &&
+               std::none_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    };
+    curl_slist* list = nullptr;
+    for (auto [name, value] : {std::pair{"If-None-Match: ", &transfer.stored->etag},
+                               std::pair{"If-Modified-Since: ", &transfer.stored->lastModified}}) {
+        if (safe(*value)) {
+            if (curl_slist* longer = curl_slist_append(list, (name + *value).c_str())) {
+                list = longer;
+            }
+        }
+    }
+    transfer.requestHeaders.reset(list);
+    if (!list) {
+        transfer.stored.reset();
+        return;
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
+}
+
+bool ConcurrentFetcher::revalidate(Transfer& transfer)
+{
+    long status = 0;
+    curl_easy_getinfo(transfer.easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    char* effective = nullptr;
+    curl_easy_getinfo(transfer.easy.get(), CURLINFO_EFFECTIVE_URL, &effective);
+    const std::string finalUrl = effective ? effective : transfer.url;
+    if (status == 304) {
+        // The kept body stands only for the address it was kept for, reached the same way.
+        if (!transfer.stored || transfer.stored->finalUrl != finalUrl || transfer.unconditional) {
+            transfer.stored.reset();
+            return false;
+        }
+        transfer.fetched.body = std::move(transfer.stored->body);
+        if (m_cache) {
+            m_cache->confirm(transfer.url);
+        }
+        return true;
+    }
+    transfer.stored.reset();
+    if (m_cache && status == 200 && (transfer.url.starts_with("http://") || transfer.url.starts_with("https://"))) {
+        char* contentType = nullptr;
+        curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONTENT_TYPE, &contentType);
+        m_cache->store(StoredResponse{transfer.url, finalUrl, transfer.headers.etag, transfer.headers.lastModified,
+                                      contentType ? contentType : "", transfer.fetched.body});
+    }
+    return true;
+}
+
+bool ConcurrentFetcher::retryLater(Transfer& transfer, bool unconditionally)
+{
+    if (stopped() || (unconditionally ? transfer.unconditional : transfer.retries >= m_settings.retries.extraTries)) {
+        if (unconditionally) {
+            // A 304 to a request without validators: nothing to hand over.
+            transfer.fetched = Fetched{failure(304, httpStatusText(304)), {}};
+            transfer.ended = true;
+            m_ended.push_back(transfer.ticket);
+        }
+        return false;
+    }
+    std::chrono::milliseconds wait{0};
+    if (unconditionally) {
+        transfer.unconditional = true;
+    } else {
+        wait = retryWait(++transfer.retries, transfer.headers, m_settings.retries);
+    }
+    transfer.fetched = Fetched{};
+    transfer.tooBig = false;
+    transfer.server = nullptr;
+    transfer.retryAt = m_retrying.emplace(std::chrono::steady_clock::now() + wait, &transfer);
+    return true;
+}
+
+void ConcurrentFetcher::requeueDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    bool any = false;
+    while (!m_retrying.empty() && m_retrying.begin()->first <= now && !stopped()) {
+        Transfer& transfer = *m_retrying.begin()->second;
+        m_retrying.erase(m_retrying.begin());
+        transfer.retryAt.reset();
+        enqueue(transfer);
+        any = true;
+    }
+    if (any) {
+        launchAndSend();
+    }
+}
+
+int ConcurrentFetcher::untilNextTry(std::chrono::milliseconds wait) const
+{
+    if (m_retrying.empty()) {
+        return static_cast<int>(wait.count());
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_retrying.begin()->first -
+                                                                            std::chrono::steady_clock::now());
+    // A millisecond more, so the wait does not end just before the time.
+    return static_cast<int>(std::clamp<long long>(left.count() + 1, 0, wait.count()));
 }
 
 void ConcurrentFetcher::abandonAll()
@@ -435,6 +601,7 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
     if (stopped()) {
         abandonAll();
     }
+    requeueDue();
     if (m_runningTotal > 0) {
         // Transfers the last round of them finished (a local file ends at once) are told without
         // a wait.
@@ -442,7 +609,7 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
         collectFinished();
         launchAndSend();
         const bool endedNow = std::exchange(m_endedWhileDriven, false) || m_ended.size() > told;
-        const int waitMs = endedNow ? 0 : static_cast<int>(wait.count());
+        const int waitMs = endedNow ? 0 : untilNextTry(wait);
         // The pipe wakes the wait as soon as a stop is asked for, whatever the transfers do.
         curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
         int ready = 0;
@@ -454,9 +621,20 @@ std::vector<Fetcher::Ticket> ConcurrentFetcher::poll(std::chrono::milliseconds w
             // the transfers; a wait may also have ended for one of libcurl's own timers.
             perform();
             collectFinished();
+            requeueDue();
             // The places just freed are taken, and their requests sent, before the caller works
             // on what arrived.
             launchAndSend();
+        }
+    } else if (!m_retrying.empty() && m_ended.empty()) {
+        // Nothing under way but transfers to be tried again: their wait, which a stop ends.
+        curl_waitfd wake{m_wake[0], CURL_WAIT_POLLIN, 0};
+        int ready = 0;
+        curl_multi_poll(m_multi.get(), &wake, 1, untilNextTry(wait), &ready);
+        if (stopped()) {
+            abandonAll();
+        } else {
+            requeueDue();
         }
     }
     std::vector<Ticket> ended;

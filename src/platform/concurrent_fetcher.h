@@ -11,6 +11,7 @@
 
 #include "platform/curl_handles.h"
 #include "platform/fetcher.h"
+#include "platform/response_headers.h"
 
 namespace vz::platform {
 
@@ -26,6 +27,8 @@ struct ConcurrentSettings
     /// that the work libcurl does for its pool after every transfer stays small in a run over
     /// thousands of sites.
     int serversPerPool = 64;
+    /// Transient failures are tried again, after a wait a stop cuts short.
+    RetrySettings retries = {};
 };
 
 /// Many transfers at once over one libcurl multi handle, driven from the caller's thread in
@@ -41,6 +44,13 @@ struct ConcurrentSettings
 /// Status: 0 on success; the HTTP status for a response of 400 or more; otherwise libcurl's
 /// error number (28 for a timeout, 42 when stopped, 47 for too many redirects, 63 for an
 /// over-size body). The description says why in Japanese.
+///
+/// With a cache (useCache()), an address with a kept response is asked for with its validators,
+/// and a 304 hands over the kept body and type, as a full answer would; a 200 with validators is
+/// kept. A transfer that failed for a transient reason (see isTransient()) is queued again after
+/// the retry wait, at most RetrySettings::extraTries times; meanwhile it has not ended. A time-out
+/// goes again only when it ran out while connecting: a server that took the connection and then
+/// answered too slowly would cost the whole limit again.
 ///
 /// Not for use from two threads at once, except stop(), which any thread or a signal handler may
 /// call: it only marks the stop and wakes the owner's wait through a pipe of its own.
@@ -61,6 +71,7 @@ public:
     void cancel(Ticket ticket) override;
     void hurry(Ticket ticket) override;
     void setLimits(int transfers, int perServer) override;
+    void useCache(ResponseCache* cache) override { m_cache = cache; }
     void stop() override;
     bool stopped() const override { return m_stopped.load(); }
     void resume() override;
@@ -82,6 +93,19 @@ private:
     using QueueKey = std::tuple<bool, Order, Ticket>;
     using Servers = std::unordered_map<std::string, Server>;
 
+    /// Puts a transfer in the waiting list, by its order.
+    void enqueue(Transfer& transfer);
+    /// The validators of a kept response go with the request.
+    void prepareRequest(Transfer& transfer);
+    /// A 304 takes the kept response; a 200 with validators is kept. False when the transfer
+    /// must go again without validators.
+    bool revalidate(Transfer& transfer);
+    /// Whether a failed transfer waits to be tried again, rather than ending.
+    bool retryLater(Transfer& transfer, bool unconditionally);
+    /// Queues the transfers whose wait is over.
+    void requeueDue();
+    /// `wait`, shortened to the next try's time.
+    int untilNextTry(std::chrono::milliseconds wait) const;
     /// Starts waiting transfers while there is room; returns how many.
     int launchQueued();
     /// Starts waiting transfers by their order while their servers have fewer than `perServer`
@@ -133,6 +157,9 @@ private:
     bool m_endedWhileDriven = false;
     Ticket m_next = 1;
     std::atomic<bool> m_stopped{false};
+    ResponseCache* m_cache = nullptr;
+    /// Transfers waiting to be tried again, by when.
+    std::multimap<std::chrono::steady_clock::time_point, Transfer*> m_retrying;
     /// stop() writes a byte here to wake a wait for the transfers; read end first.
     int m_wake[2] = {-1, -1};
 };

@@ -9,6 +9,8 @@
 
 namespace vz::platform {
 
+class ResponseCache;
+
 /// Status of a transfer that ended because a stop was asked for (libcurl's number for a transfer
 /// ended on purpose).
 inline constexpr int kTransferStopped = 42;
@@ -52,6 +54,9 @@ public:
     virtual void hurry(Ticket ticket) = 0;
     /// Transfers at once, in all and per server, from now on; both at least 1.
     virtual void setLimits(int transfers, int perServer) = 0;
+    /// Responses kept across runs, asked for again with their validators, from now on; null for
+    /// none. Nothing for a fetcher that does not speak HTTP itself.
+    virtual void useCache(ResponseCache* /*cache*/) {}
 
     /// Ends every transfer under way or waiting with kTransferStopped and wakes a poll() or take()
     /// that waits; every transfer started later ends so at once, until resume(). Safe from any

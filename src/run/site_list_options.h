@@ -20,6 +20,8 @@ public:
     static constexpr std::u16string_view kEpub = u"epub";
     /// The book's text runs top to bottom, its pages right to left.
     static constexpr std::u16string_view kVertical = u"vertical";
+    /// Articles an earlier run of a site gathered are skipped.
+    static constexpr std::u16string_view kOnlyNew = u"onlynew";
 
     /// The options file's lines (CR LF or LF, already decoded). Lines that are no "key=value", and
     /// keys this program does not know, are kept as they are, so a rewrite loses nothing.
@@ -34,6 +36,7 @@ public:
     bool epub() const { return flag(kEpub); }
     /// Vertical only means something for a book.
     bool vertical() const { return epub() && flag(kVertical); }
+    bool onlyNew() const { return flag(kOnlyNew); }
 
     /// Whether there is nothing to keep: no line at all.
     bool empty() const { return m_lines.empty(); }

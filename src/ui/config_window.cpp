@@ -151,6 +151,15 @@ void ConfigWindow::buildControls()
     bookRow->addStretch();
     column->addLayout(bookRow);
 
+    m_chkOnlyNew = bareBox(QStringLiteral("chkOnlyNew"));
+    m_chkOnlyNew->setToolTip(
+        QStringLiteral("前の実行で集めた記事は取りに行かず、新しい記事だけを集めます（サイトごとに覚えます）"));
+    auto* onlyNewRow = new QHBoxLayout;
+    onlyNewRow->addWidget(m_chkOnlyNew);
+    onlyNewRow->addWidget(caption(QStringLiteral("前回までに取得した記事は除く"), m_chkOnlyNew));
+    onlyNewRow->addStretch();
+    column->addLayout(onlyNewRow);
+
     m_chkChgIni = bareBox(QStringLiteral("chkChgIni"));
     m_chkChgIni->setToolTip(QStringLiteral("毎日この.iniファイルで集めます"));
     m_dayBoxes = new QWidget;
@@ -284,6 +293,7 @@ void ConfigWindow::buildControls()
         m_lblVertical->setEnabled(m_editor.verticalEnabled());
     });
     connect(m_chkVertical, &QCheckBox::toggled, this, [this](bool on) { m_editor.setVertical(on); });
+    connect(m_chkOnlyNew, &QCheckBox::toggled, this, [this](bool on) { m_editor.setOnlyNew(on); });
     connect(m_chkChgIni, &QCheckBox::toggled, this, [this](bool on) {
         m_editor.days.chkChgIni = on;
         showDayBoxes();
@@ -329,6 +339,7 @@ void ConfigWindow::refresh()
     setChecked(m_chkVertical, m_editor.options.flag(run::SiteListOptions::kVertical));
     m_chkVertical->setEnabled(m_editor.verticalEnabled());
     m_lblVertical->setEnabled(m_editor.verticalEnabled());
+    setChecked(m_chkOnlyNew, m_editor.options.onlyNew());
     setChecked(m_chkChgIni, m_editor.days.chkChgIni);
     for (std::size_t k = 0; k < 7; ++k) {
         setChecked(m_chkDay[k], m_editor.days.chkDay[k]);

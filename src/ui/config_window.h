@@ -44,6 +44,7 @@ private:
     QCheckBox* m_chkEpub = nullptr;
     QCheckBox* m_chkVertical = nullptr;
     QLabel* m_lblVertical = nullptr;
+    QCheckBox* m_chkOnlyNew = nullptr;
     QCheckBox* m_chkChgIni = nullptr;
     QWidget* m_dayBoxes = nullptr;
     std::array<QCheckBox*, 7> m_chkDay{};

@@ -20,11 +20,12 @@ TEST(CommandLine, TheFirstOfHelpVersionAndAMistakeDecides)
         Action action;
         std::string problem = {};
     } cases[] = {
-        {{"--headless", "--jobs", "3", "--ini", "a.ini", "-q"}, Action::Run},
+        {{"--headless", "--jobs", "3", "--ini", "a.ini", "-q", "--no-cache"}, Action::Run},
         {{"--bogus", "--help"}, Action::Usage, "unknown option --bogus"},
         {{"--jobs", "65"}, Action::Usage, "--jobs needs a number from 1 to 64"},
         {{"--ini"}, Action::Usage, "--ini needs a file"},
         {{"--quiet"}, Action::Usage, "--quiet goes with --headless"},
+        {{"--no-cache"}, Action::Usage, "--no-cache goes with --headless or --check"},
         {{"-h", "--bogus"}, Action::Help},
         {{"--version", "--help"}, Action::Version},
     };
@@ -37,7 +38,7 @@ TEST(CommandLine, TheFirstOfHelpVersionAndAMistakeDecides)
         EXPECT_EQ(line.action, c.action) << c.words.front();
         EXPECT_EQ(line.problem, c.problem);
         if (c.action == Action::Run) {
-            EXPECT_TRUE(line.headless && line.quiet);
+            EXPECT_TRUE(line.headless && line.quiet && line.noCache);
             EXPECT_EQ(line.ini, "a.ini");
             EXPECT_EQ(line.jobs, 3);
         }

@@ -11,6 +11,7 @@
 
 #include "cli/headless_front_end.h"
 #include "fakes/fake_front_end.h"
+#include "gather/gathered_before.h"
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
 #include "run/reporter.h"
@@ -131,6 +132,45 @@ TEST_F(HeadlessRunTest, QuietRunsPrintOnlyReportsUnderADatedHeading)
     for (const char* progress : {": 取得 ", "ダウンロードが終了しました。", "ページは"}) {
         EXPECT_EQ(bad.text.find(progress), std::string::npos) << progress << " in\n" << bad.text;
     }
+}
+
+// With only new articles asked for, a run skips what an earlier run of the site gathered: the
+// second run fetches the one new article, the third, over an unchanged index, no article at all,
+// and the site's page says there was nothing new rather than the site failing.
+TEST_F(HeadlessRunTest, OnlyNewArticlesSkipsWhatEarlierRunsGathered)
+{
+    writeBytes(home.path() / "sites.ini.options", "onlynew=on\r\n");
+    const auto page = [this] { return platform::decodeCp932(readBytes(home.path() / "data" / "s0.html")); };
+    ASSERT_EQ(run({"/news/index.html"}).status, 0);
+    EXPECT_NE(page().find(u"first"), std::u16string::npos);
+
+    server.serve("/news/index.html",
+                 "<ul><a href=\"a3.html\">3</a> <a href=\"a1.html\">1</a> <a href=\"a2.html\">2</a></ul>");
+    server.serve("/news/a3.html", "<h1>Three</h1><div>third</div>");
+    for (int round = 0; round < 2; ++round) {
+        const Printed printed = run({"/news/index.html"});
+        EXPECT_EQ(printed.status, 0) << printed.text;
+        EXPECT_EQ(printed.text.find("1 件も収集できませんでした"), std::string::npos) << printed.text;
+        EXPECT_EQ(page().find(u"first"), std::u16string::npos);
+        EXPECT_EQ(page().find(u"third") != std::u16string::npos, round == 0);
+        EXPECT_EQ(page().find(gather::kNothingNew) != std::u16string::npos, round == 1);
+    }
+    for (const char* article : {"/news/a1.html", "/news/a2.html", "/news/a3.html"}) {
+        EXPECT_EQ(server.requestCount(article), 1U) << article;
+    }
+}
+
+// A cache file the run cannot use is said once, and the run gathers as without it.
+TEST_F(HeadlessRunTest, ADamagedCacheFileIsReportedAndTheRunGoesOn)
+{
+    writeBytes(home.path() / "vodeZeva.cache", std::string(4096, 'x'));
+    const Printed printed = run({"/news/index.html"});
+    EXPECT_EQ(printed.status, 0) << printed.text;
+    EXPECT_NE(printed.text.find("S0: 取得 2、失敗 0"), std::string::npos) << printed.text;
+    const std::string said = "キャッシュファイルを使えません";
+    EXPECT_NE(printed.text.find(said), std::string::npos) << printed.text;
+    EXPECT_EQ(printed.text.find(said), printed.text.rfind(said)) << "once";
+    EXPECT_EQ(readBytes(home.path() / "vodeZeva.cache"), std::string(4096, 'x'));
 }
 
 } // namespace

@@ -102,7 +102,7 @@ package)
         grep -qF "$field" <<<"$info" || fail "the package control has no '$field'"
     done
     depends=$(grep '^ Depends:' <<<"$info" || true)
-    needed=(libicu libcurl4)
+    needed=(libicu libcurl4 libsqlite3)
     [ "$gui" = ON ] && needed+=(libqt6widgets6 qt6-qpa-plugins)
     for package in "${needed[@]}"; do
         grep -qF "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"

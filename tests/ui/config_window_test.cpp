@@ -53,10 +53,13 @@ private slots:
         f.in<QCheckBox>(w, "chkEpub")->click();
         QVERIFY(f.in<QCheckBox>(w, "chkVertical")->isEnabled());
         f.in<QCheckBox>(w, "chkVertical")->click();
+        QVERIFY(!f.in<QCheckBox>(w, "chkOnlyNew")->isChecked());
+        f.in<QCheckBox>(w, "chkOnlyNew")->click();
 
         f.click(w, "cmdOK", {true, true});
         QVERIFY(!w.isVisible());
-        QCOMPARE(test::readBytes(f.dir.path() / "a.ini.options"), std::string("epub=on\r\nvertical=on\r\n"));
+        QCOMPARE(test::readBytes(f.dir.path() / "a.ini.options"),
+                 std::string("epub=on\r\nvertical=on\r\nonlynew=on\r\n"));
         const std::u16string saved = f.readFile("a.ini");
         QVERIFY(saved.starts_with(u"E\t12\t/d/\tAUTO\tNODAILY\t5\tCONTENTS\tNOSEPARATETOPICFILES\r\n'S0\t"));
         QVERIFY(saved.find(u"\r\nS4\thttp://a/") != std::u16string::npos);
