@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "gather/gathering_run.h"
+#include "gather/run_driver.h"
 #include "session/window_thread.h"
 
 namespace vz::session {

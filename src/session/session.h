@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "gather/gathering_run.h"
+#include "gather/run_driver.h"
 #include "gather/startup.h"
 #include "platform/clock.h"
 #include "platform/fetcher.h"

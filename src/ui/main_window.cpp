@@ -18,7 +18,7 @@
 
 #include "edit/day_assignment.h"
 #include "edit/run_readiness.h"
-#include "gather/gathering_run.h"
+#include "gather/run_driver.h"
 #include "run/text.h"
 #include "session/jobs_setting.h"
 #include "session/run_control.h"

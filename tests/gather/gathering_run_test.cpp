@@ -1,4 +1,4 @@
-#include "gather/gathering_run.h"
+#include "gather/run_driver.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,0 +1,137 @@
+#include "run_driver.h"
+
+#include "gather/output_file.h"
+#include "gather/startup.h"
+#include "run/string_helpers.h"
+
+namespace vz::gather {
+
+bool RunDriver::run(const std::u16string& procedure)
+{
+    try {
+        gatherSites(m_context);
+        return true;
+    } catch (const OutputError& e) {
+        m_context.state.Running = false;
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        m_context.services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), procedure);
+        return false;
+    }
+}
+
+bool RunDriver::prepareAutomatic()
+{
+    RunPhase idle = RunPhase::Idle;
+    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
+        return false;
+    }
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    m_context.state.Running = true;
+    return true;
+}
+
+bool RunDriver::prepareStart()
+{
+    RunPhase idle = RunPhase::Idle;
+    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
+        return false;
+    }
+    run::RunState& state = m_context.state;
+    m_context.services.frontEnd.setStopCaption(kStopCaption);
+    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
+        // Nothing to gather: a run over a failed load would only write empty pages.
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        m_phase = RunPhase::Idle;
+        return false;
+    }
+    state.Running = true;
+    return true;
+}
+
+bool RunDriver::gatherPrepared(const std::u16string& procedure)
+{
+    // A stop asked for while Init still ran is taken before the first site.
+    applyStopRequest();
+    struct BackToIdle
+    {
+        RunDriver& driver;
+        ~BackToIdle()
+        {
+            driver.m_context.values.dataFolderLock.release(); // free for other programs
+            // The run is over: a stop asked for it is spent. Under the lock, so that a stop asked
+            // for just now is either spent here or finds the driver idle, never left for the next run.
+            const std::lock_guard lock(driver.m_stopMutex);
+            driver.m_context.fetcher.resume();
+            driver.m_phase = RunPhase::Idle;
+        }
+    } backToIdle{*this};
+    const bool ran = run(procedure);
+    // A stop clicked after the run's last check still says that somebody stopped it, so an
+    // automatic run does not close the program then.
+    if (m_phase.load() == RunPhase::Stopping) {
+        m_context.state.AutoStart = false;
+    }
+    return ran;
+}
+
+bool RunDriver::requestStop()
+{
+    const std::lock_guard lock(m_stopMutex);
+    RunPhase running = RunPhase::Running;
+    if (!m_phase.compare_exchange_strong(running, RunPhase::Stopping)) {
+        return false;
+    }
+    // Wakes the run wherever it waits for a transfer; it stops at once from there.
+    m_context.fetcher.stop();
+    return true;
+}
+
+void RunDriver::applyStopRequest()
+{
+    if (m_phase.load() == RunPhase::Stopping && m_context.state.Running) {
+        m_context.state.AutoStart = false;
+        m_context.state.Running = false;
+    }
+}
+
+bool RunDriver::automaticRun()
+{
+    if (!prepareAutomatic()) {
+        return false;
+    }
+    gatherPrepared(u"FormLoad");
+    return m_context.state.AutoStart;
+}
+
+bool RunDriver::runOnce()
+{
+    if (!prepareAutomatic()) {
+        return false;
+    }
+    return gatherPrepared(u"FormLoad");
+}
+
+bool RunDriver::pressStartStop()
+{
+    switch (m_phase.load()) {
+    case RunPhase::Running:
+        // The click arrives while the run yields on this same thread, so the stop is applied
+        // at once; the run sees it at its next check of Running.
+        requestStop();
+        m_context.services.frontEnd.setStopCaption(kStartCaption);
+        applyStopRequest();
+        return true;
+    case RunPhase::Stopping:
+        // The run that was stopped is still unwinding; starting now would nest a second run
+        // inside it, and both would write the same pages.
+        return false;
+    case RunPhase::Idle:
+        break;
+    }
+    if (!prepareStart()) {
+        return false;
+    }
+    return gatherPrepared(u"cmdStop");
+}
+
+} // namespace vz::gather
