@@ -228,26 +228,11 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
 
 } // namespace
 
-std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+std::u16string CutNews(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
                        std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
                        std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix)
-{
-    const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
-    if (!parts) {
-        return {};
-    }
-    return cleanArticle(ctx, parts->headline, std::u16string(parts->body), TagOption, TableOption, PixOption,
-                        ServerAddressHeader, articleAddress, minPix);
-}
-
-std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
-                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
-                                std::u16string_view FilterText2, std::u16string_view TagOption,
-                                std::u16string_view TableOption, std::u16string_view PixOption,
-                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                                std::int32_t& minPix)
 {
     const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
     if (!parts) {

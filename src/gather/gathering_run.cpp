@@ -228,9 +228,9 @@ private:
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
         m_pictures.beginArticle(address);
         const std::u16string cut =
-            extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
-                                      m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
-                                      m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+            extract::CutNews(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
+                             m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
+                             m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
         m_pictures.endArticle();
         if (stopAsked(m_ctx)) {
             return ArticleOutcome::Abandoned; // its pictures were cut short: it is not written half

@@ -94,44 +94,12 @@ void RunDriver::applyStopRequest()
     }
 }
 
-bool RunDriver::automaticRun()
-{
-    if (!prepareAutomatic()) {
-        return false;
-    }
-    gatherPrepared(u"FormLoad");
-    return m_context.state.AutoStart;
-}
-
 bool RunDriver::runOnce()
 {
     if (!prepareAutomatic()) {
         return false;
     }
     return gatherPrepared(u"FormLoad");
-}
-
-bool RunDriver::pressStartStop()
-{
-    switch (m_phase.load()) {
-    case RunPhase::Running:
-        // The click arrives while the run yields on this same thread, so the stop is applied
-        // at once; the run sees it at its next check of Running.
-        requestStop();
-        m_context.services.frontEnd.setStopCaption(kStartCaption);
-        applyStopRequest();
-        return true;
-    case RunPhase::Stopping:
-        // The run that was stopped is still unwinding; starting now would nest a second run
-        // inside it, and both would write the same pages.
-        return false;
-    case RunPhase::Idle:
-        break;
-    }
-    if (!prepareStart()) {
-        return false;
-    }
-    return gatherPrepared(u"cmdStop");
 }
 
 } // namespace vz::gather

@@ -23,15 +23,6 @@ class RunDriver
 public:
     explicit RunDriver(RunContext& context) : m_context(context) {}
 
-    /// The automatic run after start-up. Returns true when the program should now close, that is
-    /// when AutoStart is still on (nobody pressed stop).
-    bool automaticRun();
-
-    /// The start/stop button on the run's own thread: asks a run that is going on to stop (it
-    /// ends after the current article), or prepares and starts one. Returns false when nothing
-    /// was started or stopped: a run is still stopping, or one could not be prepared.
-    bool pressStartStop();
-
     /// One run without Init (the caller prepared it), whatever AutoStart says.
     bool runOnce();
 

@@ -48,9 +48,6 @@ public:
     /// Whether the run's table holds a site that is switched on.
     bool anySite() const;
 
-    /// As the program closes: the temporary download file is removed.
-    void shutdown();
-
     run::RunState& state() { return m_state; }
     const run::RunState& state() const { return m_state; }
     gather::RunValues& values() { return m_values; }

@@ -31,7 +31,6 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
     QObject::connect(&m_window, &MainWindow::pageFailed, &m_errors, &ErrorsWindow::downloadFailed);
     m_editors.onSaved([this] { m_window.checkReadiness(); });
     QObject::connect(&m_window, &MainWindow::shuttingDown, &m_window, [this] {
-        m_session.shutdown();
         m_errors.close();
         m_about.close();
         m_editors.closeForShutdown();

@@ -7,9 +7,8 @@
 
 #include "cli/headless_command.h"
 #include "cli/interrupt.h"
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_fetcher.h"
 #include "gather/contents_page.h"
-#include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
 #include "support/reporting_fixture.h"
@@ -87,59 +86,33 @@ protected:
     }
 
     FakeClock clock;
-    FakeDownloader downloader;
+    FakeFetcher downloader;
     gather::RunValues values;
     gather::Services services{clock, fe, fe, fe, reporter};
-    platform::DownloaderFetcher fetcher{downloader, (dir.path() / "scratch").string()};
-    RecordingFetcher recording{fetcher};
+    RecordingFetcher recording{downloader};
     gather::RunContext context{state, values, services, recording};
     gather::RunDriver driver{context};
     std::string sites;
 };
 
-TEST_F(GatheringRunTest, AStopDuringAnArticleAbandonsItAndClosesTheSitePage)
-{
-    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
-    writeBytes(dir.path() / "data" / "b.html", "from an earlier run");
-    // Yields: Init in writeIni() and again at the start, the run's start, the index page, the page
-    // checked for the head, the first article, then the second. Stop and then start are clicked
-    // there: the start must wait until the stopped run has ended.
-    fe.onYield = [this] {
-        if (fe.yields == 7) {
-            EXPECT_TRUE(driver.pressStartStop());
-            EXPECT_EQ(driver.phase(), gather::RunPhase::Stopping);
-            EXPECT_FALSE(driver.pressStartStop()) << "a start while the run unwinds starts nothing";
-        }
-    };
-    ASSERT_TRUE(driver.pressStartStop());
-    EXPECT_EQ(driver.phase(), gather::RunPhase::Idle);
-
-    const std::u16string first = output("a.html");
-    EXPECT_NE(first.find(u"本文1です。"), std::u16string::npos);
-    EXPECT_EQ(first.find(u"本文2です。"), std::u16string::npos);
-    EXPECT_TRUE(first.ends_with(u"</html>\r\n"));
-    EXPECT_EQ(first.find(u"</html>"), first.rfind(u"</html>")) << "no second run appended after the page's end";
-    EXPECT_EQ(readBytes(dir.path() / "data" / "b.html"), "from an earlier run") << "later sites stay as they were";
-    EXPECT_NE(output("index.html").find(u"夕刊"), std::u16string::npos) << "the contents page lists every site";
-    EXPECT_FALSE(state.Running);
-    EXPECT_FALSE(state.AutoStart);
-    EXPECT_EQ(fe.stopCaptions, (std::vector<std::u16string>{u"終了", u"開始", u"開始"}));
-    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
-}
-
-TEST_F(GatheringRunTest, TheAutomaticRunClosesTheProgramUnlessStopped)
+// The automatic run, as the windows and the headless command start it.
+TEST_F(GatheringRunTest, AnAutomaticRunStoppedByHandSaysSoAndDoesNotCloseTheProgram)
 {
     writeIni("J\t0\t" + data() + "\tAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
-    EXPECT_TRUE(driver.automaticRun());
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_TRUE(state.AutoStart) << "the program closes by itself";
     EXPECT_TRUE(fe.infos.empty()) << "no end message when the program closes by itself";
     EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 3/0", u"夕刊 2/0"}));
 
     fe.onYield = [this] {
         if (fe.yields == 12) {
-            driver.pressStartStop();
+            EXPECT_TRUE(driver.requestStop());
+            EXPECT_FALSE(driver.prepareStart()) << "a start while the run unwinds starts nothing";
         }
     };
-    EXPECT_FALSE(driver.automaticRun());
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_FALSE(state.AutoStart);
+    EXPECT_EQ(driver.phase(), gather::RunPhase::Idle);
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
 }
 
@@ -175,7 +148,7 @@ TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
 TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
 {
     writeBytes(dir.path() / "sites.ini", "J\tmany\t/tmp\r\nS\thttp://x/\r\n");
-    EXPECT_FALSE(driver.pressStartStop());
+    EXPECT_FALSE(driver.prepareStart());
     EXPECT_FALSE(state.Running);
     EXPECT_EQ(fe.stopCaptions.back(), u"開始");
     EXPECT_TRUE(downloader.requested.empty());
@@ -227,8 +200,7 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
 {
     TempDir home;
     FakeClock clock;
-    FakeDownloader downloader;
-    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
+    FakeFetcher fetcher;
     std::FILE* err = std::tmpfile();
     cli::HeadlessFrontEnd frontEnd(err, false);
     cli::HeadlessOptions options{home.folder(), std::nullopt};
@@ -250,7 +222,7 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     options.iniFile = home.folder() + u"elsewhere.ini";
     writeBytes(home.path() / "elsewhere.ini",
                "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
-    downloader.resources["http://x.test/"] = "<p>no headline</p>";
+    fetcher.resources["http://x.test/"] = "<p>no headline</p>";
     EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
 
     std::rewind(err);
@@ -265,14 +237,14 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
 }
 
 // Sends the program SIGTERM while the first page downloads, as `timeout` would.
-class SignalledDownloader : public FakeDownloader
+class SignalledFetcher : public FakeFetcher
 {
-public:
-    platform::DownloadResult download(const std::string& url, const std::string& path) override
+protected:
+    platform::Fetched serve(const std::string& url) override
     {
-        platform::DownloadResult result = FakeDownloader::download(url, path);
+        platform::Fetched fetched = FakeFetcher::serve(url);
         std::raise(SIGTERM);
-        return result;
+        return fetched;
     }
 };
 
@@ -280,9 +252,8 @@ TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
 {
     TempDir home;
     FakeClock clock;
-    SignalledDownloader downloader;
-    downloader.resources["http://x.test/"] = "<p>page</p>";
-    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
+    SignalledFetcher fetcher;
+    fetcher.resources["http://x.test/"] = "<p>page</p>";
     writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
                                           "out\r\nS\thttp://x.test/\t\ts.html\r\n"
                                           "T\thttp://x.test/\t\tt.html\r\n");
@@ -294,7 +265,7 @@ TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
     }
     cli::clearInterrupt();
     std::fclose(err);
-    EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";
+    EXPECT_EQ(fetcher.requested.size(), 1u) << "nothing is fetched after the signal";
     EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "s.html")) << "a site stopped before any article";
     EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }

@@ -11,12 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_fetcher.h"
 #include "fakes/fake_front_end.h"
 #include "fakes/queued_window_thread.h"
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
-#include "platform/downloader_fetcher.h"
 #include "run/text.h"
 #include "session/session.h"
 #include "session/window_calls.h"
@@ -28,38 +27,37 @@ namespace {
 
 using gather::RunPhase;
 
-/// Serves from a FakeDownloader, but holds the first download of one address until released.
-class HeldDownloader final : public platform::Downloader
+/// Holds the first fetch of one address until released.
+class HeldFetcher final : public FakeFetcher
 {
 public:
-    platform::DownloadResult download(const std::string& url, const std::string& path) override
+    void waitUntilHeld() { m_entered.get_future().wait(); }
+    void release() { m_release.set_value(); }
+
+    std::string held;
+
+protected:
+    platform::Fetched serve(const std::string& url) override
     {
         if (url == held && !m_wasHeld.exchange(true)) {
             m_entered.set_value();
             m_released.wait();
         }
-        const std::lock_guard lock(m_fakeMutex);
-        return fake.download(url, path);
+        return FakeFetcher::serve(url);
     }
-    void waitUntilHeld() { m_entered.get_future().wait(); }
-    void release() { m_release.set_value(); }
-
-    FakeDownloader fake;
-    std::string held;
 
 private:
     std::atomic<bool> m_wasHeld{false};
     std::promise<void> m_entered, m_release;
     std::shared_future<void> m_released = m_release.get_future().share();
-    std::mutex m_fakeMutex;
 };
 
 class RunControlTest : public ::testing::Test
 {
 protected:
     RunControlTest()
-        : fetcher(downloader, (dir.path() / "scratch").string()), calls({fe, fe, fe, fe}, window),
-          session(state, clock, fetcher, {calls, calls, calls, calls}), control(session.driver(), window)
+        : calls({fe, fe, fe, fe}, window), session(state, clock, fetcher, {calls, calls, calls, calls}),
+          control(session.driver(), window)
     {
         calls.setRunYield([this] { control.runYield(); });
         std::string sites;
@@ -68,10 +66,10 @@ protected:
             for (int i = 1; i <= 3; ++i) {
                 const std::string file = std::string(key) + std::to_string(i) + ".html";
                 list += "<a href=\"" + file + "\">x</a>";
-                downloader.fake.resources["http://news.test/" + file] =
+                fetcher.resources["http://news.test/" + file] =
                     platform::encodeCp932(u"<h1>見出し</h1><div>本文" + text::fromUtf8(file) + u"</div>").bytes;
             }
-            downloader.fake.resources["http://news.test/" + std::string(key) + ".idx"] = list + "<!--/list-->";
+            fetcher.resources["http://news.test/" + std::string(key) + ".idx"] = list + "<!--/list-->";
             sites += std::string(key) + "\thttp://news.test/" + key + ".idx\thttp://news.test/\t" + key +
                      ".html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         }
@@ -89,8 +87,7 @@ protected:
     FakeFrontEnd fe;
     QueuedWindowThread window;
     run::RunState state;
-    HeldDownloader downloader;
-    platform::DownloaderFetcher fetcher;
+    HeldFetcher fetcher;
     session::WindowCalls calls;
     session::Session session;
     session::RunControl control;
@@ -99,20 +96,20 @@ protected:
 TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasEnded)
 {
     // The second article of the first site hangs while stop and start are clicked.
-    downloader.held = "http://news.test/a2.html";
+    fetcher.held = "http://news.test/a2.html";
     int ended = 0;
     ASSERT_TRUE(control.start([&](bool ran) {
         EXPECT_TRUE(ran);
         ++ended;
     }));
     EXPECT_EQ(control.phase(), RunPhase::Running);
-    downloader.waitUntilHeld();
+    fetcher.waitUntilHeld();
 
     EXPECT_TRUE(control.stop());
     EXPECT_FALSE(control.start({})) << "a start while the run unwinds";
     EXPECT_FALSE(control.stop()) << "already stopping";
     EXPECT_EQ(control.phase(), RunPhase::Stopping);
-    downloader.release();
+    fetcher.release();
     ASSERT_TRUE(window.pumpUntil([&] { return ended == 1; }));
     EXPECT_EQ(control.phase(), RunPhase::Idle);
 

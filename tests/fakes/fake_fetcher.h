@@ -1,0 +1,110 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/fetcher.h"
+
+namespace vz::test {
+
+/// Serves the bytes of the addresses it was given and fails every other address with 404,
+/// recording what was asked. One transfer at a time, inside poll() and take(), so a test sees
+/// every fetch in the order the run asked for it; a transfer under way cannot be abandoned.
+class FakeFetcher : public platform::Fetcher
+{
+public:
+    /// Address -> bytes.
+    std::map<std::string, std::string> resources;
+    std::vector<std::string> requested;
+
+    Ticket start(const std::string& url, Order order) override
+    {
+        const Ticket ticket = m_next++;
+        m_urls[ticket] = url;
+        m_orders[ticket] = order;
+        // Behind every waiting ticket of the same or a lower order.
+        const auto at = std::find_if(m_queue.begin(), m_queue.end(), [&](Ticket waiting) {
+            const auto found = m_orders.find(waiting);
+            return found != m_orders.end() && found->second > order;
+        });
+        m_queue.insert(at, ticket);
+        return ticket;
+    }
+    std::vector<Ticket> poll(std::chrono::milliseconds) override
+    {
+        if (m_queue.empty()) {
+            return {};
+        }
+        const Ticket ticket = m_queue.front();
+        runOne(ticket);
+        return {ticket};
+    }
+    bool done(Ticket ticket) const override { return !m_urls.contains(ticket); }
+    platform::Fetched take(Ticket ticket) override
+    {
+        if (m_urls.contains(ticket)) {
+            runOne(ticket);
+        }
+        const auto found = m_done.find(ticket);
+        if (found == m_done.end()) {
+            return {{-1, {}, "no such transfer"}, {}};
+        }
+        platform::Fetched fetched = std::move(found->second);
+        m_done.erase(found);
+        return fetched;
+    }
+    void cancel(Ticket ticket) override
+    {
+        std::erase(m_queue, ticket);
+        m_orders.erase(ticket);
+        m_urls.erase(ticket);
+        m_done.erase(ticket);
+    }
+    void hurry(Ticket ticket) override
+    {
+        if (std::find(m_queue.begin(), m_queue.end(), ticket) != m_queue.end()) {
+            std::erase(m_queue, ticket);
+            m_queue.push_front(ticket);
+            m_orders[ticket] = 0;
+        }
+    }
+    void setLimits(int, int) override {}
+    void stop() override { m_stopped.store(true); }
+    bool stopped() const override { return m_stopped.load(); }
+    void resume() override { m_stopped.store(false); }
+
+protected:
+    /// One transfer, on the thread that polls or takes.
+    virtual platform::Fetched serve(const std::string& url)
+    {
+        requested.push_back(url);
+        const auto found = resources.find(url);
+        if (found == resources.end()) {
+            return {{404, "", "not found: " + url}, {}};
+        }
+        return {{0, "image/gif", ""}, found->second};
+    }
+
+private:
+    void runOne(Ticket ticket)
+    {
+        std::erase(m_queue, ticket);
+        m_orders.erase(ticket);
+        m_done[ticket] = stopped() ? platform::Fetched{{platform::kTransferStopped, {}, "中止しました"}, {}}
+                                   : serve(m_urls.at(ticket));
+        m_urls.erase(ticket);
+    }
+
+    std::deque<Ticket> m_queue;
+    std::map<Ticket, std::string> m_urls;
+    std::map<Ticket, Order> m_orders; ///< of the tickets waiting
+    std::map<Ticket, platform::Fetched> m_done;
+    Ticket m_next = 1;
+    std::atomic<bool> m_stopped{false};
+};
+
+} // namespace vz::test
