@@ -39,8 +39,11 @@ bool RunDriver::prepareStart()
     run::RunState& state = m_context.state;
     m_context.services.frontEnd.setStopCaption(kStopCaption);
     if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
-        // Nothing to gather: a run over a failed load would only write empty pages.
+        // Nothing to gather: a run over a failed load would only write empty pages. A stop asked for
+        // while Init ran is spent with it, not left for the next run.
         m_context.services.frontEnd.setStopCaption(kStartCaption);
+        const std::lock_guard lock(m_stopMutex);
+        m_context.fetcher.resume();
         m_phase = RunPhase::Idle;
         return false;
     }
@@ -50,8 +53,6 @@ bool RunDriver::prepareStart()
 
 bool RunDriver::gatherPrepared(const std::u16string& procedure)
 {
-    // A stop asked for while Init still ran is taken before the first site.
-    applyStopRequest();
     struct BackToIdle
     {
         RunDriver& driver;
@@ -84,14 +85,6 @@ bool RunDriver::requestStop()
     // Wakes the run wherever it waits for a transfer; it stops at once from there.
     m_context.fetcher.stop();
     return true;
-}
-
-void RunDriver::applyStopRequest()
-{
-    if (m_phase.load() == RunPhase::Stopping && m_context.state.Running) {
-        m_context.state.AutoStart = false;
-        m_context.state.Running = false;
-    }
 }
 
 bool RunDriver::runOnce()

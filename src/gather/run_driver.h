@@ -16,8 +16,8 @@ enum class RunPhase { Idle, Running, Stopping };
 ///
 /// A run may go on on another thread than the one that asks it to stop: requestStop() marks the
 /// request and stops the fetcher, which abandons every transfer and wakes the run wherever it
-/// waits; the run's own thread then clears Running and AutoStart. A signal stops the fetcher
-/// directly (see cli::StopOnSignal).
+/// waits; the run's own thread then sees the fetcher stopped and clears Running and AutoStart. A signal stops the
+/// fetcher directly (see cli::StopOnSignal).
 class RunDriver
 {
 public:
@@ -38,8 +38,6 @@ public:
     /// Asks the run going on to stop at once; safe from any thread. False when no run is going on
     /// (or it is already stopping).
     bool requestStop();
-    /// On the run's thread: a stop that was asked for clears AutoStart and Running.
-    void applyStopRequest();
 
     RunPhase phase() const { return m_phase.load(); }
 

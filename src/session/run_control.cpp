@@ -9,6 +9,7 @@ RunControl::~RunControl()
 {
     if (m_thread.joinable()) {
         m_driver.requestStop();
+        m_window.close();
         m_thread.join();
     }
 }

@@ -8,22 +8,11 @@
 #include "platform/clock.h"
 #include "platform/fetcher.h"
 #include "platform/file_lock.h"
-#include "platform/event_yield.h"
-#include "platform/messages.h"
-#include "run/front_end.h"
+#include "session/front_end_parts.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 
 namespace vz::session {
-
-/// What a front end talks to.
-struct FrontEndParts
-{
-    run::FrontEnd& frontEnd;
-    run::ErrorSink& errors;
-    platform::Messages& messages;
-    platform::EventYield& events;
-};
 
 /// The pieces of a run put together once, for the headless command and the windows alike: the
 /// run state, the reporter, the run's values, the page fetcher and the run driver.

@@ -64,9 +64,8 @@ private:
 class Desktop
 {
 public:
+    /// A run still going on as the desktop goes is stopped and waited for by the run control.
     Desktop(run::RunState& state, DesktopServices services);
-    /// Waits for a run that is still going on, after asking it to stop.
-    ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <unistd.h>
@@ -59,7 +60,6 @@ protected:
         : calls({fe, fe, fe, fe}, window), session(state, clock, fetcher, {calls, calls, calls, calls}),
           control(session.driver(), window)
     {
-        calls.setRunYield([this] { control.runYield(); });
         std::string sites;
         for (const char* key : {"a", "b"}) {
             std::string list = "<!--list-->";
@@ -127,6 +127,25 @@ TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasE
     ASSERT_TRUE(window.pumpUntil([&] { return ended == 2; }));
     EXPECT_NE(output("b.html").find("b3.html"), std::string::npos);
     EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"a 1/0", u"a 3/0", u"b 3/0"}));
+}
+
+// The program closing while the run waits for a message box: the run is released unanswered and
+// joined, and nothing it handed over reaches the windows afterwards.
+TEST_F(RunControlTest, ClosingWhileTheRunWaitsForAMessageBoxEndsCleanly)
+{
+    std::optional<session::RunControl> closing(std::in_place, session.driver(), window);
+    ASSERT_TRUE(closing->start({}));
+    // The end caption is the run's last post before its end message, which then waits unanswered.
+    ASSERT_TRUE(window.pumpUntil([&] { return !fe.stopCaptions.empty() && fe.stopCaptions.back() == u"開始"; }));
+    while (window.queued() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    closing.reset();
+
+    EXPECT_EQ(session.driver().phase(), RunPhase::Idle);
+    EXPECT_NE(output("b.html").find("b3.html"), std::string::npos) << "the run had ended";
+    window.pumpUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_TRUE(fe.infos.empty()) << "the message nobody was left to see";
 }
 
 // The stop button while a server never answers, through the real fetcher: what is under way is
