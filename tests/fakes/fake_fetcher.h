@@ -20,6 +20,8 @@ public:
     /// Address -> bytes.
     std::map<std::string, std::string> resources;
     std::vector<std::string> requested;
+    /// Every transfer waiting ends at the next poll, as on a fast network; else one a poll.
+    bool allAtOnce = false;
 
     Ticket start(const std::string& url, Order order) override
     {
@@ -39,9 +41,12 @@ public:
         if (m_queue.empty()) {
             return {};
         }
-        const Ticket ticket = m_queue.front();
-        runOne(ticket);
-        return {ticket};
+        std::vector<Ticket> ended;
+        do {
+            ended.push_back(m_queue.front());
+            runOne(ended.back());
+        } while (allAtOnce && !m_queue.empty());
+        return ended;
     }
     bool done(Ticket ticket) const override { return !m_urls.contains(ticket); }
     platform::Fetched take(Ticket ticket) override

@@ -35,15 +35,25 @@ public:
     }
     std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
     bool done(Ticket ticket) const override { return m_inner.done(ticket); }
-    platform::Fetched take(Ticket ticket) override { return m_inner.take(ticket); }
+    platform::Fetched take(Ticket ticket) override
+    {
+        ++taken;
+        return m_inner.take(ticket);
+    }
     void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
     void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
-    void setLimits(int transfers, int perServer) override { m_inner.setLimits(transfers, perServer); }
+    void setLimits(int transfers, int perServer) override
+    {
+        limits = {transfers, perServer};
+        m_inner.setLimits(transfers, perServer);
+    }
     void stop() override { m_inner.stop(); }
     bool stopped() const override { return m_inner.stopped(); }
     void resume() override { m_inner.resume(); }
 
     std::vector<std::string> started;
+    std::pair<int, int> limits;
+    std::size_t taken = 0;
 
 private:
     platform::Fetcher& m_inner;
@@ -126,6 +136,47 @@ TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndThe
                                         "http://news.test/b/index.html", "http://news.test/b/b1.html",
                                         "http://news.test/b/b2.html"}));
     EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
+}
+
+// However many transfers the run may have, one server gets four at once; and what arrived ahead of
+// its turn is held within 16 MB: past that no new transfer starts until the run has taken enough.
+TEST_F(GatheringRunTest, FetchesAheadWithinItsMemoryBudgetAndFourTransfersAServer)
+{
+    // More articles than the look-ahead's window of 64 (two jobs), each 512 KB once read, on a
+    // network so fast that every transfer under way arrives at once.
+    constexpr int kArticles = 70;
+    constexpr std::size_t kPageBytes = 512 << 10;
+    std::string list = "<!--list-->";
+    for (int i = 1; i <= kArticles; ++i) {
+        const std::string file = "big" + std::to_string(i) + ".html";
+        list += "<a href=\"" + file + "\">x</a>";
+        downloader.resources["http://big.test/" + file] = "<div>" + std::string(kPageBytes / 2, 'x') + "</div>";
+    }
+    downloader.resources["http://big.test/index.html"] = list + "<!--/list-->";
+    downloader.allAtOnce = true;
+    sites = "Big\thttp://big.test/index.html\thttp://big.test/\tbig.html\t<!--list-->\t<!--/list-->\t\t\t<div>\t</"
+            "div>\r\n";
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    values.jobs = 2;
+    // The run yields once it has taken a page: at the start, after the index page, after the first
+    // article (fetched for the page head) and again as that article, then after each article.
+    std::vector<std::size_t> takenAtYield;
+    fe.onYield = [&] { takenAtYield.push_back(recording.taken); };
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(recording.limits, (std::pair<int, int>{2, 2}));
+    values.jobs = 16;
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(recording.limits, (std::pair<int, int>{16, 4}));
+
+    const std::size_t window = 1 + 64; // the index page and the first window of articles
+    ASSERT_GT(takenAtYield.size(), 3u);
+    ASSERT_EQ(takenAtYield[2], window) << "the whole window arrived at once";
+    const auto more = std::find_if(takenAtYield.begin(), takenAtYield.end(), [&](auto n) { return n > window; });
+    ASSERT_NE(more, takenAtYield.end());
+    const auto articlesTaken = static_cast<std::size_t>(more - takenAtYield.begin()) - 3;
+    const std::size_t waiting = (window - 1 - articlesTaken) * kPageBytes;
+    EXPECT_LE(waiting, (16u << 20) + kPageBytes) << "more transfers started while " << waiting << " bytes waited";
+    EXPECT_GE(waiting, (16u << 20) - 2 * kPageBytes) << "the look-ahead waited for " << waiting << " bytes";
 }
 
 TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
