@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "gather/run_driver.h"
+#include "session/run_driver.h"
 #include "session/window_thread.h"
 
 namespace vz::session {
@@ -21,7 +21,7 @@ public:
     /// Told on the window thread once a run has ended: whether it went through.
     using Ended = std::function<void(bool ran)>;
 
-    RunControl(gather::RunDriver& driver, WindowThread& window) : m_driver(driver), m_window(window) {}
+    RunControl(RunDriver& driver, WindowThread& window) : m_driver(driver), m_window(window) {}
     /// Asks a run that is still going on to stop and waits for it. The window thread is closed
     /// first, so a run waiting for a message box is released rather than waited for in turn.
     ~RunControl();
@@ -37,12 +37,12 @@ public:
     bool stop();
 
     /// Idle only when no run thread is left.
-    gather::RunPhase phase() const;
+    RunPhase phase() const;
 
 private:
     void launch(const char16_t* procedure, Ended ended);
 
-    gather::RunDriver& m_driver;
+    RunDriver& m_driver;
     WindowThread& m_window;
     std::thread m_thread;
 };

@@ -4,14 +4,18 @@
 #include "gather/startup.h"
 #include "run/string_helpers.h"
 
-namespace vz::gather {
+using vz::gather::kPageNotWritten;
+using vz::gather::kStartCaption;
+using vz::gather::kStopCaption;
+
+namespace vz::session {
 
 bool RunDriver::run(const std::u16string& procedure)
 {
     try {
-        gatherSites(m_context);
+        gather::gatherSites(m_context);
         return true;
-    } catch (const OutputError& e) {
+    } catch (const gather::OutputError& e) {
         m_context.state.Running = false;
         m_context.services.frontEnd.setStopCaption(kStartCaption);
         m_context.services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), procedure);
@@ -38,7 +42,7 @@ bool RunDriver::prepareStart()
     }
     run::RunState& state = m_context.state;
     m_context.services.frontEnd.setStopCaption(kStopCaption);
-    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
+    if (gather::Init(state, m_context.values, m_context.services) != gather::InitResult::Ready) {
         // Nothing to gather: a run over a failed load would only write empty pages. A stop asked for
         // while Init ran is spent with it, not left for the next run.
         m_context.services.frontEnd.setStopCaption(kStartCaption);
@@ -95,4 +99,4 @@ bool RunDriver::runOnce()
     return gatherPrepared(u"FormLoad");
 }
 
-} // namespace vz::gather
+} // namespace vz::session

@@ -6,7 +6,7 @@
 
 #include "gather/gathering_run.h"
 
-namespace vz::gather {
+namespace vz::session {
 
 /// Where the run stands. Stopping lasts from the stop request until the run has unwound; a
 /// start asked for meanwhile starts nothing, since two runs would write the same pages.
@@ -21,7 +21,7 @@ enum class RunPhase { Idle, Running, Stopping };
 class RunDriver
 {
 public:
-    explicit RunDriver(RunContext& context) : m_context(context) {}
+    explicit RunDriver(gather::RunContext& context) : m_context(context) {}
 
     /// One run without Init (the caller prepared it), whatever AutoStart says.
     bool runOnce();
@@ -44,10 +44,10 @@ public:
 private:
     bool run(const std::u16string& procedure);
 
-    RunContext& m_context;
+    gather::RunContext& m_context;
     std::atomic<RunPhase> m_phase{RunPhase::Idle};
     /// Orders a stop request against the end of the run.
     std::mutex m_stopMutex;
 };
 
-} // namespace vz::gather
+} // namespace vz::session

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "gather/run_driver.h"
+#include "session/run_driver.h"
 #include "gather/startup.h"
 #include "platform/clock.h"
 #include "platform/fetcher.h"
@@ -41,7 +41,7 @@ public:
     const run::RunState& state() const { return m_state; }
     gather::RunValues& values() { return m_values; }
     run::Reporter& reporter() { return m_reporter; }
-    gather::RunDriver& driver() { return m_driver; }
+    RunDriver& driver() { return m_driver; }
 
 private:
     run::RunState& m_state;
@@ -49,7 +49,7 @@ private:
     gather::RunValues m_values;
     gather::Services m_services;
     gather::RunContext m_context;
-    gather::RunDriver m_driver;
+    RunDriver m_driver;
 };
 
 /// Takes the program folder for one desktop program: the lock file "vodeZeva-desktop.lock" in it,

@@ -1,4 +1,4 @@
-#include "gather/run_driver.h"
+#include "session/run_driver.h"
 
 #include <algorithm>
 #include <csignal>
@@ -101,7 +101,7 @@ protected:
     gather::Services services{clock, fe, fe, fe, reporter};
     RecordingFetcher recording{downloader};
     gather::RunContext context{state, values, services, recording};
-    gather::RunDriver driver{context};
+    session::RunDriver driver{context};
     std::string sites;
 };
 
@@ -122,7 +122,7 @@ TEST_F(GatheringRunTest, AnAutomaticRunStoppedByHandSaysSoAndDoesNotCloseTheProg
     };
     ASSERT_TRUE(driver.runOnce());
     EXPECT_FALSE(state.AutoStart);
-    EXPECT_EQ(driver.phase(), gather::RunPhase::Idle);
+    EXPECT_EQ(driver.phase(), session::RunPhase::Idle);
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
 }
 

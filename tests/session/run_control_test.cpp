@@ -26,7 +26,7 @@
 namespace vz::test {
 namespace {
 
-using gather::RunPhase;
+using session::RunPhase;
 
 /// Holds the first fetch of one address until released.
 class HeldFetcher final : public FakeFetcher

@@ -62,7 +62,7 @@ struct Program
 
     ui::MainWindow& window() { return desktop->mainWindow(); }
     template <typename T> T* find(const char* name) { return desktop->mainWindow().findChild<T*>(name); }
-    bool idle() { return desktop->runControl().phase() == gather::RunPhase::Idle; }
+    bool idle() { return desktop->runControl().phase() == session::RunPhase::Idle; }
     std::string output(const char* name) { return test::readBytes(dir.path() / "data" / name); }
 
     test::TempDir dir;
