@@ -306,9 +306,9 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
             services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), u"MakeContents");
         }
     }
-    // The table may be reloaded while the run walks it (the windows stay usable), so the run
-    // walks a copy taken at its start.
-    const run::SiteTable table = context.values.SiteTable;
+    // Only Init loads the table, and nothing runs Init while a run goes on (the Read menu and the
+    // start button wait for its end), so the run walks the table in place.
+    const run::SiteTable& table = context.values.SiteTable;
     const int lastRow = state.SiteCount;
     const auto gathered = [&](int row) {
         return row < static_cast<int>(table.rows.size()) &&

@@ -26,7 +26,7 @@ struct SiteOutcome
     int failed = 0;
 };
 
-/// Everything a run touches. The main window (or the headless command) owns the pieces.
+/// Everything a run touches. The session owns the pieces.
 struct RunContext
 {
     run::RunState& state;

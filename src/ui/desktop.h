@@ -38,8 +38,6 @@ struct DesktopServices
     platform::EnvironmentLookup environment = platform::processEnvironment;
 };
 
-/// The windowed program: the main window, the error list and the about box, wired to one
-/// session whose run goes on on a thread of its own.
 /// The run's message boxes. A run stopped because the window was closed ends without telling that
 /// the download has finished: nobody asked for the run to end, only for the program to.
 class RunMessages final : public platform::Messages
@@ -61,6 +59,8 @@ private:
     const MainWindow& m_window;
 };
 
+/// The windowed program: the main window, the error list and the about box, wired to one
+/// session whose run goes on on a thread of its own.
 class Desktop
 {
 public:
