@@ -8,6 +8,7 @@
 #include "platform/cp932.h"
 #include "platform/event_yield.h"
 #include "platform/messages.h"
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 #include "run/output_file_name.h"
 #include "run/reporter.h"

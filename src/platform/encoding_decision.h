@@ -7,7 +7,7 @@
 
 #include "platform/icu_decoding.h"
 #include "platform/japanese_scanners.h"
-#include "platform/page_converter.h"
+#include "platform/page_encoding.h"
 
 /// Which encoding a page is read in.
 ///

@@ -1,3 +1,4 @@
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 
 #include <random>
