@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fetcher.h"
@@ -20,11 +21,17 @@ public:
     /// Address -> bytes.
     std::map<std::string, std::string> resources;
     std::vector<std::string> requested;
+    /// Every address a transfer was started for, served or not.
+    std::vector<std::string> started;
+    /// The limits last set, and how many transfers were taken.
+    std::pair<int, int> limits;
+    std::size_t taken = 0;
     /// Every transfer waiting ends at the next poll, as on a fast network; else one a poll.
     bool allAtOnce = false;
 
     Ticket start(const std::string& url, Order order) override
     {
+        started.push_back(url);
         const Ticket ticket = m_next++;
         m_urls[ticket] = url;
         m_orders[ticket] = order;
@@ -51,6 +58,7 @@ public:
     bool done(Ticket ticket) const override { return !m_urls.contains(ticket); }
     platform::Fetched take(Ticket ticket) override
     {
+        ++taken;
         if (m_urls.contains(ticket)) {
             runOne(ticket);
         }
@@ -77,7 +85,7 @@ public:
             m_orders[ticket] = 0;
         }
     }
-    void setLimits(int, int) override {}
+    void setLimits(int transfers, int perServer) override { limits = {transfers, perServer}; }
     void stop() override { m_stopped.store(true); }
     bool stopped() const override { return m_stopped.load(); }
     void resume() override { m_stopped.store(false); }

@@ -1,12 +1,9 @@
 #include "session/run_driver.h"
 
 #include <algorithm>
-#include <csignal>
 
 #include <gtest/gtest.h>
 
-#include "cli/headless_command.h"
-#include "cli/interrupt.h"
 #include "fakes/fake_fetcher.h"
 #include "gather/contents_page.h"
 #include "platform/cp932.h"
@@ -22,42 +19,6 @@ std::string page(const std::u16string& headline, const std::u16string& body)
 {
     return platform::encodeCp932(u"<html><body><h1>" + headline + u"</h1><div>" + body + u"</div></body></html>").bytes;
 }
-
-/// Passes everything on, recording every address a transfer was started for.
-class RecordingFetcher : public platform::Fetcher
-{
-public:
-    explicit RecordingFetcher(platform::Fetcher& inner) : m_inner(inner) {}
-    Ticket start(const std::string& url, Order order) override
-    {
-        started.push_back(url);
-        return m_inner.start(url, order);
-    }
-    std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
-    bool done(Ticket ticket) const override { return m_inner.done(ticket); }
-    platform::Fetched take(Ticket ticket) override
-    {
-        ++taken;
-        return m_inner.take(ticket);
-    }
-    void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
-    void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
-    void setLimits(int transfers, int perServer) override
-    {
-        limits = {transfers, perServer};
-        m_inner.setLimits(transfers, perServer);
-    }
-    void stop() override { m_inner.stop(); }
-    bool stopped() const override { return m_inner.stopped(); }
-    void resume() override { m_inner.resume(); }
-
-    std::vector<std::string> started;
-    std::pair<int, int> limits;
-    std::size_t taken = 0;
-
-private:
-    platform::Fetcher& m_inner;
-};
 
 class GatheringRunTest : public ::testing::Test, public Reporting
 {
@@ -99,8 +60,7 @@ protected:
     FakeFetcher downloader;
     gather::RunValues values;
     gather::Services services{clock, fe, fe, fe, reporter};
-    RecordingFetcher recording{downloader};
-    gather::RunContext context{state, values, services, recording};
+    gather::RunContext context{state, values, services, downloader};
     session::RunDriver driver{context};
     std::string sites;
 };
@@ -161,12 +121,12 @@ TEST_F(GatheringRunTest, FetchesAheadWithinItsMemoryBudgetAndFourTransfersAServe
     // The run yields once it has taken a page: at the start, after the index page, after the first
     // article (fetched for the page head) and again as that article, then after each article.
     std::vector<std::size_t> takenAtYield;
-    fe.onYield = [&] { takenAtYield.push_back(recording.taken); };
+    fe.onYield = [&] { takenAtYield.push_back(downloader.taken); };
     ASSERT_TRUE(driver.runOnce());
-    EXPECT_EQ(recording.limits, (std::pair<int, int>{2, 2}));
+    EXPECT_EQ(downloader.limits, (std::pair<int, int>{2, 2}));
     values.jobs = 16;
     ASSERT_TRUE(driver.runOnce());
-    EXPECT_EQ(recording.limits, (std::pair<int, int>{16, 4}));
+    EXPECT_EQ(downloader.limits, (std::pair<int, int>{16, 4}));
 
     const std::size_t window = 1 + 64; // the index page and the first window of articles
     ASSERT_GT(takenAtYield.size(), 3u);
@@ -223,7 +183,7 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
     ASSERT_TRUE(driver.runOnce());
 
-    for (const std::string& url : recording.started) {
+    for (const std::string& url : downloader.started) {
         EXPECT_TRUE(url.starts_with("http://")) << url;
     }
     EXPECT_EQ(output("c.html").find(u"ローカル"), std::u16string::npos);
@@ -245,80 +205,6 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
     ASSERT_TRUE(driver.runOnce());
     EXPECT_EQ(logged(u"MakeContents"), 1);
     EXPECT_EQ(fe.sites.size(), 12u);
-}
-
-TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
-{
-    TempDir home;
-    FakeClock clock;
-    FakeFetcher fetcher;
-    std::FILE* err = std::tmpfile();
-    cli::HeadlessFrontEnd frontEnd(err, false);
-    cli::HeadlessOptions options{home.folder(), std::nullopt};
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
-    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
-
-    options.iniFile = home.folder() + u"typo.ini";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
-
-    options.iniFile = home.folder() + u"off.ini";
-    writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
-    options.iniFile.reset();
-
-    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
-
-    options.iniFile = home.folder() + u"elsewhere.ini";
-    writeBytes(home.path() / "elsewhere.ini",
-               "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
-    fetcher.resources["http://x.test/"] = "<p>no headline</p>";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
-
-    std::rewind(err);
-    std::string printed(4096, '\0');
-    printed.resize(std::fread(printed.data(), 1, printed.size(), err));
-    std::fclose(err);
-    EXPECT_NE(printed.find("vodeZeva.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("off.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("今日のサイトリストファイルが"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("S: 取得 0、失敗 1"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("typo.ini: サイトリストファイルがありません"), std::string::npos) << printed;
-}
-
-// Sends the program SIGTERM while the first page downloads, as `timeout` would.
-class SignalledFetcher : public FakeFetcher
-{
-protected:
-    platform::Fetched serve(const std::string& url) override
-    {
-        platform::Fetched fetched = FakeFetcher::serve(url);
-        std::raise(SIGTERM);
-        return fetched;
-    }
-};
-
-TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
-{
-    TempDir home;
-    FakeClock clock;
-    SignalledFetcher fetcher;
-    fetcher.resources["http://x.test/"] = "<p>page</p>";
-    writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
-                                          "out\r\nS\thttp://x.test/\t\ts.html\r\n"
-                                          "T\thttp://x.test/\t\tt.html\r\n");
-    std::FILE* err = std::tmpfile();
-    cli::HeadlessFrontEnd frontEnd(err, false);
-    {
-        const cli::StopOnSignal stopOnSignal(fetcher);
-        EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, fetcher), 143);
-    }
-    cli::clearInterrupt();
-    std::fclose(err);
-    EXPECT_EQ(fetcher.requested.size(), 1u) << "nothing is fetched after the signal";
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "s.html")) << "a site stopped before any article";
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }
 
 } // namespace
