@@ -16,8 +16,8 @@ enum class RunPhase { Idle, Running, Stopping };
 ///
 /// A run may go on on another thread than the one that asks it to stop: requestStop() marks the
 /// request and stops the fetcher, which abandons every transfer and wakes the run wherever it
-/// waits; the run's own thread then sees the fetcher stopped and clears Running and AutoStart. A signal stops the
-/// fetcher directly (see cli::StopOnSignal).
+/// waits; the run's own thread then sees the fetcher stopped and clears Running and AutoStart.
+/// A signal stops the fetcher directly (see cli::StopOnSignal).
 class RunDriver
 {
 public:
