@@ -128,19 +128,6 @@ TEST(LookAhead, TellsTheFetcherTheOrderTheRunWillTakeItsFetchesIn)
 }
 
 // No new fetch starts while the pages that arrived and wait to be taken hold the budget.
-TEST(LookAhead, StartsNothingNewWhileWhatWaitsHoldsItsBudget)
-{
-    ScriptedFetcher fetcher;
-    // Each page arrives as "<p>" + its address + "</p>": 8 characters, 16 bytes.
-    gather::LookAhead ahead(fetcher, 10, 2 * 16, nullptr);
-    ahead.expect(pages(0, {u"aa", u"bb", u"cc"}));
-    ahead.take(u"cc", Kind::Article); // aa and bb arrive first and wait
-    ahead.expect(pages(0, {u"dd", u"ee"}));
-    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc"}));
-    ahead.take(u"aa", Kind::Article);
-    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc", "dd", "ee"}));
-}
-
 // Stopping or moving on to the next site abandons what was under way for the sites left behind,
 // and the run's end abandons everything.
 TEST(LookAhead, AbandonsWhatTheRunLeftBehind)
