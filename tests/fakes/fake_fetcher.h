@@ -21,8 +21,9 @@ public:
     /// Address -> bytes.
     std::map<std::string, std::string> resources;
     std::vector<std::string> requested;
-    /// Every address a transfer was started for, served or not.
-    std::vector<std::string> started;
+    /// Every address a transfer was started for, served or not, with its order; those abandoned.
+    std::vector<std::string> started, abandoned;
+    std::map<std::string, Order> orders;
     /// The limits last set, and how many transfers were taken.
     std::pair<int, int> limits;
     std::size_t taken = 0;
@@ -32,6 +33,7 @@ public:
     Ticket start(const std::string& url, Order order) override
     {
         started.push_back(url);
+        orders[url] = order;
         const Ticket ticket = m_next++;
         m_urls[ticket] = url;
         m_orders[ticket] = order;
@@ -72,6 +74,11 @@ public:
     }
     void cancel(Ticket ticket) override
     {
+        if (const auto found = m_urls.find(ticket); found != m_urls.end()) {
+            abandoned.push_back(found->second);
+        } else if (m_done.contains(ticket)) {
+            abandoned.push_back(m_served.at(ticket));
+        }
         std::erase(m_queue, ticket);
         m_orders.erase(ticket);
         m_urls.erase(ticket);
@@ -85,6 +92,8 @@ public:
             m_orders[ticket] = 0;
         }
     }
+    /// Transfers started and neither taken nor abandoned.
+    std::size_t pending() const { return m_urls.size() + m_done.size(); }
     void setLimits(int transfers, int perServer) override { limits = {transfers, perServer}; }
     void stop() override { m_stopped.store(true); }
     bool stopped() const override { return m_stopped.load(); }
@@ -109,10 +118,12 @@ private:
         m_orders.erase(ticket);
         m_done[ticket] = stopped() ? platform::Fetched{{platform::kTransferStopped, {}, "中止しました"}, {}}
                                    : serve(m_urls.at(ticket));
+        m_served[ticket] = m_urls.at(ticket);
         m_urls.erase(ticket);
     }
 
     std::deque<Ticket> m_queue;
+    std::map<Ticket, std::string> m_served;
     std::map<Ticket, std::string> m_urls;
     std::map<Ticket, Order> m_orders; ///< of the tickets waiting
     std::map<Ticket, platform::Fetched> m_done;
