@@ -156,13 +156,21 @@ TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
     EXPECT_EQ(values.TopicFileNumber, 8);
 }
 
-TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
+// A stop clicked while Init ran (the windows get their turn there) is spent with the start that
+// failed: the next run is not stopped before its first site.
+TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFailsAndAStopMeanwhileEndsWithIt)
 {
     writeBytes(dir.path() / "sites.ini", "J\tmany\t/tmp\r\nS\thttp://x/\r\n");
+    fe.onYield = [this] { driver.requestStop(); };
     EXPECT_FALSE(driver.prepareStart());
     EXPECT_FALSE(state.Running);
     EXPECT_EQ(fe.stopCaptions.back(), u"開始");
     EXPECT_TRUE(downloader.requested.empty());
+
+    fe.onYield = nullptr;
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 3/0", u"夕刊 2/0"}));
 }
 
 // A page's links and pictures are fetched only over http and https, ahead of their turn or at it.
