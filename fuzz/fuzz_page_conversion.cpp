@@ -3,6 +3,7 @@
 
 #include "fuzz_support.h"
 #include "gather/page_head.h"
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -40,7 +40,6 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
     }
     if (prepared != gather::StartUpResult::Ready) {
         frontEnd.alert(whyNoRun(prepared, session.state()));
-        session.shutdown();
         if (const int signal = interruptSignal(); signal != 0) {
             return interruptedExitStatus(signal);
         }
@@ -57,7 +56,6 @@ int prepareAndRun(const HeadlessOptions& options, session::Session& session, Hea
         chosen.setFlag(run::SiteListOptions::kVertical, true);
     }
     const bool ran = session.driver().runOnce();
-    session.shutdown();
     if (const int signal = interruptSignal(); signal != 0) {
         frontEnd.alert(u"vodezeva: シグナルで中断しました。それまでに収集したページは閉じてあります");
         return interruptedExitStatus(signal);

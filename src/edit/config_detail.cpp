@@ -1,6 +1,5 @@
 #include "config_detail.h"
 
-#include "edit/config_editor.h"
 #include "run/output_file_name.h"
 #include "run/string_helpers.h"
 #include "run/text.h"
@@ -76,7 +75,7 @@ std::optional<std::u16string> DetailForm::problem() const
     return std::nullopt;
 }
 
-ConfigDetail::ConfigDetail(ConfigEditor& editor, platform::Messages& messages) : m_editor(editor), m_messages(messages)
+ConfigDetail::ConfigDetail(DetailOwner& editor, platform::Messages& messages) : m_editor(editor), m_messages(messages)
 {
 }
 
@@ -100,7 +99,7 @@ bool ConfigDetail::hasUnsavedChanges() const
 
 const run::RunSettings& ConfigDetail::runSettings() const
 {
-    return m_editor.settings;
+    return m_editor.editedSettings();
 }
 
 std::u16string ConfigDetail::caption() const

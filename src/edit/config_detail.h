@@ -5,11 +5,24 @@
 #include <string>
 
 #include "platform/messages.h"
+#include "run/run_state.h"
 #include "run/site_list_file.h"
 
 namespace vz::edit {
 
-class ConfigEditor;
+/// What the site detail window needs of the configuration editor it belongs to.
+class DetailOwner
+{
+public:
+    virtual ~DetailOwner() = default;
+    virtual run::EditSiteTable& table() = 0;
+    virtual const run::RunSettings& editedSettings() const = 0;
+    virtual const run::RunState& state() const = 0;
+    virtual int CurrentTop() const = 0;
+    virtual void LoadConfig(int top) = 0;
+    virtual void DeleteIndex(int row) = 0;
+    virtual void changed() = 0;
+};
 
 /// The site detail window's values: every field of one row of the editor's table.
 struct DetailForm
@@ -38,7 +51,7 @@ struct DetailForm
 class ConfigDetail
 {
 public:
-    ConfigDetail(ConfigEditor& editor, platform::Messages& messages);
+    ConfigDetail(DetailOwner& editor, platform::Messages& messages);
 
     /// Binds the window to row `row` and fills the form from it; an open window is refilled.
     void open(int row);
@@ -71,7 +84,7 @@ public:
     void StoreDetail(int row);
 
 private:
-    ConfigEditor& m_editor;
+    DetailOwner& m_editor;
     platform::Messages& m_messages;
     bool m_open = false;
     int m_row = 0;

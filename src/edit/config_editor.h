@@ -33,7 +33,7 @@ struct PageRow
 /// What the configuration window decides: the site list file loaded into the editor's table, the
 /// run settings, the page of ten rows, the weekday assignment, saving. The window shows this and
 /// forwards clicks; the site detail and import windows change the table through it.
-class ConfigEditor
+class ConfigEditor final : public DetailOwner
 {
 public:
     static constexpr int kPageRows = 10;
@@ -59,10 +59,11 @@ public:
     std::u16string caption() const;
 
     run::RunState& state() { return m_state; }
-    const run::RunState& state() const { return m_state; }
+    const run::RunState& state() const override { return m_state; }
 
     /// The settings as the window's boxes hold them; the window writes each change here.
     run::RunSettings settings;
+    const run::RunSettings& editedSettings() const override { return settings; }
     bool NrLtrLineEnabled() const { return settings.FitToScreen; }
     /// The options kept beside the site list file, loaded and saved with it; the window writes
     /// each change of its boxes here.
@@ -79,7 +80,7 @@ public:
     ConfigDetail& detail() { return m_detail; }
 
     /// The editor's table: rows 0 to EditSiteCount - 1 from the file, then the spare rows.
-    run::EditSiteTable& table() { return m_table; }
+    run::EditSiteTable& table() override { return m_table; }
     const run::EditSiteTable& table() const { return m_table; }
     std::int16_t EditSiteCount() const { return m_state.EditSiteCount; }
     /// Import button: asks for the source file, keeps the page on screen, then counts the named
@@ -90,11 +91,11 @@ public:
     platform::Messages& messages() { return m_messages; }
 
     // The page.
-    int CurrentTop() const { return m_currentTop; }
+    int CurrentTop() const override { return m_currentTop; }
     /// Moves the page without loading it (the import sets it to 0, then calls LoadConfig).
     void setCurrentTop(int top) { m_currentTop = top; }
     /// Shows table rows top to top + 9 on the page.
-    void LoadConfig(int top);
+    void LoadConfig(int top) override;
     /// The table was changed by an import, which moves no row: the page shows the table from row 0,
     /// and an open detail window stays on its row.
     void tableReplaced();
@@ -119,7 +120,7 @@ public:
     /// Delete button of page row i: asks, then DeleteIndex.
     void deleteRow(int i);
     /// Blanks a row and switches it off; no row moves.
-    void DeleteIndex(int row);
+    void DeleteIndex(int row) override;
 
     /// Close: asks, then closes (with the detail window) without saving. Returns whether it closed.
     bool close();
@@ -157,7 +158,7 @@ public:
     /// Starts an import into the table (the import button); the button stays disabled while unset.
     std::function<void()> importRequested;
     /// Tells the windows to redraw.
-    void changed();
+    void changed() override;
 
 private:
     bool rowExists(int row) const { return row >= 0 && static_cast<std::size_t>(row) < m_table.rows.size(); }

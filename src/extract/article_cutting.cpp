@@ -11,8 +11,6 @@
 
 namespace vz::extract {
 
-using text::InStr;
-
 namespace {
 
 // Reports the marker that is missing, as the run's log has always named it.
@@ -60,8 +58,8 @@ std::u16string removeTableTags(std::u16string text)
 
 namespace {
 
-// Where the text strictly between the markers lies in the page (0-based), as betweenMarkers
-// cuts it.
+// Where the text strictly between the markers lies in the page, as betweenMarkers cuts it. Counted
+// from 0 throughout; only `start`, where the marker search found the start marker, counts from 1.
 struct Span
 {
     std::size_t at = 0;
@@ -71,19 +69,18 @@ struct Span
 Span markerSpan(std::u16string_view page, std::ptrdiff_t start, std::u16string_view startMarker,
                 std::u16string_view endMarker)
 {
-    const std::ptrdiff_t from = start + text::Len(startMarker);
-    auto end = InStr(start, page, endMarker);
-    if (end < from) {
-        end = InStr(from, page, endMarker);
+    constexpr auto none = std::u16string_view::npos;
+    const std::size_t marker = start > 1 ? static_cast<std::size_t>(start - 1) : 0;
+    const std::size_t from = marker + startMarker.size();
+    std::size_t end = marker < page.size() ? page.find(endMarker, marker) : none;
+    if (end == none || end < from) {
+        // The end marker began inside the start marker itself: the next one after it ends the text.
+        end = page.find(endMarker, from);
     }
-    // As Mid(page, from, end - from) takes it.
-    const std::ptrdiff_t first = std::max<std::ptrdiff_t>(from, 1);
-    const std::ptrdiff_t length = end - from;
-    if (end == 0 || length <= 0 || first > text::Len(page)) {
+    if (end == none || end <= from || from >= page.size()) {
         return {};
     }
-    return {static_cast<std::size_t>(first - 1),
-            static_cast<std::size_t>(std::min(length, text::Len(page) - (first - 1)))};
+    return {from, end - from};
 }
 
 } // namespace
@@ -146,12 +143,13 @@ std::optional<ArticleParts> cutParts(run::Reporter* reporter, std::u16string_vie
     body = page.substr(span.at, span.length);
     // A comment among the last 21 characters usually opens the end marker's surroundings. A text
     // that short is searched whole: all of it lies among its last 21 characters.
-    if (const auto comment = InStr(text::Len(body) - 20, body, u"<!"); comment > 0) {
-        body = body.substr(0, static_cast<std::size_t>(comment - 1));
+    if (const auto comment = body.find(u"<!", body.size() > 21 ? body.size() - 21 : 0);
+        comment != std::u16string_view::npos) {
+        body = body.substr(0, comment);
     }
     // The rest of a start marker that ends inside a tag ("...>").
-    if (const auto gt = InStr(body, u">"); gt == 1 || gt == 2) {
-        body.remove_prefix(static_cast<std::size_t>(gt));
+    if (const auto gt = body.find(u'>'); gt == 0 || gt == 1) {
+        body.remove_prefix(gt + 1);
     }
     return parts;
 }
@@ -228,26 +226,11 @@ std::u16string cleanArticle(ExtractContext& ctx, const std::u16string& headline,
 
 } // namespace
 
-std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+std::u16string CutNews(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
                        std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
                        std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix)
-{
-    const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
-    if (!parts) {
-        return {};
-    }
-    return cleanArticle(ctx, parts->headline, std::u16string(parts->body), TagOption, TableOption, PixOption,
-                        ServerAddressHeader, articleAddress, minPix);
-}
-
-std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
-                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
-                                std::u16string_view FilterText2, std::u16string_view TagOption,
-                                std::u16string_view TableOption, std::u16string_view PixOption,
-                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                                std::int32_t& minPix)
 {
     const auto parts = cutParts(&ctx.reporter, page, FilterHeadline1, FilterHeadline2, FilterText1, FilterText2);
     if (!parts) {

@@ -33,20 +33,13 @@ ArticleMarkers locateArticleMarkers(std::u16string_view page, std::u16string_vie
 /// SanitizeMarkup allows (tables and pictures only where they are kept), and a plain-text one
 /// none at all (PlainText). Returns the headline part followed by the text part, or, after a
 /// report, nothing when a marker is missing.
-std::u16string CutNews(ExtractContext& ctx, std::u16string_view page, std::u16string_view FilterHeadline1,
+/// The page is given up: the text is cut out of the page's own storage, which the article then
+/// keeps, so a large page is not held beside its cleaned copies.
+std::u16string CutNews(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
                        std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
                        std::u16string_view FilterText2, std::u16string_view TagOption, std::u16string_view TableOption,
                        std::u16string_view PixOption, std::u16string_view ServerAddressHeader,
                        std::u16string_view articleAddress, std::int32_t& minPix);
-
-/// CutNews on a page the caller gives up: the text is cut out of the page's own storage, which
-/// the article then keeps, so a large page is not held beside its cleaned copies.
-std::u16string CutNewsReleasing(ExtractContext& ctx, std::u16string page, std::u16string_view FilterHeadline1,
-                                std::u16string_view FilterHeadline2, std::u16string_view FilterText1,
-                                std::u16string_view FilterText2, std::u16string_view TagOption,
-                                std::u16string_view TableOption, std::u16string_view PixOption,
-                                std::u16string_view ServerAddressHeader, std::u16string_view articleAddress,
-                                std::int32_t& minPix);
 
 /// The addresses to try for each picture CutNews would hand to KeepPix, in order, without
 /// reporting anything: for fetching the pictures of an article before its turn comes.

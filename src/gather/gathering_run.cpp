@@ -9,6 +9,7 @@
 #include "extract/tag_filters.h"
 #include "gather/contents_page.h"
 #include "gather/epub_book.h"
+#include "gather/foresight.h"
 #include "gather/gathered_before.h"
 #include "gather/output_file.h"
 #include "gather/look_ahead.h"
@@ -33,61 +34,6 @@ constexpr int kMaxPerServer = 4;
 constexpr std::size_t kWindowPerJob = 32;
 /// No new fetch starts while the pages waiting to be taken hold this much.
 constexpr std::size_t kLookAheadBytes = 16 * 1024 * 1024;
-/// The site page (or a topic file of the site) could not be written.
-constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
-
-/// Foresees what the run will fetch next from what it fetched, without reporting anything.
-class Foresight
-{
-public:
-    Foresight(const run::RunState& state, const run::SiteTable& table, run::Reporter quiet, int picturesPerArticle,
-              GatheredBefore& gatheredBefore)
-        : m_state(state), m_table(table), m_quiet(std::move(quiet)), m_picturesPerArticle(picturesPerArticle),
-          m_gatheredBefore(gatheredBefore)
-    {
-        m_quiet.silence();
-    }
-
-    /// What a site fetches first: its index page, or without index markers its one article.
-    std::vector<Expected> start(int row) const
-    {
-        const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(row)];
-        if (run::outputFileNameProblem(site.FileName)) {
-            return {}; // the run skips a site it cannot write
-        }
-        if (indexIsArticle(site)) {
-            return sitePages(row, walkIndexAsArticle(site));
-        }
-        return {Expected{site.IndexAddress, Expected::Kind::Index, row, false}};
-    }
-
-    std::vector<Expected> operator()(const Expected& done, const Arrival& arrival)
-    {
-        if (done.row < 0 || done.row >= static_cast<int>(m_table.rows.size())) {
-            return {};
-        }
-        const run::SiteRecord& site = m_table.rows[static_cast<std::size_t>(done.row)];
-        if (done.kind == Expected::Kind::Index) {
-            LinkWalk walk = cutIndex(m_quiet, site, arrival.text, m_state.LastArticleIndex).walk;
-            m_gatheredBefore.skip(site, walk);
-            return sitePages(done.row, walk);
-        }
-        std::vector<Expected> pictures;
-        if (done.kind == Expected::Kind::Article && done.cut) {
-            for (const std::u16string& picture : picturesAhead(site, done.url, arrival.text, m_picturesPerArticle)) {
-                pictures.push_back(Expected{picture, Expected::Kind::Picture, done.row, false, done.url});
-            }
-        }
-        return pictures;
-    }
-
-private:
-    const run::RunState& m_state;
-    const run::SiteTable& m_table;
-    run::Reporter m_quiet;
-    int m_picturesPerArticle;
-    GatheredBefore& m_gatheredBefore;
-};
 
 /// Whether a stop was asked for (the stop button, a signal, the window closing). It reaches the
 /// run through the fetcher, which has already abandoned whatever was under way; here it clears
@@ -292,9 +238,9 @@ private:
         std::int32_t minPix = minimumPictureSize(m_site.minPix);
         m_pictures.beginArticle(address);
         const std::u16string cut =
-            extract::CutNewsReleasing(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
-                                      m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
-                                      m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
+            extract::CutNews(article, std::move(page), m_site.FilterHeadline1, m_site.FilterHeadline2,
+                             m_site.FilterText1, m_site.FilterText2, m_site.TagOption, m_site.TableOption,
+                             m_site.PixOption, m_site.ServerAddressHeader, address, minPix);
         m_pictures.endArticle();
         if (stopAsked(m_ctx)) {
             return ArticleOutcome::Abandoned; // its pictures were cut short: it is not written half
@@ -375,9 +321,9 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
             services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), u"MakeContents");
         }
     }
-    // The table may be reloaded while the run walks it (the windows stay usable), so the run
-    // walks a copy taken at its start.
-    const run::SiteTable table = context.values.SiteTable;
+    // Only Init loads the table, and nothing runs Init while a run goes on (the Read menu and the
+    // start button wait for its end), so the run walks the table in place.
+    const run::SiteTable& table = context.values.SiteTable;
     const int lastRow = state.SiteCount;
     const auto gathered = [&](int row) {
         return row < static_cast<int>(table.rows.size()) &&
@@ -426,134 +372,6 @@ std::vector<SiteOutcome> gatherSites(RunContext& context)
         services.messages.information(kFinishedMessage);
     }
     return outcomes;
-}
-
-bool RunDriver::run(const std::u16string& procedure)
-{
-    try {
-        gatherSites(m_context);
-        return true;
-    } catch (const OutputError& e) {
-        m_context.state.Running = false;
-        m_context.services.frontEnd.setStopCaption(kStartCaption);
-        m_context.services.reporter.writeFailed(kPageNotWritten, e.path(), run::because(e.cause()), procedure);
-        return false;
-    }
-}
-
-bool RunDriver::prepareAutomatic()
-{
-    RunPhase idle = RunPhase::Idle;
-    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
-        return false;
-    }
-    m_context.services.frontEnd.setStopCaption(kStopCaption);
-    m_context.state.Running = true;
-    return true;
-}
-
-bool RunDriver::prepareStart()
-{
-    RunPhase idle = RunPhase::Idle;
-    if (!m_phase.compare_exchange_strong(idle, RunPhase::Running)) {
-        return false;
-    }
-    run::RunState& state = m_context.state;
-    m_context.services.frontEnd.setStopCaption(kStopCaption);
-    if (Init(state, m_context.values, m_context.services) != InitResult::Ready) {
-        // Nothing to gather: a run over a failed load would only write empty pages.
-        m_context.services.frontEnd.setStopCaption(kStartCaption);
-        m_phase = RunPhase::Idle;
-        return false;
-    }
-    state.Running = true;
-    return true;
-}
-
-bool RunDriver::gatherPrepared(const std::u16string& procedure)
-{
-    // A stop asked for while Init still ran is taken before the first site.
-    applyStopRequest();
-    struct BackToIdle
-    {
-        RunDriver& driver;
-        ~BackToIdle()
-        {
-            driver.m_context.values.dataFolderLock.release(); // free for other programs
-            // The run is over: a stop asked for it is spent. Under the lock, so that a stop asked
-            // for just now is either spent here or finds the driver idle, never left for the next run.
-            const std::lock_guard lock(driver.m_stopMutex);
-            driver.m_context.fetcher.resume();
-            driver.m_phase = RunPhase::Idle;
-        }
-    } backToIdle{*this};
-    const bool ran = run(procedure);
-    // A stop clicked after the run's last check still says that somebody stopped it, so an
-    // automatic run does not close the program then.
-    if (m_phase.load() == RunPhase::Stopping) {
-        m_context.state.AutoStart = false;
-    }
-    return ran;
-}
-
-bool RunDriver::requestStop()
-{
-    const std::lock_guard lock(m_stopMutex);
-    RunPhase running = RunPhase::Running;
-    if (!m_phase.compare_exchange_strong(running, RunPhase::Stopping)) {
-        return false;
-    }
-    // Wakes the run wherever it waits for a transfer; it stops at once from there.
-    m_context.fetcher.stop();
-    return true;
-}
-
-void RunDriver::applyStopRequest()
-{
-    if (m_phase.load() == RunPhase::Stopping && m_context.state.Running) {
-        m_context.state.AutoStart = false;
-        m_context.state.Running = false;
-    }
-}
-
-bool RunDriver::automaticRun()
-{
-    if (!prepareAutomatic()) {
-        return false;
-    }
-    gatherPrepared(u"FormLoad");
-    return m_context.state.AutoStart;
-}
-
-bool RunDriver::runOnce()
-{
-    if (!prepareAutomatic()) {
-        return false;
-    }
-    return gatherPrepared(u"FormLoad");
-}
-
-bool RunDriver::pressStartStop()
-{
-    switch (m_phase.load()) {
-    case RunPhase::Running:
-        // The click arrives while the run yields on this same thread, so the stop is applied
-        // at once; the run sees it at its next check of Running.
-        requestStop();
-        m_context.services.frontEnd.setStopCaption(kStartCaption);
-        applyStopRequest();
-        return true;
-    case RunPhase::Stopping:
-        // The run that was stopped is still unwinding; starting now would nest a second run
-        // inside it, and both would write the same pages.
-        return false;
-    case RunPhase::Idle:
-        break;
-    }
-    if (!prepareStart()) {
-        return false;
-    }
-    return gatherPrepared(u"cmdStop");
 }
 
 } // namespace vz::gather

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,8 @@ inline constexpr const char16_t* kStartCaption = u"開始";
 inline constexpr const char16_t* kStopCaption = u"終了";
 /// Shown when a run that was not started automatically ends.
 inline constexpr const char16_t* kFinishedMessage = u"ダウンロードが終了しました。";
+/// The site page (or a topic file of the site) could not be written.
+inline constexpr const char16_t* kPageNotWritten = u"出力ファイルに書き込めませんでした。";
 
 /// How one site went, for progress reports.
 struct SiteOutcome
@@ -26,7 +26,7 @@ struct SiteOutcome
     int failed = 0;
 };
 
-/// Everything a run touches. The main window (or the headless command) owns the pieces.
+/// Everything a run touches. The session owns the pieces.
 struct RunContext
 {
     run::RunState& state;
@@ -41,58 +41,5 @@ struct RunContext
 /// cleared and the start caption; shows the finished message unless AutoStart is on.
 /// A site whose page cannot be written is reported and skipped; so is a contents page.
 std::vector<SiteOutcome> gatherSites(RunContext& context);
-
-/// Where the run stands. Stopping lasts from the stop request until the run has unwound; a
-/// start asked for meanwhile starts nothing, since two runs would write the same pages.
-enum class RunPhase { Idle, Running, Stopping };
-
-/// Starting and stopping, shared by the main window and the headless command.
-///
-/// A run may go on on another thread than the one that asks it to stop: requestStop() marks the
-/// request and stops the fetcher, which abandons every transfer and wakes the run wherever it
-/// waits; the run's own thread then clears Running and AutoStart. A signal stops the fetcher
-/// directly (see cli::StopOnSignal).
-class RunDriver
-{
-public:
-    explicit RunDriver(RunContext& context) : m_context(context) {}
-
-    /// The automatic run after start-up. Returns true when the program should now close, that is
-    /// when AutoStart is still on (nobody pressed stop).
-    bool automaticRun();
-
-    /// The start/stop button on the run's own thread: asks a run that is going on to stop (it
-    /// ends after the current article), or prepares and starts one. Returns false when nothing
-    /// was started or stopped: a run is still stopping, or one could not be prepared.
-    bool pressStartStop();
-
-    /// One run without Init (the caller prepared it), whatever AutoStart says.
-    bool runOnce();
-
-    /// The first half of a start from the button: caption, Init, Running set. False (and idle
-    /// again) when no run could be prepared, or when a run is not idle.
-    bool prepareStart();
-    /// The first half of the automatic run: caption and Running set. False when not idle.
-    bool prepareAutomatic();
-    /// The second half: the prepared run itself, to its end; the driver is idle afterwards.
-    /// `procedure` names where an error that ends the run is reported.
-    bool gatherPrepared(const std::u16string& procedure);
-
-    /// Asks the run going on to stop at once; safe from any thread. False when no run is going on
-    /// (or it is already stopping).
-    bool requestStop();
-    /// On the run's thread: a stop that was asked for clears AutoStart and Running.
-    void applyStopRequest();
-
-    RunPhase phase() const { return m_phase.load(); }
-
-private:
-    bool run(const std::u16string& procedure);
-
-    RunContext& m_context;
-    std::atomic<RunPhase> m_phase{RunPhase::Idle};
-    /// Orders a stop request against the end of the run.
-    std::mutex m_stopMutex;
-};
 
 } // namespace vz::gather

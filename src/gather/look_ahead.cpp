@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 #include "run/text.h"
 

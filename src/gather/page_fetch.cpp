@@ -1,6 +1,5 @@
 #include "page_fetch.h"
 
-#include "platform/downloader_fetcher.h"
 #include "platform/url_policy.h"
 #include "run/text.h"
 
@@ -55,9 +54,6 @@ Page PageFetcher::fetchPage(const std::u16string& url, AddressOrigin origin)
     if (m_ahead.stopped()) {
         m_events.yieldEvents();
         return Page{{}, false, true};
-    }
-    if (arrival.result.status == platform::kDownloadRaised) {
-        m_reporter.DispErr(text::fromUtf8(arrival.result.description), url, u"", u"DownloadFile");
     }
     m_events.yieldEvents();
     if (arrival.result.status != 0) {

@@ -44,8 +44,7 @@ public:
                 run::FrontEnd* frontEnd = nullptr);
 
     /// Fetches the page, lets waiting window events run once, and returns the page as text.
-    /// A failed download is reported under "GetHTML" (and one that raised an error under
-    /// "DownloadFile" before that) and gives an empty page. An address from a page that may not
+    /// A failed download is reported under "GetHTML" and gives an empty page. An address from a page that may not
     /// be fetched fails the same way without being tried.
     Page fetchPage(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList);
     std::u16string GetHTML(const std::u16string& url, AddressOrigin origin = AddressOrigin::SiteList)

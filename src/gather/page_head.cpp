@@ -9,6 +9,7 @@
 namespace vz::gather {
 
 using text::InStr;
+using text::InStrLowered;
 using text::LCase;
 using text::Left;
 using text::Mid;
@@ -19,16 +20,6 @@ namespace {
 // Searched as one text, not as a list of names; "x -sjis" is spelt as stored sites expect.
 constexpr std::u16string_view kKnownCharsets = u"iso-2022-jp euc-jp shift_jis x -sjis utf-8 ";
 constexpr std::u16string_view kMetaTag = u"<meta http-equiv=";
-
-// The 1-based position of `lowerNeedle` in the page as if the page were lower-cased, 0 when it is
-// not there. Lower-casing a copy of a page of many megabytes only to search it would double
-// what the page holds in memory.
-std::ptrdiff_t findLowered(std::u16string_view page, std::u16string_view lowerNeedle)
-{
-    const auto at = std::search(page.begin(), page.end(), lowerNeedle.begin(), lowerNeedle.end(),
-                                [](char16_t a, char16_t b) { return text::LCaseChar(a) == b; });
-    return at == page.end() ? 0 : (at - page.begin()) + 1;
-}
 
 // The labels a browser reads as Shift_JIS, windows-1252 (which ASCII and Latin-1 name), the
 // other ISO-8859 charsets and windows-1250 to 1258: charsets whose bytes for ASCII are ASCII and
@@ -146,10 +137,10 @@ bool isReadableDeclaration(std::u16string_view tag)
 
 bool CheckCharset(std::u16string_view page)
 {
-    if (findLowered(page, kMetaTag) == 0) {
+    if (InStrLowered(page, kMetaTag) == 0) {
         return false;
     }
-    const auto c = findLowered(page, u"charset");
+    const auto c = InStrLowered(page, u"charset");
     if (c == 0) {
         return false;
     }
@@ -165,8 +156,8 @@ bool CheckCharset(std::u16string_view page)
 
 std::u16string MakePageHead(std::u16string_view page, const std::u16string& standardHead)
 {
-    const auto m = findLowered(page, kMetaTag);
-    if (m == 0 || findLowered(page, u"charset") == 0) {
+    const auto m = InStrLowered(page, kMetaTag);
+    if (m == 0 || InStrLowered(page, u"charset") == 0) {
         return standardHead;
     }
     const auto g = InStr(m, page, u">");

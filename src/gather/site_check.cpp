@@ -8,6 +8,7 @@
 #include "platform/cp932.h"
 #include "platform/event_yield.h"
 #include "platform/messages.h"
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 #include "run/output_file_name.h"
 #include "run/reporter.h"
@@ -262,9 +263,9 @@ SiteCheck checkSite(const CheckRequest& request, platform::Fetcher& fetcher)
     extract::ExtractContext context{reporter, request.settings.fitting, store};
     std::int32_t minPix = minimumPictureSize(site.minPix);
     store.beginArticle(link->address);
-    article.text = extract::CutNewsReleasing(context, std::move(page.text), site.FilterHeadline1, site.FilterHeadline2,
-                                             site.FilterText1, site.FilterText2, site.TagOption, site.TableOption,
-                                             site.PixOption, site.ServerAddressHeader, link->address, minPix);
+    article.text = extract::CutNews(context, std::move(page.text), site.FilterHeadline1, site.FilterHeadline2,
+                                    site.FilterText1, site.FilterText2, site.TagOption, site.TableOption,
+                                    site.PixOption, site.ServerAddressHeader, link->address, minPix);
     store.endArticle();
     if (fetcher.stopped()) {
         return finish();

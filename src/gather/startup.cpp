@@ -282,15 +282,4 @@ StartUpResult startUpWithFile(RunState& state, RunValues& values, Services& serv
     return initAsStartUp(state, values, services);
 }
 
-void shutdown(const RunState& state, Services& services)
-{
-    if (state.DataPath.empty()) {
-        return;
-    }
-    const std::u16string raw = state.DataPath + u"raw.tmp";
-    if (run::FileExists(services.reporter, raw)) {
-        run::FileDelete(services.reporter, raw);
-    }
-}
-
 } // namespace vz::gather

@@ -100,7 +100,4 @@ StartUpResult startUp(run::RunState& state, RunValues& values, Services& service
 StartUpResult startUpWithFile(run::RunState& state, RunValues& values, Services& services,
                               const std::u16string& programFolder, const std::u16string& iniFile);
 
-/// What the program does as it closes: removes the temporary download file.
-void shutdown(const run::RunState& state, Services& services);
-
 } // namespace vz::gather

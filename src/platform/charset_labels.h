@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/page_converter.h"
+#include "platform/page_encoding.h"
 
 /// Charset names: the converters pages are read with, and the labels servers and pages declare.
 namespace vz::platform {
@@ -26,5 +26,13 @@ struct DeclaredCharset
 
 /// What a declared label means, when it names a charset that reads ASCII markup as ASCII.
 std::optional<DeclaredCharset> resolveLabel(std::string_view rawLabel);
+
+/// The charset parameter of a Content-Type header value ("text/html; charset=EUC-JP" gives
+/// "EUC-JP"); empty when there is none.
+std::string charsetOfContentType(std::string_view contentType);
+
+/// The charset a page's meta tag declares, either form (`<meta charset="utf-8">` or the
+/// content-type tag); empty when the page's beginning declares none.
+std::string charsetOfMetaTag(std::string_view bytes);
 
 } // namespace vz::platform

@@ -8,7 +8,7 @@
 
 #include "platform/cp932.h"
 #include "platform/japanese_scanners.h"
-#include "platform/page_converter.h"
+#include "platform/page_encoding.h"
 
 namespace vz::platform {
 namespace {

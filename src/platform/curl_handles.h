@@ -54,7 +54,11 @@ EasyHandle makeEasyHandle(const CurlSettings& limits);
 std::string userAgent();
 
 /// The URL with spaces, control characters and bytes of 0x80 and over percent-encoded, as
-/// browsers send addresses written with them; blanks around it are dropped.
+/// browsers send addresses written with them; blanks around it are dropped. Nothing else changes.
+/// libcurl's URL API (curl_url_set with CURLU_URLENCODE) is not used for this: the 7.88 that
+/// Debian 12 ships writes lower-case hex, turns a blank in the query into "+", refuses control
+/// characters outright and rewrites "/../" and an empty path, so the server would be asked for
+/// another address than the page named.
 std::string escapeUrl(const std::string& url);
 
 } // namespace vz::platform

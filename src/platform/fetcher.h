@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/downloader.h"
-
 namespace vz::platform {
 
 class ResponseCache;
@@ -16,6 +14,17 @@ class ResponseCache;
 inline constexpr int kTransferStopped = 42;
 /// Status of a transfer that ran out of time (libcurl's number).
 inline constexpr int kTransferTimedOut = 28;
+
+/// How a transfer went.
+struct DownloadResult
+{
+    /// 0 when the resource's bytes arrived; anything else is a failure.
+    int status = 0;
+    /// The Content-Type header of the response, when there was one ("text/html; charset=EUC-JP").
+    std::string contentType;
+    /// What went wrong, in words, when status is not 0.
+    std::string description;
+};
 
 /// A finished transfer: how it went and, on success, the resource's bytes.
 struct Fetched

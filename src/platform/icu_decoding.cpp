@@ -7,7 +7,7 @@
 #include <unicode/ucnv_cb.h>
 
 #include "platform/icu_converter.h"
-#include "platform/page_converter.h"
+#include "platform/page_encoding.h"
 
 namespace vz::platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/page_converter.h"
+#include "platform/page_encoding.h"
 
 /// How plausible a reading of a page's bytes is as Japanese text, for each encoding it may be in.
 namespace vz::platform {

@@ -56,6 +56,13 @@ std::ptrdiff_t InStr(std::ptrdiff_t start, View s, View find)
     return at == View::npos ? 0 : static_cast<std::ptrdiff_t>(at) + 1;
 }
 
+std::ptrdiff_t InStrLowered(View s, View lowerFind)
+{
+    const auto at = std::search(s.begin(), s.end(), lowerFind.begin(), lowerFind.end(),
+                                [](char16_t a, char16_t b) { return LCaseChar(a) == b; });
+    return at == s.end() ? 0 : (at - s.begin()) + 1;
+}
+
 char16_t LCaseChar(char16_t c)
 {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;

@@ -32,6 +32,10 @@ Str Mid(View s, std::ptrdiff_t p, std::ptrdiff_t n);
 /// An empty text never holds anything; an empty `find` is found at `start` when start lies
 /// within the text.
 std::ptrdiff_t InStr(std::ptrdiff_t start, View s, View find);
+/// InStr in `s` as if it were lower-cased (ASCII letters), for a lower-case `lowerFind`: 1-based,
+/// 0 when it is not there. No lower-cased copy is made: a page of many megabytes would be held
+/// twice only to be searched.
+std::ptrdiff_t InStrLowered(View s, View lowerFind);
 inline std::ptrdiff_t InStr(View s, View find)
 {
     return InStr(1, s, find);

@@ -9,16 +9,17 @@ RunControl::~RunControl()
 {
     if (m_thread.joinable()) {
         m_driver.requestStop();
+        m_window.close();
         m_thread.join();
     }
 }
 
-gather::RunPhase RunControl::phase() const
+RunPhase RunControl::phase() const
 {
-    const gather::RunPhase phase = m_driver.phase();
-    if (phase == gather::RunPhase::Idle && m_thread.joinable()) {
+    const RunPhase phase = m_driver.phase();
+    if (phase == RunPhase::Idle && m_thread.joinable()) {
         // The run is over but its end has not reached this thread yet.
-        return gather::RunPhase::Stopping;
+        return RunPhase::Stopping;
     }
     return phase;
 }

@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "gather/gathering_run.h"
+#include "session/run_driver.h"
 #include "session/window_thread.h"
 
 namespace vz::session {
@@ -12,7 +12,7 @@ namespace vz::session {
 /// also while a download hangs until its time-out. Used from the window thread only.
 ///
 /// Init runs on the window thread before the run starts; while the run goes on, it alone touches
-/// the run state, and a stop is only marked here and taken by the run at its next yield. The
+/// the run state, and a stop reaches it through the fetcher, which wakes it wherever it waits. The
 /// control counts as idle only once the run's thread has ended, so a start never overlaps a run
 /// that is still unwinding.
 class RunControl
@@ -21,8 +21,9 @@ public:
     /// Told on the window thread once a run has ended: whether it went through.
     using Ended = std::function<void(bool ran)>;
 
-    RunControl(gather::RunDriver& driver, WindowThread& window) : m_driver(driver), m_window(window) {}
-    /// Waits for a run that is still going on, after asking it to stop.
+    RunControl(RunDriver& driver, WindowThread& window) : m_driver(driver), m_window(window) {}
+    /// Asks a run that is still going on to stop and waits for it. The window thread is closed
+    /// first, so a run waiting for a message box is released rather than waited for in turn.
     ~RunControl();
     RunControl(const RunControl&) = delete;
     RunControl& operator=(const RunControl&) = delete;
@@ -36,15 +37,12 @@ public:
     bool stop();
 
     /// Idle only when no run thread is left.
-    gather::RunPhase phase() const;
-
-    /// For the run's own yields: takes a stop that was asked for.
-    void runYield() { m_driver.applyStopRequest(); }
+    RunPhase phase() const;
 
 private:
     void launch(const char16_t* procedure, Ended ended);
 
-    gather::RunDriver& m_driver;
+    RunDriver& m_driver;
     WindowThread& m_window;
     std::thread m_thread;
 };

@@ -46,11 +46,6 @@ bool Session::anySite() const
     return std::any_of(rows.begin(), rows.end(), [](const run::SiteRecord& site) { return !site.IndexName.empty(); });
 }
 
-void Session::shutdown()
-{
-    gather::shutdown(m_state, m_services);
-}
-
 std::optional<std::u16string> takeProgramFolder(const std::u16string& programFolder, platform::FileLock& lock)
 {
     const std::u16string folder = run::withFolderEnd(programFolder);

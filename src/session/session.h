@@ -3,27 +3,16 @@
 #include <optional>
 #include <string>
 
-#include "gather/gathering_run.h"
+#include "session/run_driver.h"
 #include "gather/startup.h"
 #include "platform/clock.h"
 #include "platform/fetcher.h"
 #include "platform/file_lock.h"
-#include "platform/event_yield.h"
-#include "platform/messages.h"
-#include "run/front_end.h"
+#include "session/front_end_parts.h"
 #include "run/reporter.h"
 #include "run/run_state.h"
 
 namespace vz::session {
-
-/// What a front end talks to.
-struct FrontEndParts
-{
-    run::FrontEnd& frontEnd;
-    run::ErrorSink& errors;
-    platform::Messages& messages;
-    platform::EventYield& events;
-};
 
 /// The pieces of a run put together once, for the headless command and the windows alike: the
 /// run state, the reporter, the run's values, the page fetcher and the run driver.
@@ -48,14 +37,11 @@ public:
     /// Whether the run's table holds a site that is switched on.
     bool anySite() const;
 
-    /// As the program closes: the temporary download file is removed.
-    void shutdown();
-
     run::RunState& state() { return m_state; }
     const run::RunState& state() const { return m_state; }
     gather::RunValues& values() { return m_values; }
     run::Reporter& reporter() { return m_reporter; }
-    gather::RunDriver& driver() { return m_driver; }
+    RunDriver& driver() { return m_driver; }
 
 private:
     run::RunState& m_state;
@@ -63,7 +49,7 @@ private:
     gather::RunValues m_values;
     gather::Services m_services;
     gather::RunContext m_context;
-    gather::RunDriver m_driver;
+    RunDriver m_driver;
 };
 
 /// Takes the program folder for one desktop program: the lock file "vodeZeva-desktop.lock" in it,

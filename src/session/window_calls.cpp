@@ -1,5 +1,7 @@
 #include "window_calls.h"
 
+#include <memory>
+
 namespace vz::session {
 
 void WindowCalls::post(std::function<void()> call)
@@ -11,12 +13,12 @@ void WindowCalls::post(std::function<void()> call)
     }
 }
 
-void WindowCalls::callAndWait(const std::function<void()>& call)
+void WindowCalls::callAndWait(std::function<void()> call)
 {
     if (m_thread.isCurrent()) {
         call();
     } else {
-        m_thread.callAndWait(call);
+        m_thread.callAndWait(std::move(call));
     }
 }
 
@@ -72,34 +74,35 @@ void WindowCalls::appendLine(const std::u16string& line)
 
 void WindowCalls::information(const std::u16string& text)
 {
-    callAndWait([this, &text] { m_targets.messages.information(text); });
+    callAndWait([this, text] { m_targets.messages.information(text); });
 }
 
 void WindowCalls::alert(const std::u16string& text)
 {
-    callAndWait([this, &text] { m_targets.messages.alert(text); });
+    callAndWait([this, text] { m_targets.messages.alert(text); });
 }
 
+// A question the windows no longer answer, as the program closes, is answered no.
 bool WindowCalls::askOkCancel(const std::u16string& text)
 {
-    bool yes = false;
-    callAndWait([this, &text, &yes] { yes = m_targets.messages.askOkCancel(text); });
-    return yes;
+    const auto yes = std::make_shared<bool>(false);
+    callAndWait([this, text, yes] { *yes = m_targets.messages.askOkCancel(text); });
+    return *yes;
 }
 
 bool WindowCalls::askYesNo(const std::u16string& text)
 {
-    bool yes = false;
-    callAndWait([this, &text, &yes] { yes = m_targets.messages.askYesNo(text); });
-    return yes;
+    const auto yes = std::make_shared<bool>(false);
+    callAndWait([this, text, yes] { *yes = m_targets.messages.askYesNo(text); });
+    return *yes;
 }
 
 void WindowCalls::yieldEvents()
 {
+    // A run on its own thread has nothing to let run: the windows go on by themselves, and a stop
+    // reaches the run through the fetcher.
     if (m_thread.isCurrent()) {
         m_targets.events.yieldEvents();
-    } else if (m_runYield) {
-        m_runYield();
     }
 }
 

@@ -3,9 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/event_yield.h"
-#include "platform/messages.h"
-#include "run/front_end.h"
+#include "session/front_end_parts.h"
 #include "session/window_thread.h"
 
 namespace vz::session {
@@ -13,26 +11,15 @@ namespace vz::session {
 /// What the session calls the windows through. On the window thread every call goes straight to
 /// the windows; from a run on another thread it is handed to the window thread: reports and
 /// progress are posted in order and the run goes on, message boxes wait for their answer as
-/// they would on the window thread.
+/// they would on the window thread. Once the window thread is closed, a message box is not shown
+/// and a question is answered no.
 class WindowCalls final : public run::FrontEnd,
                           public run::ErrorSink,
                           public platform::Messages,
                           public platform::EventYield
 {
 public:
-    struct Targets
-    {
-        run::FrontEnd& frontEnd;
-        run::ErrorSink& errors;
-        platform::Messages& messages;
-        platform::EventYield& events;
-    };
-
-    WindowCalls(Targets targets, WindowThread& thread) : m_targets(targets), m_thread(thread) {}
-
-    /// What a run on another thread does where it would have let window events run: the stop
-    /// button's request is taken there.
-    void setRunYield(std::function<void()> yield) { m_runYield = std::move(yield); }
+    WindowCalls(FrontEndParts targets, WindowThread& thread) : m_targets(targets), m_thread(thread) {}
 
     void setCaption(const std::u16string& fileName) override;
     void openConfig() override;
@@ -55,11 +42,10 @@ public:
 
 private:
     void post(std::function<void()> call);
-    void callAndWait(const std::function<void()>& call);
+    void callAndWait(std::function<void()> call);
 
-    Targets m_targets;
+    FrontEndParts m_targets;
     WindowThread& m_thread;
-    std::function<void()> m_runYield;
 };
 
 } // namespace vz::session

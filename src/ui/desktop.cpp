@@ -1,7 +1,5 @@
 #include "desktop.h"
 
-#include <QCoreApplication>
-
 #include "run/reporter.h"
 
 namespace vz::ui {
@@ -16,7 +14,6 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
 {
     m_mainDialogs.setWindow(&m_window);
     m_aboutDialogs.setWindow(&m_about);
-    m_calls.setRunYield([this] { m_control.runYield(); });
     m_window.attachRun(m_session, m_control, m_jobs);
     QObject::connect(&m_window, &MainWindow::aboutRequested, &m_about, [this] {
         m_about.show();
@@ -31,21 +28,10 @@ Desktop::Desktop(run::RunState& state, DesktopServices services)
     QObject::connect(&m_window, &MainWindow::pageFailed, &m_errors, &ErrorsWindow::downloadFailed);
     m_editors.onSaved([this] { m_window.checkReadiness(); });
     QObject::connect(&m_window, &MainWindow::shuttingDown, &m_window, [this] {
-        m_session.shutdown();
         m_errors.close();
         m_about.close();
         m_editors.closeForShutdown();
     });
-}
-
-Desktop::~Desktop()
-{
-    // A run must not outlive the windows it reports to; whatever it still hands over to them is
-    // delivered while it unwinds.
-    m_control.stop();
-    while (m_control.phase() != gather::RunPhase::Idle) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
 }
 
 void Desktop::start(const std::u16string& programFolder, const std::optional<std::u16string>& iniFile,

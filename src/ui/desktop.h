@@ -38,8 +38,6 @@ struct DesktopServices
     platform::EnvironmentLookup environment = platform::processEnvironment;
 };
 
-/// The windowed program: the main window, the error list and the about box, wired to one
-/// session whose run goes on on a thread of its own.
 /// The run's message boxes. A run stopped because the window was closed ends without telling that
 /// the download has finished: nobody asked for the run to end, only for the program to.
 class RunMessages final : public platform::Messages
@@ -61,12 +59,13 @@ private:
     const MainWindow& m_window;
 };
 
+/// The windowed program: the main window, the error list and the about box, wired to one
+/// session whose run goes on on a thread of its own.
 class Desktop
 {
 public:
+    /// A run still going on as the desktop goes is stopped and waited for by the run control.
     Desktop(run::RunState& state, DesktopServices services);
-    /// Waits for a run that is still going on, after asking it to stop.
-    ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 

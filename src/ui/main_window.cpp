@@ -18,7 +18,7 @@
 
 #include "edit/day_assignment.h"
 #include "edit/run_readiness.h"
-#include "gather/gathering_run.h"
+#include "session/run_driver.h"
 #include "run/text.h"
 #include "session/jobs_setting.h"
 #include "session/run_control.h"
@@ -84,7 +84,7 @@ void MainWindow::showJobs()
 void MainWindow::chooseJobs(int jobs)
 {
     // The menu is out of reach while a run goes on: a run keeps the number it started with.
-    if (m_session && m_jobs && m_control && m_control->phase() == gather::RunPhase::Idle) {
+    if (m_session && m_jobs && m_control && m_control->phase() == session::RunPhase::Idle) {
         m_jobs->choose(jobs, m_session->reporter());
     }
     showJobs();
@@ -174,7 +174,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_endAgreed = true;
-    if (m_control && m_control->phase() != gather::RunPhase::Idle) {
+    if (m_control && m_control->phase() != session::RunPhase::Idle) {
         // The run abandons what it fetches and closes its page; the window closes then.
         m_closeWhenIdle = true;
         m_control->stop();
@@ -292,12 +292,12 @@ void MainWindow::buildMenus()
 
 void MainWindow::updateControls()
 {
-    const gather::RunPhase phase = m_control ? m_control->phase() : gather::RunPhase::Idle;
+    const session::RunPhase phase = m_control ? m_control->phase() : session::RunPhase::Idle;
     const bool attached = m_session != nullptr;
-    const bool idle = phase == gather::RunPhase::Idle;
+    const bool idle = phase == session::RunPhase::Idle;
     // A stopped run is still unwinding: no start until it has ended. A run that would gather
     // nothing is not offered; the status line says why.
-    m_cmdStop->setEnabled(attached && phase != gather::RunPhase::Stopping && (!idle || m_notReady.isEmpty()));
+    m_cmdStop->setEnabled(attached && phase != session::RunPhase::Stopping && (!idle || m_notReady.isEmpty()));
     m_cmdStop->setToolTip(idle ? (m_notReady.isEmpty() ? QStringLiteral("サイトを集め始めます") : m_notReady)
                                : QStringLiteral("今の記事が終わったところで止めます"));
     // Init must not reload the run's state while a run walks it.
@@ -311,7 +311,7 @@ void MainWindow::updateControls()
 
 void MainWindow::checkReadiness()
 {
-    if (!m_session || (m_control && m_control->phase() != gather::RunPhase::Idle)) {
+    if (!m_session || (m_control && m_control->phase() != session::RunPhase::Idle)) {
         return;
     }
     const auto reason = edit::nothingToRun(m_state);
@@ -344,7 +344,7 @@ void MainWindow::pressStartStop()
         return;
     }
     switch (m_control->phase()) {
-    case gather::RunPhase::Running:
+    case session::RunPhase::Running:
         if (m_control->stop()) {
             setStopCaption(gather::kStartCaption);
             m_stopped = true;
@@ -352,9 +352,9 @@ void MainWindow::pressStartStop()
             showStatus();
         }
         break;
-    case gather::RunPhase::Stopping:
+    case session::RunPhase::Stopping:
         break;
-    case gather::RunPhase::Idle:
+    case session::RunPhase::Idle:
         // Init runs inside start(), so the sites are counted after it; the run's first reports
         // wait in the queue until this slot returns.
         emit runStarting();
@@ -453,7 +453,7 @@ void MainWindow::showStatus()
     if (!m_lastFailure.isEmpty()) {
         parts << m_lastFailure;
     }
-    const bool idle = !m_control || m_control->phase() == gather::RunPhase::Idle;
+    const bool idle = !m_control || m_control->phase() == session::RunPhase::Idle;
     if (idle && !m_notReady.isEmpty()) {
         parts << m_notReady;
     }
@@ -478,7 +478,7 @@ void MainWindow::clearRun()
 
 void MainWindow::readIni()
 {
-    if (!m_session || !m_control || m_control->phase() != gather::RunPhase::Idle) {
+    if (!m_session || !m_control || m_control->phase() != session::RunPhase::Idle) {
         return;
     }
     platform::FileDialogRequest request;

@@ -10,14 +10,9 @@ bool QtWindowThread::isCurrent() const
     return m_context && QThread::currentThread() == m_context->thread();
 }
 
-void QtWindowThread::post(std::function<void()> call)
+void QtWindowThread::deliver(std::function<void()> call)
 {
     QMetaObject::invokeMethod(m_context.data(), std::move(call), Qt::QueuedConnection);
-}
-
-void QtWindowThread::callAndWait(std::function<void()> call)
-{
-    QMetaObject::invokeMethod(m_context.data(), std::move(call), Qt::BlockingQueuedConnection);
 }
 
 } // namespace vz::ui

@@ -15,8 +15,9 @@ public:
     explicit QtWindowThread(QObject* context) : m_context(context) {}
 
     bool isCurrent() const override;
-    void post(std::function<void()> call) override;
-    void callAndWait(std::function<void()> call) override;
+
+protected:
+    void deliver(std::function<void()> call) override;
 
 private:
     QPointer<QObject> m_context;

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "cli/headless_front_end.h"
+#include "fakes/fake_fetcher.h"
 #include "fakes/fake_front_end.h"
 #include "gather/gathered_before.h"
 #include "platform/cp932.h"
@@ -171,6 +173,46 @@ TEST_F(HeadlessRunTest, ADamagedCacheFileIsReportedAndTheRunGoesOn)
     EXPECT_NE(printed.text.find(said), std::string::npos) << printed.text;
     EXPECT_EQ(printed.text.find(said), printed.text.rfind(said)) << "once";
     EXPECT_EQ(readBytes(home.path() / "vodeZeva.cache"), std::string(4096, 'x'));
+}
+
+TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
+{
+    TempDir home;
+    FakeClock clock;
+    FakeFetcher fetcher;
+    std::FILE* err = std::tmpfile();
+    cli::HeadlessFrontEnd frontEnd(err, false);
+    cli::HeadlessOptions options{home.folder(), std::nullopt};
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+
+    options.iniFile = home.folder() + u"typo.ini";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
+
+    options.iniFile = home.folder() + u"off.ini";
+    writeBytes(home.path() / "off.ini", "J\t0\t" + text::toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
+    options.iniFile.reset();
+
+    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
+
+    options.iniFile = home.folder() + u"elsewhere.ini";
+    writeBytes(home.path() / "elsewhere.ini",
+               "J\t0\t" + text::toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
+    fetcher.resources["http://x.test/"] = "<p>no headline</p>";
+    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
+
+    std::rewind(err);
+    std::string printed(4096, '\0');
+    printed.resize(std::fread(printed.data(), 1, printed.size(), err));
+    std::fclose(err);
+    EXPECT_NE(printed.find("vodeZeva.ini に収集するサイトがありません"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("off.ini に収集するサイトがありません"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("今日のサイトリストファイルが"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("S: 取得 0、失敗 1"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("typo.ini: サイトリストファイルがありません"), std::string::npos) << printed;
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -19,21 +18,11 @@ class QueuedWindowThread final : public session::WindowThread
 public:
     bool isCurrent() const override { return std::this_thread::get_id() == m_owner; }
 
-    void post(std::function<void()> call) override
+    /// Calls handed over and not yet pumped.
+    std::size_t queued()
     {
         const std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::move(call));
-        m_changed.notify_all();
-    }
-
-    void callAndWait(std::function<void()> call) override
-    {
-        std::promise<void> done;
-        post([&] {
-            call();
-            done.set_value();
-        });
-        done.get_future().wait();
+        return m_queue.size();
     }
 
     /// Runs queued calls on this thread until `until` holds or `limit` passed; false on time-out.
@@ -51,6 +40,14 @@ public:
             next();
         }
         return true;
+    }
+
+protected:
+    void deliver(std::function<void()> call) override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(call));
+        m_changed.notify_all();
     }
 
 private:

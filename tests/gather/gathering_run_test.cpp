@@ -1,15 +1,11 @@
-#include "gather/gathering_run.h"
+#include "session/run_driver.h"
 
 #include <algorithm>
-#include <csignal>
 
 #include <gtest/gtest.h>
 
-#include "cli/headless_command.h"
-#include "cli/interrupt.h"
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_fetcher.h"
 #include "gather/contents_page.h"
-#include "platform/downloader_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
 #include "support/reporting_fixture.h"
@@ -23,32 +19,6 @@ std::string page(const std::u16string& headline, const std::u16string& body)
 {
     return platform::encodeCp932(u"<html><body><h1>" + headline + u"</h1><div>" + body + u"</div></body></html>").bytes;
 }
-
-/// Passes everything on, recording every address a transfer was started for.
-class RecordingFetcher : public platform::Fetcher
-{
-public:
-    explicit RecordingFetcher(platform::Fetcher& inner) : m_inner(inner) {}
-    Ticket start(const std::string& url, Order order) override
-    {
-        started.push_back(url);
-        return m_inner.start(url, order);
-    }
-    std::vector<Ticket> poll(std::chrono::milliseconds wait) override { return m_inner.poll(wait); }
-    bool done(Ticket ticket) const override { return m_inner.done(ticket); }
-    platform::Fetched take(Ticket ticket) override { return m_inner.take(ticket); }
-    void cancel(Ticket ticket) override { m_inner.cancel(ticket); }
-    void hurry(Ticket ticket) override { m_inner.hurry(ticket); }
-    void setLimits(int transfers, int perServer) override { m_inner.setLimits(transfers, perServer); }
-    void stop() override { m_inner.stop(); }
-    bool stopped() const override { return m_inner.stopped(); }
-    void resume() override { m_inner.resume(); }
-
-    std::vector<std::string> started;
-
-private:
-    platform::Fetcher& m_inner;
-};
 
 class GatheringRunTest : public ::testing::Test, public Reporting
 {
@@ -87,59 +57,32 @@ protected:
     }
 
     FakeClock clock;
-    FakeDownloader downloader;
+    FakeFetcher downloader;
     gather::RunValues values;
     gather::Services services{clock, fe, fe, fe, reporter};
-    platform::DownloaderFetcher fetcher{downloader, (dir.path() / "scratch").string()};
-    RecordingFetcher recording{fetcher};
-    gather::RunContext context{state, values, services, recording};
-    gather::RunDriver driver{context};
+    gather::RunContext context{state, values, services, downloader};
+    session::RunDriver driver{context};
     std::string sites;
 };
 
-TEST_F(GatheringRunTest, AStopDuringAnArticleAbandonsItAndClosesTheSitePage)
-{
-    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tCONTENTS\tNOSEPARATETOPICFILES");
-    writeBytes(dir.path() / "data" / "b.html", "from an earlier run");
-    // Yields: Init in writeIni() and again at the start, the run's start, the index page, the page
-    // checked for the head, the first article, then the second. Stop and then start are clicked
-    // there: the start must wait until the stopped run has ended.
-    fe.onYield = [this] {
-        if (fe.yields == 7) {
-            EXPECT_TRUE(driver.pressStartStop());
-            EXPECT_EQ(driver.phase(), gather::RunPhase::Stopping);
-            EXPECT_FALSE(driver.pressStartStop()) << "a start while the run unwinds starts nothing";
-        }
-    };
-    ASSERT_TRUE(driver.pressStartStop());
-    EXPECT_EQ(driver.phase(), gather::RunPhase::Idle);
-
-    const std::u16string first = output("a.html");
-    EXPECT_NE(first.find(u"本文1です。"), std::u16string::npos);
-    EXPECT_EQ(first.find(u"本文2です。"), std::u16string::npos);
-    EXPECT_TRUE(first.ends_with(u"</html>\r\n"));
-    EXPECT_EQ(first.find(u"</html>"), first.rfind(u"</html>")) << "no second run appended after the page's end";
-    EXPECT_EQ(readBytes(dir.path() / "data" / "b.html"), "from an earlier run") << "later sites stay as they were";
-    EXPECT_NE(output("index.html").find(u"夕刊"), std::u16string::npos) << "the contents page lists every site";
-    EXPECT_FALSE(state.Running);
-    EXPECT_FALSE(state.AutoStart);
-    EXPECT_EQ(fe.stopCaptions, (std::vector<std::u16string>{u"終了", u"開始", u"開始"}));
-    EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
-}
-
-TEST_F(GatheringRunTest, TheAutomaticRunClosesTheProgramUnlessStopped)
+// The automatic run, as the windows and the headless command start it.
+TEST_F(GatheringRunTest, AnAutomaticRunStoppedByHandSaysSoAndDoesNotCloseTheProgram)
 {
     writeIni("J\t0\t" + data() + "\tAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
-    EXPECT_TRUE(driver.automaticRun());
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_TRUE(state.AutoStart) << "the program closes by itself";
     EXPECT_TRUE(fe.infos.empty()) << "no end message when the program closes by itself";
     EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 3/0", u"夕刊 2/0"}));
 
     fe.onYield = [this] {
         if (fe.yields == 12) {
-            driver.pressStartStop();
+            EXPECT_TRUE(driver.requestStop());
+            EXPECT_FALSE(driver.prepareStart()) << "a start while the run unwinds starts nothing";
         }
     };
-    EXPECT_FALSE(driver.automaticRun());
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_FALSE(state.AutoStart);
+    EXPECT_EQ(driver.phase(), session::RunPhase::Idle);
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
 }
 
@@ -153,6 +96,47 @@ TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndThe
                                         "http://news.test/b/index.html", "http://news.test/b/b1.html",
                                         "http://news.test/b/b2.html"}));
     EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
+}
+
+// However many transfers the run may have, one server gets four at once; and what arrived ahead of
+// its turn is held within 16 MB: past that no new transfer starts until the run has taken enough.
+TEST_F(GatheringRunTest, FetchesAheadWithinItsMemoryBudgetAndFourTransfersAServer)
+{
+    // More articles than the look-ahead's window of 64 (two jobs), each 512 KB once read, on a
+    // network so fast that every transfer under way arrives at once.
+    constexpr int kArticles = 70;
+    constexpr std::size_t kPageBytes = 512 << 10;
+    std::string list = "<!--list-->";
+    for (int i = 1; i <= kArticles; ++i) {
+        const std::string file = "big" + std::to_string(i) + ".html";
+        list += "<a href=\"" + file + "\">x</a>";
+        downloader.resources["http://big.test/" + file] = "<div>" + std::string(kPageBytes / 2, 'x') + "</div>";
+    }
+    downloader.resources["http://big.test/index.html"] = list + "<!--/list-->";
+    downloader.allAtOnce = true;
+    sites = "Big\thttp://big.test/index.html\thttp://big.test/\tbig.html\t<!--list-->\t<!--/list-->\t\t\t<div>\t</"
+            "div>\r\n";
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    values.jobs = 2;
+    // The run yields once it has taken a page: at the start, after the index page, after the first
+    // article (fetched for the page head) and again as that article, then after each article.
+    std::vector<std::size_t> takenAtYield;
+    fe.onYield = [&] { takenAtYield.push_back(downloader.taken); };
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(downloader.limits, (std::pair<int, int>{2, 2}));
+    values.jobs = 16;
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(downloader.limits, (std::pair<int, int>{16, 4}));
+
+    const std::size_t window = 1 + 64; // the index page and the first window of articles
+    ASSERT_GT(takenAtYield.size(), 3u);
+    ASSERT_EQ(takenAtYield[2], window) << "the whole window arrived at once";
+    const auto more = std::find_if(takenAtYield.begin(), takenAtYield.end(), [&](auto n) { return n > window; });
+    ASSERT_NE(more, takenAtYield.end());
+    const auto articlesTaken = static_cast<std::size_t>(more - takenAtYield.begin()) - 3;
+    const std::size_t waiting = (window - 1 - articlesTaken) * kPageBytes;
+    EXPECT_LE(waiting, (16u << 20) + kPageBytes) << "more transfers started while " << waiting << " bytes waited";
+    EXPECT_GE(waiting, (16u << 20) - 2 * kPageBytes) << "the look-ahead waited for " << waiting << " bytes";
 }
 
 TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
@@ -172,13 +156,21 @@ TEST_F(GatheringRunTest, TopicFilesNumberOnAcrossSitesAndRuns)
     EXPECT_EQ(values.TopicFileNumber, 8);
 }
 
-TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFails)
+// A stop clicked while Init ran (the windows get their turn there) is spent with the start that
+// failed: the next run is not stopped before its first site.
+TEST_F(GatheringRunTest, TheButtonStartsNoRunWhenInitFailsAndAStopMeanwhileEndsWithIt)
 {
     writeBytes(dir.path() / "sites.ini", "J\tmany\t/tmp\r\nS\thttp://x/\r\n");
-    EXPECT_FALSE(driver.pressStartStop());
+    fe.onYield = [this] { driver.requestStop(); };
+    EXPECT_FALSE(driver.prepareStart());
     EXPECT_FALSE(state.Running);
     EXPECT_EQ(fe.stopCaptions.back(), u"開始");
     EXPECT_TRUE(downloader.requested.empty());
+
+    fe.onYield = nullptr;
+    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
+    ASSERT_TRUE(driver.runOnce());
+    EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"朝刊 3/0", u"夕刊 2/0"}));
 }
 
 // A page's links and pictures are fetched only over http and https, ahead of their turn or at it.
@@ -199,7 +191,7 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
     writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
     ASSERT_TRUE(driver.runOnce());
 
-    for (const std::string& url : recording.started) {
+    for (const std::string& url : downloader.started) {
         EXPECT_TRUE(url.starts_with("http://")) << url;
     }
     EXPECT_EQ(output("c.html").find(u"ローカル"), std::u16string::npos);
@@ -221,82 +213,6 @@ TEST_F(GatheringRunTest, FetchesOnlyHttpFromPagesAndSkipsASiteWhosePageCannotBeW
     ASSERT_TRUE(driver.runOnce());
     EXPECT_EQ(logged(u"MakeContents"), 1);
     EXPECT_EQ(fe.sites.size(), 12u);
-}
-
-TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
-{
-    TempDir home;
-    FakeClock clock;
-    FakeDownloader downloader;
-    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
-    std::FILE* err = std::tmpfile();
-    cli::HeadlessFrontEnd frontEnd(err, false);
-    cli::HeadlessOptions options{home.folder(), std::nullopt};
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
-    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
-
-    options.iniFile = home.folder() + u"typo.ini";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
-
-    options.iniFile = home.folder() + u"off.ini";
-    writeBytes(home.path() / "off.ini", "J\t0\t" + toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
-    options.iniFile.reset();
-
-    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
-
-    options.iniFile = home.folder() + u"elsewhere.ini";
-    writeBytes(home.path() / "elsewhere.ini",
-               "J\t0\t" + toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
-    downloader.resources["http://x.test/"] = "<p>no headline</p>";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
-
-    std::rewind(err);
-    std::string printed(4096, '\0');
-    printed.resize(std::fread(printed.data(), 1, printed.size(), err));
-    std::fclose(err);
-    EXPECT_NE(printed.find("vodeZeva.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("off.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("今日のサイトリストファイルが"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("S: 取得 0、失敗 1"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("typo.ini: サイトリストファイルがありません"), std::string::npos) << printed;
-}
-
-// Sends the program SIGTERM while the first page downloads, as `timeout` would.
-class SignalledDownloader : public FakeDownloader
-{
-public:
-    platform::DownloadResult download(const std::string& url, const std::string& path) override
-    {
-        platform::DownloadResult result = FakeDownloader::download(url, path);
-        std::raise(SIGTERM);
-        return result;
-    }
-};
-
-TEST(HeadlessCommand, ASignalStopsTheRunAtOnceAndLeavesNoTemporaryFile)
-{
-    TempDir home;
-    FakeClock clock;
-    SignalledDownloader downloader;
-    downloader.resources["http://x.test/"] = "<p>page</p>";
-    platform::DownloaderFetcher fetcher(downloader, (home.path() / "scratch").string());
-    writeBytes(home.path() / "s.ini", "J\t0\t" + toUtf8(home.folder()) +
-                                          "out\r\nS\thttp://x.test/\t\ts.html\r\n"
-                                          "T\thttp://x.test/\t\tt.html\r\n");
-    std::FILE* err = std::tmpfile();
-    cli::HeadlessFrontEnd frontEnd(err, false);
-    {
-        const cli::StopOnSignal stopOnSignal(fetcher);
-        EXPECT_EQ(cli::runHeadless({home.folder(), home.folder() + u"s.ini"}, frontEnd, clock, fetcher), 143);
-    }
-    cli::clearInterrupt();
-    std::fclose(err);
-    EXPECT_EQ(downloader.requested.size(), 1u) << "nothing is fetched after the signal";
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "s.html")) << "a site stopped before any article";
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "out" / "t.html"));
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 #include "gather/look_ahead.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_fetcher.h"
 #include "run/text.h"
 
 namespace vz::test {
@@ -16,49 +15,11 @@ namespace {
 using gather::Expected;
 using Kind = gather::Expected::Kind;
 
-/// Transfers that end one a poll, oldest first; records what was started and abandoned.
-class ScriptedFetcher : public platform::Fetcher
+/// Serves every address as "<p>" + address + "</p>".
+class ScriptedFetcher final : public FakeFetcher
 {
-public:
-    Ticket start(const std::string& url, Order order) override
-    {
-        started.push_back(url);
-        orders[url] = order;
-        pending[++m_last] = url;
-        return m_last;
-    }
-    std::vector<Ticket> poll(std::chrono::milliseconds) override
-    {
-        for (const auto& [ticket, url] : pending) {
-            if (m_ended.insert(ticket).second) {
-                return {ticket};
-            }
-        }
-        return {};
-    }
-    bool done(Ticket ticket) const override { return m_ended.contains(ticket); }
-    platform::Fetched take(Ticket ticket) override { return {{0, "text/html", ""}, "<p>" + forget(ticket) + "</p>"}; }
-    void cancel(Ticket ticket) override { abandoned.push_back(forget(ticket)); }
-    void hurry(Ticket) override {}
-    void setLimits(int, int) override {}
-    void stop() override {}
-    bool stopped() const override { return false; }
-    void resume() override {}
-
-    std::vector<std::string> started, abandoned;
-    std::map<std::string, Order> orders;
-    std::map<Ticket, std::string> pending; ///< started and neither taken nor abandoned
-
-private:
-    std::string forget(Ticket ticket)
-    {
-        const std::string url = pending.at(ticket);
-        pending.erase(ticket);
-        return url;
-    }
-
-    std::set<Ticket> m_ended;
-    Ticket m_last = 0;
+protected:
+    platform::Fetched serve(const std::string& url) override { return {{0, "text/html", ""}, "<p>" + url + "</p>"}; }
 };
 
 std::vector<Expected> pages(int row, std::initializer_list<const char16_t*> urls)
@@ -85,7 +46,7 @@ TEST(LookAhead, StartsWhatIsExpectedInOrderNeverMoreThanItsWindow)
         EXPECT_LE(ahead.underWay(), 3U);
     }
     EXPECT_EQ(fetcher.started.size(), 6U) << "each page fetched once";
-    EXPECT_EQ(fetcher.pending.size(), 0U);
+    EXPECT_EQ(fetcher.pending(), 0U);
 }
 
 // An index page tells the site's articles, which come before the next site's index page.
@@ -128,19 +89,6 @@ TEST(LookAhead, TellsTheFetcherTheOrderTheRunWillTakeItsFetchesIn)
 }
 
 // No new fetch starts while the pages that arrived and wait to be taken hold the budget.
-TEST(LookAhead, StartsNothingNewWhileWhatWaitsHoldsItsBudget)
-{
-    ScriptedFetcher fetcher;
-    // Each page arrives as "<p>" + its address + "</p>": 8 characters, 16 bytes.
-    gather::LookAhead ahead(fetcher, 10, 2 * 16, nullptr);
-    ahead.expect(pages(0, {u"aa", u"bb", u"cc"}));
-    ahead.take(u"cc", Kind::Article); // aa and bb arrive first and wait
-    ahead.expect(pages(0, {u"dd", u"ee"}));
-    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc"}));
-    ahead.take(u"aa", Kind::Article);
-    EXPECT_EQ(fetcher.started, (std::vector<std::string>{"aa", "bb", "cc", "dd", "ee"}));
-}
-
 // Stopping or moving on to the next site abandons what was under way for the sites left behind,
 // and the run's end abandons everything.
 TEST(LookAhead, AbandonsWhatTheRunLeftBehind)
@@ -156,7 +104,7 @@ TEST(LookAhead, AbandonsWhatTheRunLeftBehind)
         EXPECT_EQ(ahead.underWay(), 2U);
     }
     EXPECT_EQ(fetcher.abandoned, (std::vector<std::string>{"b", "c", "d"}));
-    EXPECT_EQ(fetcher.pending.size(), 0U);
+    EXPECT_EQ(fetcher.pending(), 0U);
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
-#include "platform/downloader_fetcher.h"
+#include "fakes/fake_fetcher.h"
 #include "run/text.h"
 #include "support/reporting_fixture.h"
 #include "support/test_http_server.h"
@@ -106,29 +106,6 @@ TEST_F(PageFetchTest, EveryServerFaultGivesOneReportItsCauseAndAnEmptyPage)
         EXPECT_EQ(fetcher.GetHTML(url("/data/news_euc-jp.html")), expectedNews());
         EXPECT_TRUE(fe.failedDownloads.empty()) << "a good page is no failure";
     }
-}
-
-class ThrowingDownloader : public platform::Downloader
-{
-public:
-    platform::DownloadResult download(const std::string&, const std::string&) override
-    {
-        throw std::runtime_error("the download library is missing");
-    }
-};
-
-TEST_F(PageFetchTest, ADownloadThatRaisesIsReportedAndNeverTakenForSuccess)
-{
-    ThrowingDownloader throwing;
-    platform::DownloaderFetcher oneByOne(throwing, (dir.path() / "raw.tmp").string());
-    gather::LookAhead single(oneByOne, 1, 1 << 20, nullptr);
-    gather::PageFetcher broken(reporter, single, fe);
-    writeBytes(dir.path() / "raw.tmp", "<p>the previous page</p>");
-    EXPECT_EQ(broken.GetHTML(u"http://example.invalid/"), u"");
-    EXPECT_EQ(fe.errorLines, (std::vector<std::u16string>{
-                                 run::errorListLine(u"the download library is missing", u"http://example.invalid/", u"",
-                                                    u"DownloadFile"),
-                                 run::errorListLine(kNotDownloaded, u"http://example.invalid/", u"", u"GetHTML")}));
 }
 
 // The first article, fetched for the page head, is handed out again as the article.

@@ -205,17 +205,5 @@ TEST_F(StartupTest, FirstStartCreatesTheWeekdayTableAndTheSiteList)
     EXPECT_EQ(fe.infos.size(), 2u);
 }
 
-TEST_F(StartupTest, ShutdownRemovesTheTemporaryDownload)
-{
-    writeIni("J\t0\t" + data(), "S\thttp://a/\r\n");
-    ASSERT_EQ(gather::Init(state, values, services), InitResult::Ready);
-    writeBytes(dir.path() / "data" / "raw.tmp", "<html>");
-    fe.errorLines.clear();
-    gather::shutdown(state, services);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data" / "raw.tmp"));
-    gather::shutdown(state, services);
-    EXPECT_EQ(fe.errorLines.size(), 0u) << "nothing to remove is no failure";
-}
-
 } // namespace
 } // namespace vz::test

@@ -1,3 +1,4 @@
+#include "platform/charset_labels.h"
 #include "platform/page_converter.h"
 
 #include <random>
@@ -84,6 +85,7 @@ TEST(PageConverter, ADeclaredCharsetIsHonouredWhereTheBytesAreValidInIt)
         {"Shift_JIS meta tag on EUC-JP kana", sjisMeta + eucKana, "", PageEncoding::EucJp, false},
         {"Shift_JIS meta tag on half-width kana", sjisMeta + sjisHalfWidth, "", PageEncoding::ShiftJis, true},
         {"EUC-JP header on half-width kana", sjisHalfWidth, "EUC-JP", PageEncoding::EucJp, true},
+        {"EUC-JP header over a Shift_JIS meta tag", sjisMeta + sjisHalfWidth, "EUC-JP", PageEncoding::EucJp, true},
         {"UTF-8 meta tag on EUC-JP", eucAsPrivateUse, "", PageEncoding::EucJp, false},
         {"UTF-8 header on a Shift_JIS page", sjis, "UTF-8", PageEncoding::ShiftJis, false},
         {"unknown label", sjis, "x-no-such-charset", PageEncoding::ShiftJis, false},

@@ -5,18 +5,18 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_downloader.h"
+#include "fakes/fake_fetcher.h"
 #include "fakes/fake_front_end.h"
 #include "fakes/queued_window_thread.h"
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
-#include "platform/downloader_fetcher.h"
 #include "run/text.h"
 #include "session/session.h"
 #include "session/window_calls.h"
@@ -26,52 +26,50 @@
 namespace vz::test {
 namespace {
 
-using gather::RunPhase;
+using session::RunPhase;
 
-/// Serves from a FakeDownloader, but holds the first download of one address until released.
-class HeldDownloader final : public platform::Downloader
+/// Holds the first fetch of one address until released.
+class HeldFetcher final : public FakeFetcher
 {
 public:
-    platform::DownloadResult download(const std::string& url, const std::string& path) override
+    void waitUntilHeld() { m_entered.get_future().wait(); }
+    void release() { m_release.set_value(); }
+
+    std::string held;
+
+protected:
+    platform::Fetched serve(const std::string& url) override
     {
         if (url == held && !m_wasHeld.exchange(true)) {
             m_entered.set_value();
             m_released.wait();
         }
-        const std::lock_guard lock(m_fakeMutex);
-        return fake.download(url, path);
+        return FakeFetcher::serve(url);
     }
-    void waitUntilHeld() { m_entered.get_future().wait(); }
-    void release() { m_release.set_value(); }
-
-    FakeDownloader fake;
-    std::string held;
 
 private:
     std::atomic<bool> m_wasHeld{false};
     std::promise<void> m_entered, m_release;
     std::shared_future<void> m_released = m_release.get_future().share();
-    std::mutex m_fakeMutex;
 };
 
 class RunControlTest : public ::testing::Test
 {
 protected:
     RunControlTest()
-        : fetcher(downloader, (dir.path() / "scratch").string()), calls({fe, fe, fe, fe}, window),
-          session(state, clock, fetcher, {calls, calls, calls, calls}), control(session.driver(), window)
+        : calls({fe, fe, fe, fe}, window), session(state, clock, fetcher, {calls, calls, calls, calls}),
+          control(session.driver(), window)
     {
-        calls.setRunYield([this] { control.runYield(); });
         std::string sites;
         for (const char* key : {"a", "b"}) {
             std::string list = "<!--list-->";
             for (int i = 1; i <= 3; ++i) {
                 const std::string file = std::string(key) + std::to_string(i) + ".html";
                 list += "<a href=\"" + file + "\">x</a>";
-                downloader.fake.resources["http://news.test/" + file] =
+                fetcher.resources["http://news.test/" + file] =
                     platform::encodeCp932(u"<h1>見出し</h1><div>本文" + text::fromUtf8(file) + u"</div>").bytes;
             }
-            downloader.fake.resources["http://news.test/" + std::string(key) + ".idx"] = list + "<!--/list-->";
+            fetcher.resources["http://news.test/" + std::string(key) + ".idx"] = list + "<!--/list-->";
             sites += std::string(key) + "\thttp://news.test/" + key + ".idx\thttp://news.test/\t" + key +
                      ".html\t<!--list-->\t<!--/list-->\t<h1>\t</h1>\t<div>\t</div>\r\n";
         }
@@ -89,8 +87,7 @@ protected:
     FakeFrontEnd fe;
     QueuedWindowThread window;
     run::RunState state;
-    HeldDownloader downloader;
-    platform::DownloaderFetcher fetcher;
+    HeldFetcher fetcher;
     session::WindowCalls calls;
     session::Session session;
     session::RunControl control;
@@ -99,20 +96,20 @@ protected:
 TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasEnded)
 {
     // The second article of the first site hangs while stop and start are clicked.
-    downloader.held = "http://news.test/a2.html";
+    fetcher.held = "http://news.test/a2.html";
     int ended = 0;
     ASSERT_TRUE(control.start([&](bool ran) {
         EXPECT_TRUE(ran);
         ++ended;
     }));
     EXPECT_EQ(control.phase(), RunPhase::Running);
-    downloader.waitUntilHeld();
+    fetcher.waitUntilHeld();
 
     EXPECT_TRUE(control.stop());
     EXPECT_FALSE(control.start({})) << "a start while the run unwinds";
     EXPECT_FALSE(control.stop()) << "already stopping";
     EXPECT_EQ(control.phase(), RunPhase::Stopping);
-    downloader.release();
+    fetcher.release();
     ASSERT_TRUE(window.pumpUntil([&] { return ended == 1; }));
     EXPECT_EQ(control.phase(), RunPhase::Idle);
 
@@ -130,6 +127,25 @@ TEST_F(RunControlTest, StopThenStartDuringOneArticleStartsNothingUntilTheRunHasE
     ASSERT_TRUE(window.pumpUntil([&] { return ended == 2; }));
     EXPECT_NE(output("b.html").find("b3.html"), std::string::npos);
     EXPECT_EQ(fe.sites, (std::vector<std::u16string>{u"a 1/0", u"a 3/0", u"b 3/0"}));
+}
+
+// The program closing while the run waits for a message box: the run is released unanswered and
+// joined, and nothing it handed over reaches the windows afterwards.
+TEST_F(RunControlTest, ClosingWhileTheRunWaitsForAMessageBoxEndsCleanly)
+{
+    std::optional<session::RunControl> closing(std::in_place, session.driver(), window);
+    ASSERT_TRUE(closing->start({}));
+    // The end caption is the run's last post before its end message, which then waits unanswered.
+    ASSERT_TRUE(window.pumpUntil([&] { return !fe.stopCaptions.empty() && fe.stopCaptions.back() == u"開始"; }));
+    while (window.queued() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    closing.reset();
+
+    EXPECT_EQ(session.driver().phase(), RunPhase::Idle);
+    EXPECT_NE(output("b.html").find("b3.html"), std::string::npos) << "the run had ended";
+    window.pumpUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_TRUE(fe.infos.empty()) << "the message nobody was left to see";
 }
 
 // The stop button while a server never answers, through the real fetcher: what is under way is

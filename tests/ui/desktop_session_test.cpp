@@ -194,7 +194,7 @@ private slots:
         const int before = frameOf(program.main())->width();
         QTest::keyClick(&program.main(), Qt::Key_Return); // 開始 has the keyboard
         QTRY_VERIFY_WITH_TIMEOUT(
-            program.desktop->runControl().phase() == gather::RunPhase::Idle && messages.infos.size() == 1, 20000);
+            program.desktop->runControl().phase() == session::RunPhase::Idle && messages.infos.size() == 1, 20000);
         QTest::qWait(300); // the window manager's answer to a resize
         const QString status = program.main().findChild<QLabel*>("lblStatus")->text();
         QVERIFY2(status.contains(QString::fromStdString(address)), qPrintable(status));

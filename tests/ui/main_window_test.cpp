@@ -62,7 +62,7 @@ struct Program
 
     ui::MainWindow& window() { return desktop->mainWindow(); }
     template <typename T> T* find(const char* name) { return desktop->mainWindow().findChild<T*>(name); }
-    bool idle() { return desktop->runControl().phase() == gather::RunPhase::Idle; }
+    bool idle() { return desktop->runControl().phase() == session::RunPhase::Idle; }
     std::string output(const char* name) { return test::readBytes(dir.path() / "data" / name); }
 
     test::TempDir dir;
@@ -264,7 +264,7 @@ private slots:
             program.find<QLabel>("lblStatus")->text().startsWith(QStringLiteral("チェックの入ったサイトがありません")));
     }
 
-    void closingRemovesTheTemporaryFileAndClosesTheOtherWindowsAndTheWindowKeepsItsPlace()
+    void closingClosesTheOtherWindowsAndTheWindowKeepsItsPlace()
     {
         Program program;
         // Last time the window stood on a screen that is no longer there.
@@ -273,7 +273,6 @@ private slots:
         const QRect screen = program.window().screen()->availableGeometry();
         QVERIFY2(screen.contains(program.window().geometry()), "kept on the screen");
         QCOMPARE(program.window().width(), 500);
-        test::writeBytes(program.dir.path() / "data" / "raw.tmp", "left over");
         program.desktop->errorsWindow().appendLine(u"line\r\n");
         program.find<QAction>("mnuAbout")->trigger();
         QVERIFY(program.desktop->errorsWindow().isVisible());
@@ -283,7 +282,6 @@ private slots:
         program.editors.maySayEnd = true;
         program.find<QAction>("mnuExit")->trigger();
         QVERIFY(!program.window().isVisible());
-        QVERIFY(!std::filesystem::exists(program.dir.path() / "data" / "raw.tmp"));
         QVERIFY(!program.desktop->errorsWindow().isVisible() && !program.desktop->aboutWindow().isVisible());
         QCOMPARE(program.editors.closedForShutdown, 1);
         const QRect last = program.window().geometry();

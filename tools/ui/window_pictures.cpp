@@ -158,7 +158,7 @@ int main(int argc, char** argv)
     control<QPushButton>(main, "cmdStop")->click();
     QElapsedTimer waited;
     waited.start();
-    while (desktop.runControl().phase() != vz::gather::RunPhase::Idle && waited.elapsed() < 60000) {
+    while (desktop.runControl().phase() != vz::session::RunPhase::Idle && waited.elapsed() < 60000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     const QString out = QString::fromLocal8Bit(argv[3]) + QStringLiteral("/");
