@@ -363,26 +363,39 @@ double transferLimit(int fetches, int known, int perSite, int jobs, int perServe
     return std::max(inAll, oneSite) * latency;
 }
 
-void tenSites(const fs::path& home, std::mt19937& rng)
+constexpr milliseconds kTenLatency{100};
+constexpr int kTenSites = 10, kTenArticles = 10, kTenPictures = 2;
+
+/// The latency workload: ten servers of ten articles with two pictures each, 100 ms a response.
+struct LatencySites
 {
-    constexpr milliseconds kLatency{100};
-    constexpr int kSites = 10, kArticles = 10, kPictures = 2;
     std::vector<std::unique_ptr<SlowSite>> hosts;
     std::string sites;
-    for (int s = 0; s < kSites; ++s) {
-        hosts.push_back(std::make_unique<SlowSite>("127.0.0." + std::to_string(s + 1), kLatency));
-        SlowSite& site = *hosts.back();
+};
+
+LatencySites latencySites(std::mt19937& rng, bool validators)
+{
+    LatencySites made;
+    for (int s = 0; s < kTenSites; ++s) {
+        made.hosts.push_back(std::make_unique<SlowSite>("127.0.0." + std::to_string(s + 1), kTenLatency, validators));
+        SlowSite& site = *made.hosts.back();
         std::string list = "<ul><!--list-->";
-        for (int a = 0; a < kArticles; ++a) {
+        for (int a = 0; a < kTenArticles; ++a) {
             list += "<li><a href=\"" + site.base() + "a/" + std::to_string(a) + ".html\">" + std::to_string(a) + "</a>";
-            site.serve("a/" + std::to_string(a) + ".html", article(a, 30000, kPictures, rng));
-            for (int p = 0; p < kPictures; ++p) {
+            site.serve("a/" + std::to_string(a) + ".html", article(a, 30000, kTenPictures, rng));
+            for (int p = 0; p < kTenPictures; ++p) {
                 site.serve("a/img/" + std::to_string(a) + "-" + std::to_string(p) + ".gif", picture(rng));
             }
         }
         site.serve("index.html", list + "<!--/list--></ul>");
-        sites += siteLine(s, site.base() + "index.html", site.base() + "a/", true, true);
+        made.sites += siteLine(s, site.base() + "index.html", site.base() + "a/", true, true);
     }
+    return made;
+}
+
+void tenSites(const fs::path& home, std::mt19937& rng)
+{
+    auto [hosts, sites] = latencySites(rng, false);
     const auto requests = [&] {
         int n = 0;
         for (const auto& host : hosts) {
@@ -395,12 +408,12 @@ void tenSites(const fs::path& home, std::mt19937& rng)
     const int perRun = requests() - before;
     const RunResult eight = runProgram(home, sites, home / "data", 0);
     const RunResult many = runProgram(home, sites, home / "data", 32);
-    const double latency = std::chrono::duration<double>(kLatency).count();
-    const int perSite = 1 + kArticles * (1 + kPictures);
-    const double limit8 = transferLimit(kSites * perSite, kSites, perSite, 8, 4, latency);
-    const double limit32 = transferLimit(kSites * perSite, kSites, perSite, 32, 4, latency);
-    std::printf("1. %d sites x %d articles x %d pictures at %lld ms a request: %d requests a run\n", kSites, kArticles,
-                kPictures, static_cast<long long>(kLatency.count()), perRun);
+    const double latency = std::chrono::duration<double>(kTenLatency).count();
+    const int perSite = 1 + kTenArticles * (1 + kTenPictures);
+    const double limit8 = transferLimit(kTenSites * perSite, kTenSites, perSite, 8, 4, latency);
+    const double limit32 = transferLimit(kTenSites * perSite, kTenSites, perSite, 32, 4, latency);
+    std::printf("1. %d sites x %d articles x %d pictures at %lld ms a request: %d requests a run\n", kTenSites,
+                kTenArticles, kTenPictures, static_cast<long long>(kTenLatency.count()), perRun);
     std::printf("  --jobs 1  : %6.2f s\n", one.seconds);
     std::printf("  default   : %6.2f s, limit of 8 at once (4 a site) %.2f s; data folder %s\n", eight.seconds, limit8,
                 compare(one.files, eight.files).c_str());
@@ -413,24 +426,7 @@ void tenSites(const fs::path& home, std::mt19937& rng)
 
 void twiceOver(const fs::path& home, std::mt19937& rng)
 {
-    constexpr milliseconds kLatency{100};
-    constexpr int kSites = 10, kArticles = 10, kPictures = 2;
-    std::vector<std::unique_ptr<SlowSite>> hosts;
-    std::string sites;
-    for (int s = 0; s < kSites; ++s) {
-        hosts.push_back(std::make_unique<SlowSite>("127.0.0." + std::to_string(s + 1), kLatency, true));
-        SlowSite& site = *hosts.back();
-        std::string list = "<ul><!--list-->";
-        for (int a = 0; a < kArticles; ++a) {
-            list += "<li><a href=\"" + site.base() + "a/" + std::to_string(a) + ".html\">" + std::to_string(a) + "</a>";
-            site.serve("a/" + std::to_string(a) + ".html", article(a, 30000, kPictures, rng));
-            for (int p = 0; p < kPictures; ++p) {
-                site.serve("a/img/" + std::to_string(a) + "-" + std::to_string(p) + ".gif", picture(rng));
-            }
-        }
-        site.serve("index.html", list + "<!--/list--></ul>");
-        sites += siteLine(s, site.base() + "index.html", site.base() + "a/", true, true);
-    }
+    auto [hosts, sites] = latencySites(rng, true);
     const auto total = [&](auto count) {
         long long n = 0;
         for (const auto& host : hosts) {
