@@ -29,7 +29,7 @@ with AUTO in the site list file it gathers at once and closes when done.
                   book beside the pages, whatever the site list's options say
   --vertical      with --headless: the same, with the book's text vertical
   --no-cache      with --headless or --check: fetch every page and picture in
-                  full this once, and keep nothing in the cache file
+                  full this once, and keep no response in the cache file
   --check [SITE]...
                   try each switched-on site (or each SITE, a row number as the
                   configuration window counts rows from 1, or a name) as a run

@@ -45,7 +45,7 @@ GatheredBefore::GatheredBefore(platform::ResponseCache* cache, bool on, const st
 
 std::string GatheredBefore::key(const run::SiteRecord& site) const
 {
-    return text::toUtf8(m_siteListPath) + '\t' + text::toUtf8(site.IndexAddress);
+    return text::toUtf8(m_siteListPath) + '\t' + text::toUtf8(site.IndexAddress) + '\t' + text::toUtf8(site.FileName);
 }
 
 int GatheredBefore::skip(const run::SiteRecord& site, LinkWalk& walk)

@@ -43,7 +43,8 @@ private:
 };
 
 /// What earlier runs of the sites of one site list gathered, for skipping it. A site is known by
-/// its site list file and its index address.
+/// its site list file, its index address and its page: two rows may cut different sections out of
+/// one index page, and what one gathers the other must still gather.
 class GatheredBefore
 {
 public:

@@ -432,10 +432,11 @@ void ConcurrentFetcher::collectFinished()
             result = httpStatus >= 400 ? failure(static_cast<int>(httpStatus), httpStatusText(httpStatus))
                                        : failure(code, curlErrorText(code));
         } else if (code == CURLE_OPERATION_TIMEDOUT) {
-            // Which limit ran out tells whether the server never answered or answered too slowly.
-            curl_off_t connected = 0;
-            curl_easy_getinfo(transfer.easy.get(), CURLINFO_CONNECT_TIME_T, &connected);
-            const bool connecting = connected == 0;
+            // Whether the request went out tells whether the server never took it or answered too
+            // slowly. The connect time cannot: it is nought on a connection kept from before.
+            long sent = 0;
+            curl_easy_getinfo(transfer.easy.get(), CURLINFO_REQUEST_SIZE, &sent);
+            const bool connecting = sent == 0;
             transfer.answeredTooSlowly = !connecting;
             result = failure(
                 code, std::string(connecting ? "接続が" : "") + "時間切れです（" +
@@ -515,11 +516,15 @@ bool ConcurrentFetcher::revalidate(Transfer& transfer)
     const std::string finalUrl = effective ? effective : transfer.url;
     if (status == 304) {
         // The kept body stands only for the address it was kept for, reached the same way.
-        if (!transfer.stored || transfer.stored->finalUrl != finalUrl || transfer.unconditional) {
+        std::optional<std::string> kept;
+        if (transfer.stored && transfer.stored->finalUrl == finalUrl && !transfer.unconditional && m_cache) {
+            kept = m_cache->body(*transfer.stored);
+        }
+        if (!kept) {
             transfer.stored.reset();
             return false;
         }
-        transfer.fetched.body = std::move(transfer.stored->body);
+        transfer.fetched.body = std::move(*kept);
         if (m_cache) {
             m_cache->confirm(transfer.url);
         }
@@ -673,11 +678,14 @@ Fetched ConcurrentFetcher::take(Ticket ticket)
     const Transfer* transfer = found->second.get();
     // Whoever waits for it needs it first.
     hurry(ticket);
+    // Tickets that end meanwhile are still told by the next poll(); kept aside until then, so
+    // that each poll here waits rather than returning at once with them.
+    std::vector<Ticket> endedMeanwhile;
     while (!transfer->ended) {
         std::vector<Ticket> ended = poll(std::chrono::milliseconds(1000));
-        // Tickets that ended meanwhile are still told by the next poll().
-        m_ended.insert(m_ended.begin(), ended.begin(), ended.end());
+        endedMeanwhile.insert(endedMeanwhile.end(), ended.begin(), ended.end());
     }
+    m_ended.insert(m_ended.begin(), endedMeanwhile.begin(), endedMeanwhile.end());
     Fetched fetched = std::move(found->second->fetched);
     std::erase(m_ended, ticket);
     m_transfers.erase(found);

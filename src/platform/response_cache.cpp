@@ -1,7 +1,6 @@
 #include "response_cache.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 
 #include <sqlite3.h>
@@ -10,9 +9,6 @@ namespace vz::platform {
 
 namespace {
 
-/// Writes per transaction: one transaction per write would wait for the disk on every page.
-constexpr int kWritesPerCommit = 64;
-constexpr std::chrono::milliseconds kLongestTransaction{500};
 /// The kept format; a file of another version is emptied rather than misread.
 constexpr int kFormatVersion = 1;
 
@@ -66,6 +62,12 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
+/// Another run holds the file past the busy timeout: this one read or write is let go.
+bool busy(int result)
+{
+    return (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED;
+}
+
 } // namespace
 
 std::unique_ptr<ResponseCache> ResponseCache::open(const std::string& path, long long now, CacheLimits limits)
@@ -92,11 +94,15 @@ bool ResponseCache::connect()
     sqlite3_busy_timeout(m_db, m_limits.busyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
     // A lost write costs a fetch, never the output: the file need not wait for the disk.
-    if (!exec("PRAGMA synchronous=OFF") || !exec("PRAGMA journal_mode=TRUNCATE")) {
+    if (!exec("PRAGMA synchronous=OFF")) {
         return false;
     }
-    Statement version(m_db, "PRAGMA user_version");
-    const int found = version.step() == SQLITE_ROW ? static_cast<int>(version.number(0)) : -1;
+    // Read and let go at once: a statement still reading would keep the writes below from waiting
+    // for another program that holds the file.
+    const int found = [this] {
+        Statement version(m_db, "PRAGMA user_version");
+        return version.step() == SQLITE_ROW ? static_cast<int>(version.number(0)) : -1;
+    }();
     if (found < 0) {
         fail("読めません");
         return false;
@@ -182,26 +188,21 @@ bool ResponseCache::beginWrite()
         return false;
     }
     if (!m_inTransaction) {
-        if (!exec("BEGIN IMMEDIATE")) {
+        const int begun = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (busy(begun)) {
+            return false;
+        }
+        if (begun != SQLITE_OK) {
+            fail("読み書きできません");
             return false;
         }
         m_inTransaction = true;
-        m_transactionStart = std::chrono::steady_clock::now();
     }
     return true;
 }
 
-void ResponseCache::countWrite()
-{
-    // A transaction kept open long would keep another program's run from the file.
-    if (++m_writes >= kWritesPerCommit || std::chrono::steady_clock::now() - m_transactionStart > kLongestTransaction) {
-        flush();
-    }
-}
-
 void ResponseCache::flush()
 {
-    m_writes = 0;
     if (m_db && m_inTransaction) {
         m_inTransaction = false;
         exec("COMMIT");
@@ -252,18 +253,41 @@ std::optional<StoredResponse> ResponseCache::find(const std::string& url)
     if (!m_db || !m_responsesOn) {
         return std::nullopt;
     }
-    Statement query(m_db, "SELECT final_url, etag, last_modified, content_type, body FROM responses "
+    Statement query(m_db, "SELECT final_url, etag, last_modified, content_type FROM responses "
                           "WHERE url = ?1 AND LENGTH(CAST(body AS BLOB)) <= ?2");
     query.text(1, url).integer(2, static_cast<long long>(m_limits.maxEntryBytes));
     const int stepped = query.step();
-    if (stepped == SQLITE_DONE) {
+    if (stepped == SQLITE_DONE || busy(stepped)) {
         return std::nullopt;
     }
     if (stepped != SQLITE_ROW) {
         fail("読めません");
         return std::nullopt;
     }
-    return StoredResponse{url, query.column(0), query.column(1), query.column(2), query.column(3), query.column(4)};
+    return StoredResponse{url, query.column(0), query.column(1), query.column(2), query.column(3), {}};
+}
+
+std::optional<std::string> ResponseCache::body(const StoredResponse& found)
+{
+    if (!m_db || !m_responsesOn) {
+        return std::nullopt;
+    }
+    // Only the response whose validators went out: another run may have replaced it meanwhile.
+    Statement query(m_db, "SELECT body FROM responses WHERE url = ?1 AND final_url = ?2 AND etag = ?3 AND "
+                          "last_modified = ?4 AND LENGTH(CAST(body AS BLOB)) <= ?5");
+    query.text(1, found.url)
+        .text(2, found.finalUrl)
+        .text(3, found.etag)
+        .text(4, found.lastModified)
+        .integer(5, static_cast<long long>(m_limits.maxEntryBytes));
+    const int stepped = query.step();
+    if (stepped == SQLITE_ROW) {
+        return query.column(0);
+    }
+    if (stepped != SQLITE_DONE && !busy(stepped)) {
+        fail("読めません");
+    }
+    return std::nullopt;
 }
 
 void ResponseCache::store(const StoredResponse& response)
@@ -279,20 +303,24 @@ void ResponseCache::store(const StoredResponse& response)
     Statement before(m_db, "SELECT LENGTH(CAST(body AS BLOB)) FROM responses WHERE url = ?1");
     before.text(1, response.url);
     const int found = before.step();
+    if (busy(found)) {
+        flush(); // the file was just made: what it holds so far stays
+        return;
+    }
     if (found != SQLITE_ROW && found != SQLITE_DONE) {
         fail("読めません");
         return;
     }
+    const auto keptSize = static_cast<std::uint64_t>(found == SQLITE_ROW ? std::max(before.number(0), 0LL) : 0);
+    before.reset(); // no read left open while the write waits for the file
     if (found == SQLITE_DONE && !keep) {
+        flush();
         return; // nothing kept and nothing to keep: no write at all
     }
     if (!beginWrite()) {
         return;
     }
-    if (found == SQLITE_ROW) {
-        const auto size = static_cast<std::uint64_t>(std::max(before.number(0), 0LL));
-        m_bytes -= std::min(size, m_bytes);
-    }
+    m_bytes -= std::min(keptSize, m_bytes);
     if (!keep) {
         // What was kept no longer stands for the address: it must not answer a later 304.
         Statement drop(m_db, "DELETE FROM responses WHERE url = ?1");
@@ -300,7 +328,7 @@ void ResponseCache::store(const StoredResponse& response)
             fail("書き込めません");
             return;
         }
-        countWrite();
+        flush();
         return;
     }
     Statement put(m_db, "INSERT OR REPLACE INTO responses(url, final_url, etag, last_modified, content_type, stored, "
@@ -317,10 +345,10 @@ void ResponseCache::store(const StoredResponse& response)
         return;
     }
     m_bytes += response.body.size();
+    flush();
     if (m_bytes > m_limits.maxBytes) {
         prune();
     }
-    countWrite();
 }
 
 void ResponseCache::confirm(const std::string& url)
@@ -333,7 +361,7 @@ void ResponseCache::confirm(const std::string& url)
         fail("書き込めません");
         return;
     }
-    countWrite();
+    flush();
 }
 
 std::unordered_set<std::string> ResponseCache::gathered(const std::string& site)
@@ -349,7 +377,9 @@ std::unordered_set<std::string> ResponseCache::gathered(const std::string& site)
         urls.insert(query.column(0));
     }
     if (stepped != SQLITE_DONE) {
-        fail("読めません");
+        if (!busy(stepped)) {
+            fail("読めません");
+        }
         urls.clear();
     }
     return urls;
@@ -367,7 +397,7 @@ void ResponseCache::markGathered(const std::string& site, const std::vector<std:
             return;
         }
     }
-    countWrite();
+    flush();
 }
 
 } // namespace vz::platform

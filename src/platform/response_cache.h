@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -46,8 +45,9 @@ inline constexpr const char* kCacheFileName = "vodeZeva.cache";
 /// file. What it holds came from strangers: every key is matched whole, every size is measured
 /// rather than read, every statement prepared.
 ///
-/// Any failure of the database (locked by another program past the busy timeout, damaged, not a
-/// database at all, the disk full) switches it off for the rest of the run: finds find nothing,
+/// A write that finds the file held by another run past the busy timeout is let go (it costs a
+/// fetch later). Any other failure of the database (damaged, not a database at all, the disk full)
+/// switches it off for the rest of the run: finds find nothing,
 /// stores keep nothing, and problem() says what happened, once. The run goes on as without it.
 class ResponseCache
 {
@@ -69,8 +69,11 @@ public:
     /// Whether responses are looked up and kept; the articles of earlier runs still are when not.
     void setResponsesOn(bool on) { m_responsesOn = on; }
 
-    /// The response kept for exactly this address, if any.
+    /// The response kept for exactly this address, if any, without its body: a server that sends
+    /// the whole page again never needs it.
     std::optional<StoredResponse> find(const std::string& url);
+    /// The body of what find() gave, while the file still keeps that very response.
+    std::optional<std::string> body(const StoredResponse& found);
     /// Keeps a response that carries a validator, in place of the one kept for its address; a
     /// response without one, or too large, drops what was kept for its address.
     void store(const StoredResponse& response);
@@ -82,7 +85,8 @@ public:
     /// Records articles the site gave (or still lists) in this run.
     void markGathered(const std::string& site, const std::vector<std::string>& urls);
 
-    /// Makes what was written so far last (it also is every so many writes, and when closed).
+    /// Ends the write under way. Each write is its own transaction, so that another run waiting
+    /// for the file waits for one write, never for this run's network.
     void flush();
     /// Bytes of the bodies kept, as measured.
     std::uint64_t bytes() const { return m_bytes; }
@@ -96,7 +100,6 @@ private:
     bool exec(const char* sql);
     /// Starts a write transaction unless one is open; false when the cache is off.
     bool beginWrite();
-    void countWrite();
     void prune();
 
     sqlite3* m_db = nullptr;
@@ -109,8 +112,6 @@ private:
     /// There was no file: it is made at the first write.
     bool m_deferred = false;
     bool m_inTransaction = false;
-    int m_writes = 0;
-    std::chrono::steady_clock::time_point m_transactionStart;
     std::uint64_t m_bytes = 0;
 };
 
