@@ -76,7 +76,17 @@ std::unique_ptr<ResponseCache> ResponseCache::open(const std::string& path, long
     cache->m_path = path;
     std::error_code ec;
     if (std::filesystem::exists(path, ec) || ec) {
-        cache->connect();
+        if (!cache->connect() && cache->m_damaged) {
+            // Reported once, kept for whoever wants to look, and a new file from the next write
+            // on: a damaged file left in place would be reported on every run for good.
+            const std::string aside = path + ".damaged";
+            std::filesystem::rename(path, aside, ec);
+            if (!ec) {
+                cache->m_problem = "キャッシュファイルが壊れていたため " + aside + " に移しました。新しく作り直します";
+                cache->m_damaged = false;
+                cache->m_deferred = true;
+            }
+        }
     } else {
         // A run with nothing to keep leaves no file behind.
         cache->m_deferred = true;
@@ -157,6 +167,8 @@ void ResponseCache::fail(const std::string& what)
                     "）。キャッシュなしで続けます";
     }
     if (m_db) {
+        const int code = sqlite3_extended_errcode(m_db) & 0xff;
+        m_damaged = code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
         if (m_inTransaction) {
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         }

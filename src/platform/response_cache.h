@@ -64,7 +64,7 @@ public:
 
     /// Whether it can be used: open, or still to be made at the first write.
     bool working() const { return m_db != nullptr || m_deferred; }
-    /// What switched it off; empty while it works.
+    /// What switched it off, or where a damaged file was moved aside; empty when all went well.
     const std::string& problem() const { return m_problem; }
     /// Whether responses are looked up and kept; the articles of earlier runs still are when not.
     void setResponsesOn(bool on) { m_responsesOn = on; }
@@ -112,6 +112,8 @@ private:
     /// There was no file: it is made at the first write.
     bool m_deferred = false;
     bool m_inTransaction = false;
+    /// The file is no database or a damaged one (not merely held by another program).
+    bool m_damaged = false;
     std::uint64_t m_bytes = 0;
 };
 

@@ -164,17 +164,20 @@ TEST_F(HeadlessRunTest, OnlyNewArticlesSkipsWhatEarlierRunsGathered)
     EXPECT_EQ(server.requestCount("/news/a3.html"), 1U);
 }
 
-// A cache file the run cannot use is said once, and the run gathers as without it.
-TEST_F(HeadlessRunTest, ADamagedCacheFileIsReportedAndTheRunGoesOn)
+// A damaged cache file is said once, in the run that finds it and moves it aside; the run gathers
+// as without it, and the next says nothing more.
+TEST_F(HeadlessRunTest, ADamagedCacheFileIsReportedOnceAndTheRunGoesOn)
 {
     writeBytes(home.path() / "vodeZeva.cache", std::string(4096, 'x'));
-    const Printed printed = run({"/news/index.html"});
-    EXPECT_EQ(printed.status, 0) << printed.text;
-    EXPECT_NE(printed.text.find("S0: 取得 2、失敗 0"), std::string::npos) << printed.text;
-    const std::string said = "キャッシュファイルを使えません";
-    EXPECT_NE(printed.text.find(said), std::string::npos) << printed.text;
-    EXPECT_EQ(printed.text.find(said), printed.text.rfind(said)) << "once";
-    EXPECT_EQ(readBytes(home.path() / "vodeZeva.cache"), std::string(4096, 'x'));
+    const std::string said = "キャッシュファイルが壊れていたため";
+    for (int round = 0; round < 2; ++round) {
+        const Printed printed = run({"/news/index.html"});
+        EXPECT_EQ(printed.status, 0) << printed.text;
+        EXPECT_NE(printed.text.find("S0: 取得 2、失敗 0"), std::string::npos) << printed.text;
+        EXPECT_EQ(printed.text.find(said) != std::string::npos, round == 0) << printed.text;
+        EXPECT_EQ(printed.text.find(said), printed.text.rfind(said)) << "once";
+    }
+    EXPECT_EQ(readBytes(home.path() / "vodeZeva.cache.damaged"), std::string(4096, 'x'));
 }
 
 TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
