@@ -25,6 +25,8 @@ TEST(CommandLine, TheFirstOfHelpVersionAndAMistakeDecides)
         {{"--jobs", "65"}, Action::Usage, "--jobs needs a number from 1 to 64"},
         {{"--ini"}, Action::Usage, "--ini needs a file"},
         {{"--quiet"}, Action::Usage, "--quiet goes with --headless"},
+        {{"--epub"}, Action::Usage, "--epub goes with --headless"},
+        {{"--vertical"}, Action::Usage, "--vertical goes with --headless"},
         {{"--no-cache"}, Action::Usage, "--no-cache goes with --headless or --check"},
         {{"-h", "--bogus"}, Action::Help},
         {{"--version", "--help"}, Action::Version},

@@ -332,9 +332,14 @@ TEST_F(ProgramTest, WriteFailuresAreReportedWithTheFileAndTheRunGoesOn)
     EXPECT_NE(readBytes(data / "small.html").find("first article"), std::string::npos);
 }
 
-// Settings that name what no run may use are refused by name, at once.
+// A mistaken command line, and settings that name what no run may use, are refused by name at once.
 TEST_F(ProgramTest, ASiteListThatIsNoFileAndAPageOutsideTheDataFolderAreRefusedByName)
 {
+    // A mistake on the command line is told on standard error with the usage status.
+    Child mistaken(home.path(), {"--jobs", "0"});
+    EXPECT_EQ(mistaken.wait(10s), 2);
+    EXPECT_NE(mistaken.err().find("--jobs needs a number from 1 to 64"), std::string::npos) << mistaken.err();
+
     writeBytes(home.path() / "vodeZeva.def", "1\t/dev/zero\r\n");
     Child zero(home.path(), {});
     EXPECT_EQ(zero.wait(10s), 1) << zero.err();
@@ -348,28 +353,6 @@ TEST_F(ProgramTest, ASiteListThatIsNoFileAndAPageOutsideTheDataFolderAreRefusedB
     EXPECT_NE(escape.err().find("（サイト「escape」: 出力ファイル名にフォルダの区切り"), std::string::npos)
         << escape.err();
     EXPECT_NE(readBytes(data / "news.html").find("first article"), std::string::npos);
-}
-
-} // namespace
-} // namespace vz::test
-
-namespace vz::test {
-namespace {
-
-TEST(ProgramOptions, TheBookIsAskedForOnTheCommandLineOnlyForARunWithoutWindows)
-{
-    for (const std::string option : {"--epub", "--vertical"}) {
-        std::FILE* pipe = ::popen((std::string(VZ_PROGRAM) + " " + option + " 2>&1").c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string output;
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) {
-            output += buffer;
-        }
-        const int status = ::pclose(pipe);
-        EXPECT_EQ(WEXITSTATUS(status), 2) << option;
-        EXPECT_NE(output.find(option + " goes with --headless"), std::string::npos) << output;
-    }
 }
 
 } // namespace

@@ -238,12 +238,6 @@ TEST(DetailForm, TableOptionsMapToTheirButtonsAndOtherTextsToKeepingTables)
     }
 }
 
-} // namespace
-} // namespace vz::test
-
-namespace vz::test {
-namespace {
-
 TEST_F(EditorTest, TheOptionsBesideTheFileAreLoadedAndSavedWithItUnderItsNewNameToo)
 {
     // A file that never had options gets none when they stay off.

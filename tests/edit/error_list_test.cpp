@@ -54,19 +54,5 @@ TEST(ErrorList, TheStepsOfOneFailureMakeOneEntryWithTheCauseUnderADatedHeadingPe
                      kNoHeadline + u" :  : CutNews", kNotProcessed + u" : http://y/ :  MAIN"}));
 }
 
-TEST(ErrorList, ChangesTellTheWindowWhetherTheLastEntryGrowsOrANewOneBegins)
-{
-    edit::ErrorList list;
-    list.startRun(u"t");
-    const auto first = list.append(line(kNoHeadline, u"", u"CutNews"));
-    ASSERT_EQ(first.size(), 2u); // the heading, then the entry
-    EXPECT_FALSE(first[0].replacesLast || first[1].replacesLast);
-    const auto grown = list.append(line(kNotProcessed, u"http://x/", u" MAIN\r\n"));
-    ASSERT_EQ(grown.size(), 1u);
-    EXPECT_TRUE(grown[0].replacesLast);
-    EXPECT_EQ(grown[0].text, list.entries().back());
-    EXPECT_FALSE(list.append(line(kNoHeadline, u"", u"CutNews")).at(0).replacesLast) << "the failure was complete";
-}
-
 } // namespace
 } // namespace vz::test

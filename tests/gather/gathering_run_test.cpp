@@ -86,18 +86,6 @@ TEST_F(GatheringRunTest, AnAutomaticRunStoppedByHandSaysSoAndDoesNotCloseTheProg
     EXPECT_EQ(fe.infos, std::vector<std::u16string>{u"ダウンロードが終了しました。"});
 }
 
-TEST_F(GatheringRunTest, FetchesEveryPageOnceTheFirstArticleServingTheHeadAndTheText)
-{
-    writeIni("J\t0\t" + data() + "\tNOAUTO\tNODAILY\t\tNOCONTENTS\tNOSEPARATETOPICFILES");
-    ASSERT_TRUE(driver.runOnce());
-    EXPECT_EQ(downloader.requested,
-              (std::vector<std::string>{"http://news.test/a/index.html", "http://news.test/a/a1.html",
-                                        "http://news.test/a/a2.html", "http://news.test/a/a3.html",
-                                        "http://news.test/b/index.html", "http://news.test/b/b1.html",
-                                        "http://news.test/b/b2.html"}));
-    EXPECT_NE(output("a.html").find(u"本文1です。"), std::u16string::npos);
-}
-
 // However many transfers the run may have, one server gets four at once; and what arrived ahead of
 // its turn is held within 16 MB: past that no new transfer starts until the run has taken enough.
 TEST_F(GatheringRunTest, FetchesAheadWithinItsMemoryBudgetAndFourTransfersAServer)

@@ -19,22 +19,30 @@ namespace vz::test {
 namespace {
 
 using text::fromUtf8;
-using text::toUtf8;
 
-TEST(PictureStore, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumberedOn)
+/// A run's reporting and fetching, on the loopback server, into a data folder of its own.
+class PictureStoreTest : public ::testing::Test
 {
+protected:
+    PictureStoreTest() { state.DataPath = dir.folder(); }
+
+    std::u16string address(const char* path) const { return fromUtf8(server.url(path)); }
+
     TestHttpServer server;
+    TempDir dir;
+    run::RunState state;
+    FakeFrontEnd fe;
+    run::Reporter reporter{state, fe, fe};
+    platform::ConcurrentFetcher transfers;
+    gather::LookAhead ahead{transfers, 8, 1 << 20, nullptr};
+    gather::PageFetcher fetcher{reporter, ahead, fe};
+};
+
+TEST_F(PictureStoreTest, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumberedOn)
+{
     server.serve("/pics/small.gif", std::string(256, 's'), "image/gif");
     server.serve("/pics/big.gif", std::string(257, 'b'), "image/gif");
     server.serve("/site/news/rel.gif", std::string(300, 'r'), "image/gif");
-    TempDir dir;
-    run::RunState state;
-    state.DataPath = dir.folder();
-    FakeFrontEnd fe;
-    run::Reporter reporter(state, fe, fe);
-    platform::ConcurrentFetcher transfers;
-    gather::LookAhead ahead(transfers, 8, 1 << 20, nullptr);
-    gather::PageFetcher fetcher(reporter, ahead, fe);
     std::int32_t PictureNumber = 7;
     gather::PictureStore store(reporter, state.DataPath, PictureNumber, fetcher);
     const auto pix = dir.path() / "pix";
@@ -45,7 +53,6 @@ TEST(PictureStore, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumbere
                                                                             state.DataPath + u"pix/", u"", u"KeepPix")})
         << "the folder's creation is reported once";
 
-    const auto address = [&](const char* path) { return fromUtf8(server.url(path)); };
     EXPECT_EQ(store.keep({address("/pics/small.gif")}, u".gif", 256), u"") << "not larger than the minimum";
     EXPECT_EQ(store.keep({address("/elsewhere/rel.gif"), address("/site/news/rel.gif"), u"rel.gif"}, u".gif", 256),
               u"<img src=\"pix/00007.gif\"> <br>");
@@ -67,9 +74,8 @@ TEST(PictureStore, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersNumbere
 
 // An article's pictures cost a bounded number of pictures, tries and seconds; what was left out is
 // reported with the article, and the next article starts afresh.
-TEST(PictureStore, AnArticlesPicturesAreBoundedInNumberTriesAndTime)
+TEST_F(PictureStoreTest, AnArticlesPicturesAreBoundedInNumberTriesAndTime)
 {
-    TestHttpServer server;
     std::atomic<bool> answer{false};
     server.serve("/p.gif", std::string(300, 'p'), "image/gif");
     server.handle("/hang.gif", [&answer](const httplib::Request&, httplib::Response& response) {
@@ -78,18 +84,9 @@ TEST(PictureStore, AnArticlesPicturesAreBoundedInNumberTriesAndTime)
         }
         response.set_content("late", "image/gif");
     });
-    TempDir dir;
-    run::RunState state;
-    state.DataPath = dir.folder();
-    FakeFrontEnd fe;
-    run::Reporter reporter(state, fe, fe);
-    platform::ConcurrentFetcher transfers;
-    gather::LookAhead ahead(transfers, 8, 1 << 20, nullptr);
-    gather::PageFetcher fetcher(reporter, ahead, fe);
     std::int32_t PictureNumber = 0;
     gather::PictureStore store(reporter, state.DataPath, PictureNumber, fetcher,
                                gather::PictureLimits{2, 2, std::chrono::milliseconds(1000)});
-    const auto address = [&](const char* path) { return fromUtf8(server.url(path)); };
     store.prepare();
 
     store.beginArticle(u"http://news.test/1.html");

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -224,24 +223,6 @@ TEST_F(SiteCheckTest, TheReportShowsEveryLinkItsPicturesAndHowThePagesWereRead)
     const gather::SiteCheck second = gather::checkSite({site, settings(), 1}, fetcher);
     EXPECT_EQ(second.article->headline, u"見出し2");
     EXPECT_NE(gather::reportText(second, {3, true}).find(u"判定: 使えます"), std::u16string::npos);
-}
-
-TEST_F(SiteCheckTest, AStopEndsTheTryWithinASecond)
-{
-    site.IndexAddress = u(server.url("/slow"));
-    std::thread stopper([this] {
-        std::this_thread::sleep_for(300ms);
-        fetcher.stop();
-    });
-    const auto begun = std::chrono::steady_clock::now();
-    const gather::SiteCheck check = gather::checkSite({site, settings(), std::nullopt}, fetcher);
-    const auto took = std::chrono::steady_clock::now() - begun;
-    stopper.join();
-    fetcher.resume();
-    EXPECT_TRUE(check.stopped);
-    EXPECT_FALSE(check.works());
-    EXPECT_EQ(gather::verdictText(check), u"中止しました。");
-    EXPECT_LT(took, 1300ms);
 }
 
 } // namespace

@@ -195,12 +195,6 @@ TEST_F(SiteListFileTest, RefusesMoreSitesThanRowNumbersHold)
     EXPECT_NE(fe.errorLines[0].find(u"サイトが多すぎます。"), std::u16string::npos);
 }
 
-} // namespace
-} // namespace vz::test
-
-namespace vz::test {
-namespace {
-
 using run::SiteListOptions;
 
 TEST(SiteListOptions, ReadsSwitchesAndKeepsWhatItDoesNotKnowOnRewrite)
