@@ -28,6 +28,8 @@ protected:
 
     std::u16string address(const char* path) const { return fromUtf8(server.url(path)); }
 
+    /// Lets a hanging answer go; it outlives the server, whose handlers may still read it.
+    std::atomic<bool> answer{false};
     TestHttpServer server;
     TempDir dir;
     run::RunState state;
@@ -76,9 +78,8 @@ TEST_F(PictureStoreTest, KeepsLargeEnoughPicturesFromTheFirstAddressThatAnswersN
 // reported with the article, and the next article starts afresh.
 TEST_F(PictureStoreTest, AnArticlesPicturesAreBoundedInNumberTriesAndTime)
 {
-    std::atomic<bool> answer{false};
     server.serve("/p.gif", std::string(300, 'p'), "image/gif");
-    server.handle("/hang.gif", [&answer](const httplib::Request&, httplib::Response& response) {
+    server.handle("/hang.gif", [this](const httplib::Request&, httplib::Response& response) {
         for (int waited = 0; waited < 500 && !answer; ++waited) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
