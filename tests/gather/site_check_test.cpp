@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -17,6 +16,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
+#include "support/printed.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 
@@ -92,14 +92,12 @@ protected:
                                          run::siteLine(one) + u"\r\n")
                        .bytes);
         const std::size_t before = server.received().size();
-        char* buffer = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = ::open_memstream(&buffer, &size);
-        cli::HeadlessFrontEnd frontEnd(out, false, true);
-        cli::runHeadless({home.folder(), ini}, frontEnd, clock, fetcher);
-        std::fclose(out);
-        RunResult result{std::string(buffer, size), readBytes(std::filesystem::path(data) / "n.html"), {}};
-        std::free(buffer);
+        RunResult result{printedBy([&](std::FILE* out) {
+                             cli::HeadlessFrontEnd frontEnd(out, false, true);
+                             cli::runHeadless({home.folder(), ini}, frontEnd, clock, fetcher);
+                         }),
+                         readBytes(std::filesystem::path(data) / "n.html"),
+                         {}};
         const auto received = server.received();
         const std::string index = text::toUtf8(one.IndexAddress).substr(server.baseUrl().size());
         for (std::size_t i = before; i < received.size(); ++i) {
