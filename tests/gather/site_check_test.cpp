@@ -52,17 +52,9 @@ protected:
                      "<ul class=\"list\"><a href=\"index.html\">1</a><br><a href=\"sub/index.htm\">2</a></ul>");
         server.serve("/nolinks/index.html", "<ul class=\"list\"><a href=\"x.cgi\">x</a></ul>");
 
-        site.IndexName = u"ニュース";
-        site.IndexAddress = u(server.url("/n/index.html"));
-        site.ServerAddressHeader = u(server.url("/n/"));
-        site.FileName = u"n.html";
-        site.FilterIndex1 = u"<ul class=\"list\">";
-        site.FilterIndex2 = u"</ul>";
-        site.FilterHeadline1 = u"<h1 class=\"t\">";
-        site.FilterHeadline2 = u"</h1>";
-        site.FilterText1 = u"<div class=\"body\">";
-        site.FilterText2 = u"</div>";
-        site.PixOption = u"KeepPix";
+        site = run::parseSiteLine(u"ニュース\t" + u(server.url("/n/index.html")) + u"\t" + u(server.url("/n/")) +
+                                  u"\tn.html\t<ul class=\"list\">\t</ul>\t<h1 class=\"t\">\t</h1>\t<div "
+                                  u"class=\"body\">\t</div>\t\t\tKeepPix");
     }
 
     gather::CheckSettings settings() const
