@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
+#include "support/printed.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 
@@ -61,15 +61,12 @@ TEST(CheckCommand, TriesTheChosenSitesWritingNothingAndSaysWhetherEachGivesAnArt
         {{u"4"}, false, cli::kExitUsage, {"サイト 4 はサイトリストファイルにありません"}, {}},
     };
     for (const auto& c : cases) {
-        char* buffer = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = ::open_memstream(&buffer, &size);
-        cli::HeadlessFrontEnd messages(out, false);
-        cli::CheckOptions options{home.folder(), home.folder() + u"sites.ini", 8, c.json, c.sites};
-        const int status = cli::runCheck(options, out, messages, clock, fetcher);
-        std::fclose(out);
-        const std::string printed(buffer, size);
-        std::free(buffer);
+        int status = -1;
+        const std::string printed = printedBy([&](std::FILE* out) {
+            cli::HeadlessFrontEnd messages(out, false);
+            status = cli::runCheck({home.folder(), home.folder() + u"sites.ini", 8, c.json, c.sites}, out, messages,
+                                   clock, fetcher);
+        });
         EXPECT_EQ(status, c.status) << printed;
         for (const auto& text : c.printed) {
             EXPECT_NE(printed.find(text), std::string::npos) << text << " in\n" << printed;

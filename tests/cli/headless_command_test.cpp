@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "run/reporter.h"
 #include "run/text.h"
+#include "support/printed.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 
@@ -59,14 +59,11 @@ protected:
                    ".html\t<ul>\t</ul>\t<h1>\t</h1>\t<div>\t</div>\t\t\t\t\t\r\n";
         }
         writeBytes(home.path() / "sites.ini", ini);
-        char* buffer = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = ::open_memstream(&buffer, &size);
-        cli::HeadlessFrontEnd frontEnd(out, false, quiet);
-        const int status = cli::runHeadless({home.folder(), home.folder() + u"sites.ini"}, frontEnd, clock, fetcher);
-        std::fclose(out);
-        Printed printed{status, std::string(buffer, size)};
-        std::free(buffer);
+        Printed printed;
+        printed.text = printedBy([&](std::FILE* out) {
+            cli::HeadlessFrontEnd frontEnd(out, false, quiet);
+            printed.status = cli::runHeadless({home.folder(), home.folder() + u"sites.ini"}, frontEnd, clock, fetcher);
+        });
         return printed;
     }
 
@@ -185,39 +182,37 @@ TEST(HeadlessCommand, ExitsNonZeroWhenNoRunCanBeMade)
     TempDir home;
     FakeClock clock;
     FakeFetcher fetcher;
-    std::FILE* err = std::tmpfile();
-    cli::HeadlessFrontEnd frontEnd(err, false);
-    cli::HeadlessOptions options{home.folder(), std::nullopt};
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
-    EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
+    const std::string printed = printedBy([&](std::FILE* err) {
+        cli::HeadlessFrontEnd frontEnd(err, false);
+        cli::HeadlessOptions options{home.folder(), std::nullopt};
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "a new default site list has no sites";
+        EXPECT_TRUE(std::filesystem::exists(home.path() / "vodeZeva.def"));
 
-    options.iniFile = home.folder() + u"typo.ini";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
+        options.iniFile = home.folder() + u"typo.ini";
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 2);
+        EXPECT_FALSE(std::filesystem::exists(home.path() / "typo.ini"));
 
-    options.iniFile = home.folder() + u"off.ini";
-    writeBytes(home.path() / "off.ini", "J\t0\t" + text::toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "only a switched-off site and a blank line";
-    options.iniFile.reset();
+        options.iniFile = home.folder() + u"off.ini";
+        writeBytes(home.path() / "off.ini",
+                   "J\t0\t" + text::toUtf8(home.folder()) + "out\r\n'S\thttp://x.test/\r\n\r\n");
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1)
+            << "only a switched-off site and a blank line";
+        options.iniFile.reset();
 
-    writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
+        writeBytes(home.path() / "vodeZeva.def", "1\t\r\n");
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 1) << "no site list for today";
 
-    options.iniFile = home.folder() + u"elsewhere.ini";
-    writeBytes(home.path() / "elsewhere.ini",
-               "J\t0\t" + text::toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
-    fetcher.resources["http://x.test/"] = "<p>no headline</p>";
-    EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
-
-    std::rewind(err);
-    std::string printed(4096, '\0');
-    printed.resize(std::fread(printed.data(), 1, printed.size(), err));
-    std::fclose(err);
-    EXPECT_NE(printed.find("vodeZeva.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("off.ini に収集するサイトがありません"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("今日のサイトリストファイルが"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("S: 取得 0、失敗 1"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("typo.ini: サイトリストファイルがありません"), std::string::npos) << printed;
+        options.iniFile = home.folder() + u"elsewhere.ini";
+        writeBytes(home.path() / "elsewhere.ini",
+                   "J\t0\t" + text::toUtf8(home.folder()) + "out\r\nS\thttp://x.test/\t\ts.html\t\t\t<h1>\t</h1>\r\n");
+        fetcher.resources["http://x.test/"] = "<p>no headline</p>";
+        EXPECT_EQ(cli::runHeadless(options, frontEnd, clock, fetcher), 0) << "failed articles still make a run";
+    });
+    for (const char* said :
+         {"vodeZeva.ini に収集するサイトがありません", "off.ini に収集するサイトがありません",
+          "今日のサイトリストファイルが", "S: 取得 0、失敗 1", "typo.ini: サイトリストファイルがありません"}) {
+        EXPECT_NE(printed.find(said), std::string::npos) << said << " in\n" << printed;
+    }
 }
 
 } // namespace

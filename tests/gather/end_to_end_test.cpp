@@ -30,6 +30,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "run/text.h"
 #include "support/pieces.h"
+#include "support/printed.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 #include "test_paths.h"
@@ -102,14 +103,6 @@ void keepActual(const std::string& caseName, const std::map<std::string, std::st
     }
 }
 
-std::string readAll(std::FILE* file)
-{
-    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    return text;
-}
-
 // Each case runs with the default number of jobs and with one job, which fetches one page at a
 // time: both must leave the same files.
 class EndToEnd : public ::testing::TestWithParam<std::tuple<std::string, int>>
@@ -145,13 +138,11 @@ TEST_P(EndToEnd, LeavesTheDataFolderAsExpected)
         8, 4, platform::CurlSettings{std::chrono::milliseconds(2000), std::chrono::milliseconds(5000)}});
     std::string stderrText;
     for (int run = 0; run < runs; ++run) {
-        std::FILE* out = std::tmpfile();
-        ASSERT_NE(out, nullptr);
-        cli::HeadlessFrontEnd frontEnd(out, false);
-        const cli::HeadlessOptions options{text::fromPath(program), text::fromPath(ini), jobs};
-        const int status = cli::runHeadless(options, frontEnd, clock, fetcher);
-        stderrText += readAll(out);
-        std::fclose(out);
+        int status = -1;
+        stderrText += printedBy([&](std::FILE* out) {
+            cli::HeadlessFrontEnd frontEnd(out, false);
+            status = cli::runHeadless({text::fromPath(program), text::fromPath(ini), jobs}, frontEnd, clock, fetcher);
+        });
         ASSERT_EQ(status, 0) << stderrText;
     }
 

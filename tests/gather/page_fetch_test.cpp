@@ -2,14 +2,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <stdexcept>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/cp932.h"
 #include "platform/concurrent_fetcher.h"
-#include "fakes/fake_fetcher.h"
 #include "run/text.h"
 #include "support/reporting_fixture.h"
 #include "support/test_http_server.h"

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -17,6 +16,7 @@
 #include "platform/concurrent_fetcher.h"
 #include "platform/cp932.h"
 #include "run/text.h"
+#include "support/printed.h"
 #include "support/temp_dir.h"
 #include "support/test_http_server.h"
 
@@ -52,17 +52,9 @@ protected:
                      "<ul class=\"list\"><a href=\"index.html\">1</a><br><a href=\"sub/index.htm\">2</a></ul>");
         server.serve("/nolinks/index.html", "<ul class=\"list\"><a href=\"x.cgi\">x</a></ul>");
 
-        site.IndexName = u"ニュース";
-        site.IndexAddress = u(server.url("/n/index.html"));
-        site.ServerAddressHeader = u(server.url("/n/"));
-        site.FileName = u"n.html";
-        site.FilterIndex1 = u"<ul class=\"list\">";
-        site.FilterIndex2 = u"</ul>";
-        site.FilterHeadline1 = u"<h1 class=\"t\">";
-        site.FilterHeadline2 = u"</h1>";
-        site.FilterText1 = u"<div class=\"body\">";
-        site.FilterText2 = u"</div>";
-        site.PixOption = u"KeepPix";
+        site = run::parseSiteLine(u"ニュース\t" + u(server.url("/n/index.html")) + u"\t" + u(server.url("/n/")) +
+                                  u"\tn.html\t<ul class=\"list\">\t</ul>\t<h1 class=\"t\">\t</h1>\t<div "
+                                  u"class=\"body\">\t</div>\t\t\tKeepPix");
     }
 
     gather::CheckSettings settings() const
@@ -92,14 +84,12 @@ protected:
                                          run::siteLine(one) + u"\r\n")
                        .bytes);
         const std::size_t before = server.received().size();
-        char* buffer = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = ::open_memstream(&buffer, &size);
-        cli::HeadlessFrontEnd frontEnd(out, false, true);
-        cli::runHeadless({home.folder(), ini}, frontEnd, clock, fetcher);
-        std::fclose(out);
-        RunResult result{std::string(buffer, size), readBytes(std::filesystem::path(data) / "n.html"), {}};
-        std::free(buffer);
+        RunResult result{printedBy([&](std::FILE* out) {
+                             cli::HeadlessFrontEnd frontEnd(out, false, true);
+                             cli::runHeadless({home.folder(), ini}, frontEnd, clock, fetcher);
+                         }),
+                         readBytes(std::filesystem::path(data) / "n.html"),
+                         {}};
         const auto received = server.received();
         const std::string index = text::toUtf8(one.IndexAddress).substr(server.baseUrl().size());
         for (std::size_t i = before; i < received.size(); ++i) {

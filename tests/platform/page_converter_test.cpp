@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/charset_labels.h"
 #include "platform/cp932.h"
 #include "platform/cp932_reading.h"
 #include "platform/icu_decoding.h"
